@@ -1,0 +1,46 @@
+#include "app/core/CommandLine.h"
+
+namespace telvarn {
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
+  CommandLine line;
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--batch") {
+      line.batch = true;
+    } else if (argument == "--help" || argument == "-h") {
+      line.action = CommandLine::Action::Help;
+    } else if (argument == "--version") {
+      line.action = CommandLine::Action::Version;
+    } else if (argument == "--schema" && i + 1 < arguments.size()) {
+      line.action = CommandLine::Action::Schema;
+      line.schemaFile = arguments[++i];
+    } else {
+      line.action = CommandLine::Action::Refused;
+      line.refusal = argument == "--schema" ? "--schema needs a database file"
+                                            : "unknown option '" + argument + "'";
+      return line;
+    }
+  }
+  return line;
+}
+
+std::string usageText() {
+  return "Usage: TELVARN [--batch]\n"
+         "       TELVARN --schema FILE\n"
+         "       TELVARN --help | --version\n"
+         "\n"
+         "Applies the maintenance script (TELVARN.ini beside the program, or the path in\n"
+         "the settings) to the data and support databases, reporting every step.\n"
+         "\n"
+         "  --batch        run without a window: list lines go to standard output,\n"
+         "                 message boxes to standard error (also when there is no display)\n"
+         "  --schema FILE  print the database FILE as the engine sees it, as JSON\n"
+         "  --help         show this text\n"
+         "  --version      show the version\n"
+         "\n"
+         "Exit status: 0 no message box was shown, 1 one or more were, 2 the run could\n"
+         "not start or an option was refused.\n";
+}
+
+}  // namespace telvarn

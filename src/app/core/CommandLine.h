@@ -1,0 +1,22 @@
+// The program's options. With none, it runs exactly as it always has: the
+// window, or the console when there is no display.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace telvarn {
+
+struct CommandLine {
+  enum class Action { Run, Help, Version, Schema, Refused };
+  Action action = Action::Run;
+  bool batch = false;
+  std::string schemaFile;
+  std::string refusal;
+};
+
+CommandLine parseCommandLine(const std::vector<std::string>& arguments);
+
+std::string usageText();
+
+}  // namespace telvarn

@@ -1,0 +1,89 @@
+#include "app/core/SchemaJson.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "engine/Database.h"
+#include "engine/Field.h"
+#include "engine/Index.h"
+#include "engine/QueryDef.h"
+#include "engine/TableDef.h"
+
+namespace telvarn {
+namespace {
+
+QString text(const std::string& value) {
+  return QString::fromStdString(value);
+}
+
+QJsonValue jsonValue(const Variant& value) {
+  switch (value.kind()) {
+    case Variant::Kind::Empty:
+    case Variant::Kind::Null:
+      return QJsonValue::Null;
+    case Variant::Kind::Boolean:
+      return value.toBoolean();
+    case Variant::Kind::Integer:
+      return static_cast<qint64>(value.toInteger());
+    case Variant::Kind::Double:
+      return std::stod(value.toText());
+    case Variant::Kind::Text:
+      return text(value.toText());
+  }
+  return QJsonValue::Null;
+}
+
+// The properties beyond the ones the field object already shows.
+QJsonObject fieldJson(const Field& field) {
+  QJsonObject properties;
+  for (const auto& [name, value] : field.properties()) {
+    if (name == "Name" || name == "Type" || name == "Size") continue;
+    properties.insert(text(name), jsonValue(value));
+  }
+  return {{"name", text(field.name())},
+          {"type", field.type()},
+          {"size", field.size()},
+          {"properties", properties}};
+}
+
+QJsonObject indexJson(const Index& index) {
+  QJsonArray fields;
+  for (const IndexColumn& column : index.record().columns) {
+    fields.append(QJsonObject{{"name", text(column.field)}, {"descending", column.descending}});
+  }
+  const IndexRecord& record = index.record();
+  return {{"name", text(record.name)},         {"primary", record.primary},
+          {"unique", record.unique},           {"required", record.required},
+          {"ignoreNulls", record.ignoreNulls}, {"fields", fields}};
+}
+
+QJsonObject tableJson(const TableDef& table) {
+  QJsonArray fields;
+  for (const auto& field : table.fields()) fields.append(fieldJson(*field));
+  QJsonArray indexes;
+  for (const auto& index : table.indexes()) indexes.append(indexJson(*index));
+  return {{"name", text(table.name())},
+          {"fields", fields},
+          {"indexes", indexes},
+          {"connect", text(table.connect())},
+          {"sourceTableName", text(table.sourceTableName())}};
+}
+
+}  // namespace
+
+std::string schemaJson(const Database& database) {
+  QJsonArray tables;
+  for (const std::string& name : database.tableDefNames()) {
+    tables.append(tableJson(*database.tableDef(name)));
+  }
+  QJsonArray queries;
+  for (const std::string& name : database.queryDefNames()) {
+    const auto query = database.queryDef(name);
+    queries.append(QJsonObject{{"name", text(query->name())}, {"sql", text(query->sql())}});
+  }
+  const QJsonObject root{{"tables", tables}, {"queries", queries}};
+  return QJsonDocument(root).toJson(QJsonDocument::Indented).toStdString();
+}
+
+}  // namespace telvarn

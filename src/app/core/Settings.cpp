@@ -1,0 +1,77 @@
+#include "app/core/Settings.h"
+
+#include <QSettings>
+#include <QStringList>
+
+#include "app/core/View.h"
+#include "engine/AppError.h"
+
+namespace telvarn {
+namespace {
+
+const char* const kOrganisation = "VB and VBA Program Settings";
+
+void checkStatus(const QSettings& store) {
+  if (store.status() == QSettings::AccessError) throw engineError(75);
+  if (store.status() == QSettings::FormatError) throw engineError(5);
+}
+
+}  // namespace
+
+std::string readSetting(const std::string& application, const std::string& section,
+                        const std::string& key, const std::string& defaultValue) {
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation,
+                  QString::fromStdString(application));
+  checkStatus(store);
+  const QString name = QString::fromStdString(section + "/" + key);
+  if (!store.contains(name)) return defaultValue;
+  const QVariant value = store.value(name);
+  // A value written by hand with unquoted commas reads back as a list.
+  if (value.typeId() == QMetaType::QStringList) return value.toStringList().join(",").toStdString();
+  return value.toString().toStdString();
+}
+
+Settings::Settings(View& view, std::string appPath, std::string exeName)
+    : view_(view), appPath_(std::move(appPath)), exeName_(std::move(exeName)) {}
+
+void Settings::LoadSettings(ModuleSettings& settings) {
+  const auto step = [&](std::string& variable, const auto& value) {
+    try {
+      variable = value();
+    } catch (const AppError& error) {
+      view_.messageBox(std::to_string(error.number()) + " - " + error.description(), "Get Registry",
+                       BoxIcon::None);
+    }
+  };
+  step(settings.strSupportPath, [&] { return appPath_ + "/ZulSupt.mdb"; });
+  step(settings.strDataPath, [&] { return appPath_ + "/ZulData.mdb"; });
+  step(settings.strScriptPath, [&] { return appPath_ + "/TELVARN.ini"; });
+  step(settings.strDataPath,
+       [&] { return readSetting("VARNOK", "Connections", "ZulData", settings.strDataPath); });
+  step(settings.strSupportPath,
+       [&] { return readSetting("VARNOK", "Connections", "ZulSupport", settings.strSupportPath); });
+  step(settings.strScriptPath,
+       [&] { return readSetting("TELVARN", "Connections", "TELVARN", settings.strScriptPath); });
+}
+
+std::string Settings::GetAppSetting(const std::string& section, const std::string& key,
+                                    const std::optional<std::string>& defaultValue) {
+  try {
+    return readSetting(exeName_, section, key, defaultValue.value_or(""));
+  } catch (const AppError& error) {
+    view_.messageBox(std::to_string(error.number()) + "\r\n" + error.description(),
+                     "Get Registry Value", BoxIcon::Exclamation);
+    return "";
+  }
+}
+
+void Settings::SaveAppSetting(const std::string& section, const std::string& key,
+                              const std::string& value) {
+  QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation,
+                  QString::fromStdString(exeName_));
+  store.setValue(QString::fromStdString(section + "/" + key), QString::fromStdString(value));
+  store.sync();
+  checkStatus(store);
+}
+
+}  // namespace telvarn

@@ -1,0 +1,45 @@
+// frmMain: the main window. It shows the list of the run's reports and an OK
+// button; the run itself happens in MainForm before the window is shown.
+#pragma once
+
+#include <QMainWindow>
+
+#include "app/core/View.h"
+
+class QListWidget;
+
+namespace telvarn {
+
+class MainForm;
+
+class frmMain : public QMainWindow, public View {
+  Q_OBJECT
+
+ public:
+  frmMain();
+
+  // The run's logic; set before the load step runs.
+  void setForm(MainForm* form) { form_ = form; }
+
+  void addListLine(const std::string& text) override;
+  bool hasWindow() const override { return true; }
+  void moveTwips(double left, double top, double width, double height) override;
+  std::array<int, 4> geometryTwips() const override;
+  bool isMaximizedOrMinimized() const override;
+
+  QListWidget* lstMain() const { return lstMain_; }
+
+ protected:
+  void showMessageBox(const std::string& text, const std::string& title, BoxIcon icon) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  MainForm* form_ = nullptr;
+  QListWidget* lstMain_;
+  bool unloaded_ = false;
+};
+
+// Twips to the toolkit's pixels, at 15 twips a pixel (96 dots per inch).
+int pixels(double twips);
+
+}  // namespace telvarn

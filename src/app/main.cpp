@@ -1,0 +1,96 @@
+// TELVARN: applies a maintenance script to an installation's two databases,
+// in a window or, without a display or with --batch, on the console.
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "app/core/CommandLine.h"
+#include "app/core/ConsoleView.h"
+#include "app/core/MainForm.h"
+#include "app/core/SchemaJson.h"
+#include "app/core/Settings.h"
+#include "app/gui/frmMain.h"
+#include "engine/AppError.h"
+#include "engine/DBEngine.h"
+#include "engine/Database.h"
+
+namespace {
+
+using namespace telvarn;
+
+bool displayAvailable() {
+  for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    const char* value = std::getenv(name);
+    if (value && *value) return true;
+  }
+  return false;
+}
+
+std::string programName() {
+  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+int printSchema(const std::string& path) {
+  try {
+    DBEngine engine;
+    std::cout << schemaJson(*engine.openDatabase(path));
+    return 0;
+  } catch (const AppError& error) {
+    std::cerr << error.number() << " - " << error.description() << "\n";
+    return 1;
+  }
+}
+
+int runBatch() {
+  ConsoleView view;
+  Settings settings(view, QCoreApplication::applicationDirPath().toStdString(), programName());
+  MainForm form(view, settings);
+  form.load();
+  form.unload();
+  return form.exitStatus();
+}
+
+int runWindow(QApplication& app) {
+  frmMain window;
+  Settings settings(window, QCoreApplication::applicationDirPath().toStdString(), programName());
+  MainForm form(window, settings);
+  window.setForm(&form);
+  form.load();
+  window.show();
+  app.exec();
+  return form.exitStatus();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> arguments(argv + 1, argv + argc);
+  const CommandLine line = parseCommandLine(arguments);
+  switch (line.action) {
+    case CommandLine::Action::Refused:
+      std::cerr << "TELVARN: " << line.refusal << "\n\n" << usageText();
+      return 2;
+    case CommandLine::Action::Help:
+      std::cout << usageText();
+      return 0;
+    case CommandLine::Action::Version:
+      std::cout << "TELVARN " << TELVARN_VERSION_MAJOR << "." << TELVARN_VERSION_MINOR << "."
+                << TELVARN_VERSION_PATCH << "\n";
+      return 0;
+    case CommandLine::Action::Schema: {
+      QCoreApplication app(argc, argv);
+      return printSchema(line.schemaFile);
+    }
+    case CommandLine::Action::Run:
+      break;
+  }
+  if (line.batch || !displayAvailable()) {
+    QCoreApplication app(argc, argv);
+    return runBatch();
+  }
+  QApplication app(argc, argv);
+  return runWindow(app);
+}

@@ -1,0 +1,30 @@
+#include "commands/Commands.h"
+#include "db/HandlerFrame.h"
+#include "engine/Database.h"
+#include "engine/Field.h"
+#include "engine/TableDef.h"
+
+namespace telvarn {
+
+// An "add" line for a Date/Time field: name and type alone.
+void AddDateField(Run& run) {
+  const CommandRecord& rec = run.rec;
+  HandlerFrame frame(run,
+                     {.title = "AddDate Field", .ignore = {3010, 3191, 3259}, .boxTitle = "Add"});
+  // 1.
+  frame.step([&] {
+    run.tdf = nullptr;
+    run.tdf = need(run.db).tableDef(rec.varTable);
+  });
+  // 2.
+  frame.step([&] {
+    run.fld = nullptr;
+    run.fld = need(run.tdf).createField(rec.varField, rec.intType);
+  });
+  // 3.
+  frame.step([&] { run.report.status("Adding Field " + rec.varField); });
+  // 5.
+  frame.step([&] { need(run.tdf).appendField(run.fld); });
+}
+
+}  // namespace telvarn

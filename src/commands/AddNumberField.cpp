@@ -1,0 +1,33 @@
+#include "commands/Commands.h"
+#include "db/HandlerFrame.h"
+#include "engine/Database.h"
+#include "engine/Field.h"
+#include "engine/TableDef.h"
+
+namespace telvarn {
+
+// An "add" line for an Integer, Long or Currency field: name and type,
+// the type set once more before the append.
+void AddNumberField(Run& run) {
+  const CommandRecord& rec = run.rec;
+  HandlerFrame frame(run,
+                     {.title = "AddDate Field", .ignore = {3010, 3191, 3259}, .boxTitle = "Add"});
+  // 1.
+  frame.step([&] {
+    run.tdf = nullptr;
+    run.tdf = need(run.db).tableDef(rec.varTable);
+  });
+  // 2.
+  frame.step([&] {
+    run.fld = nullptr;
+    run.fld = need(run.tdf).createField(rec.varField, rec.intType);
+  });
+  // 3.
+  frame.step([&] { run.report.status("Adding Field " + rec.varField); });
+  // 4.
+  frame.step([&] { need(run.fld).setType(rec.intType); });
+  // 5.
+  frame.step([&] { need(run.tdf).appendField(run.fld); });
+}
+
+}  // namespace telvarn

@@ -1,0 +1,34 @@
+#include "commands/Commands.h"
+#include "commands/IndexSteps.h"
+#include "db/HandlerFrame.h"
+#include "engine/Database.h"
+#include "engine/Field.h"
+#include "engine/TableDef.h"
+
+namespace telvarn {
+
+// A "prk" line: a new key field and an index on it, its errors written to
+// the log only and shown in a box titled "Index".
+void AddPrimaryKey(Run& run) {
+  const CommandRecord& rec = run.rec;
+  HandlerFrame frame(run, {.title = "Primary Key",
+                           .ignore = {3010, 3191, 3283, 3367},
+                           .report = FrameOptions::Report::LogOnly,
+                           .boxTitle = "Index"});
+  // 1.
+  frame.step([&] {
+    run.tdf = nullptr;
+    run.tdf = need(run.db).tableDef(rec.varTable);
+  });
+  // 2.
+  frame.step([&] { run.report.status("Looking For Table " + rec.varTable); });
+  // 3.
+  frame.step([&] {
+    TableDef& table = need(run.tdf);
+    table.appendField(table.createField(rec.varField, rec.intType, rec.intSize));
+  });
+  // 4. to 15.
+  buildIndex(frame, run, "Creating Primary Key Field ");
+}
+
+}  // namespace telvarn

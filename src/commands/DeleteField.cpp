@@ -1,0 +1,26 @@
+#include "commands/Commands.h"
+#include "db/HandlerFrame.h"
+#include "engine/Database.h"
+#include "engine/TableDef.h"
+
+namespace telvarn {
+
+// A "del" line: removes one field; a field that is already gone is passed
+// over, and a missing table never lets the deletion reach another table.
+void DeleteField(Run& run) {
+  const CommandRecord& rec = run.rec;
+  HandlerFrame frame(run, {.title = "Delete Field", .ignore = {3265}, .boxTitle = "Del"});
+  // 1.
+  frame.step([&] {
+    run.tdf = nullptr;
+    run.tdf = need(run.db).tableDef(rec.varTable);
+  });
+  // 2.
+  frame.step([&] { run.report.status("Deleting From Table " + rec.varTable); });
+  // 3.
+  frame.step([&] { need(run.tdf).deleteField(rec.varField); });
+  // 4.
+  frame.step([&] { run.report.status("Deleting Field " + rec.varField); });
+}
+
+}  // namespace telvarn

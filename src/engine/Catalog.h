@@ -1,0 +1,74 @@
+// The records a storage backend keeps for each object of a database: what
+// the object model reads when it looks an object up and writes when it
+// appends or changes one.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/Variant.h"
+
+namespace telvarn {
+
+// A property that exists only once something created it (Caption,
+// DisplayControl, Description, ...), as opposed to the built-in ones.
+struct UserProperty {
+  std::string name;
+  int type = 10;
+  Variant value;
+};
+
+struct FieldRecord {
+  std::string name;
+  int type = 0;
+  int size = 0;
+  int attributes = 0;
+  std::string defaultValue;
+  bool allowZeroLength = false;
+  bool required = false;
+  std::vector<UserProperty> properties;
+};
+
+struct IndexColumn {
+  std::string field;
+  bool descending = false;
+};
+
+struct IndexRecord {
+  std::string name;
+  bool primary = false;
+  bool unique = false;
+  bool required = false;
+  bool ignoreNulls = false;
+  std::vector<IndexColumn> columns;
+};
+
+// Kinds of table entries, numbered as the desktop engine numbers them.
+enum class TableKind { Local = 1, Linked = 6 };
+
+struct TableRecord {
+  std::string name;
+  TableKind kind = TableKind::Local;
+  std::string connect;
+  std::string sourceTableName;
+  std::vector<FieldRecord> fields;
+  std::vector<IndexRecord> indexes;
+};
+
+struct QueryRecord {
+  std::string name;
+  std::string sql;
+};
+
+// Names are compared without regard to letter case, as the engine does.
+bool sameName(const std::string& a, const std::string& b);
+
+}  // namespace telvarn
+
+namespace telvarn {
+// 3125 for a name the engine does not allow: empty, longer than 64
+// characters, beginning with a blank, or holding . ! ` [ ] or a control
+// character.
+void checkName(const std::string& name);
+}  // namespace telvarn

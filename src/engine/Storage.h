@@ -1,0 +1,60 @@
+// Storage: what a database file must do for the object model. Every call is
+// one atomic change of the file: it happens whole or not at all. The SQLite
+// file is today's backend; a native .mdb backend can stand behind the same
+// calls.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Catalog.h"
+
+namespace telvarn {
+
+namespace jetsql {
+struct DataStatement;
+}
+
+class Storage {
+ public:
+  virtual ~Storage() = default;
+
+  // The file's full path, as it was opened.
+  virtual const std::string& path() const = 0;
+
+  // Tables and links; nullopt when there is none of that name.
+  virtual std::optional<TableRecord> findTable(const std::string& name) = 0;
+  virtual std::vector<std::string> tableNames() = 0;
+  // A new table (with its fields and indexes, possibly none) or link.
+  // 3010 when a table, link or query of that name exists.
+  virtual void createTable(const TableRecord& table) = 0;
+  // 3376 when there is no such table.
+  virtual void dropTable(const std::string& name) = 0;
+
+  // 3191 when the table has a field of that name.
+  virtual void addField(const std::string& table, const FieldRecord& field) = 0;
+  // 3265 when the field is missing; 3280 when an index needs it.
+  virtual void deleteField(const std::string& table, const std::string& field) = 0;
+  // Replaces the definition of `field` by `changed`: a new name renames the
+  // column, a new type converts its values in place, keeping the rows.
+  virtual void changeField(const std::string& table, const std::string& field,
+                           const FieldRecord& changed) = 0;
+
+  // 3283 for a second primary key, 3284 for a name in use, 3022 when the rows
+  // break a unique index, 3265 for a column the table does not have.
+  virtual void addIndex(const std::string& table, const IndexRecord& index) = 0;
+  // 3265 when the table has no index of that name.
+  virtual void dropIndex(const std::string& table, const std::string& index) = 0;
+
+  virtual std::optional<QueryRecord> findQuery(const std::string& name) = 0;
+  virtual std::vector<std::string> queryNames() = 0;
+  // 3012 when a query, table or link of that name exists.
+  virtual void createQuery(const QueryRecord& query) = 0;
+
+  // Runs one data statement (INSERT, UPDATE, DELETE, SELECT ... INTO) whole:
+  // either every row it touches is changed or none is.
+  virtual void executeData(const jetsql::DataStatement& statement) = 0;
+};
+
+}  // namespace telvarn

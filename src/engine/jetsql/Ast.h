@@ -1,0 +1,181 @@
+// The syntax tree of one statement of the engine's SQL dialect, as the
+// parser builds it and the executors read it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "engine/Catalog.h"
+
+namespace telvarn::jetsql {
+
+enum class Op {
+  Negate,
+  Not,  // unary
+  Power,
+  Multiply,
+  Divide,
+  IntDivide,
+  Modulo,
+  Add,
+  Subtract,
+  Concat,
+  Equal,
+  NotEqual,
+  Less,
+  Greater,
+  LessEqual,
+  GreaterEqual,
+  Like,
+  And,
+  Or,
+  Xor,
+  Eqv,
+  Imp,
+};
+
+struct Expr;
+using ExprPtr = std::unique_ptr<Expr>;
+
+struct Expr {
+  enum class Kind {
+    Null,
+    Integer,
+    Double,
+    Text,
+    Date,    // literals; True and False are the Integers -1 and 0
+    Column,  // name, with qualifier when written t.name
+    Unary,
+    Binary,   // op with one or two operands
+    IsNull,   // operand Is [Not] Null
+    Between,  // operands: value, one bound, the other bound
+    In,       // operands: value, then the list
+    Call,     // function name with its arguments
+    Star,     // "*" as a function argument: Count(*)
+  };
+
+  Kind kind = Kind::Null;
+  Op op = Op::Add;
+  bool negated = false;  // Is Not Null, Not Between, Not In, Not Like
+  int64_t integer = 0;
+  double number = 0;
+  std::string text;       // Text value, Date as "YYYY-MM-DD HH:MM:SS", column or function name
+  std::string qualifier;  // table of a column reference
+  std::vector<ExprPtr> operands;
+  size_t begin = 0;  // where it stands in the statement text
+  size_t end = 0;
+};
+
+// ---- Data definition ----
+
+struct FieldType {
+  int type = 0;
+  int size = 0;  // the length of Text and Binary; 0 for the others
+  bool autoIncrement = false;
+};
+
+struct ConstraintDef {
+  enum class Kind { PrimaryKey, Unique };
+  Kind kind = Kind::PrimaryKey;
+  std::string name;                  // empty when the statement gave none
+  std::vector<std::string> columns;  // empty on a column: that column
+};
+
+struct ColumnDef {
+  std::string name;
+  FieldType type;
+  bool notNull = false;
+  std::string defaultValue;  // the literal of DEFAULT as written; empty without one
+  std::optional<ConstraintDef> constraint;
+};
+
+struct CreateTable {
+  std::string table;
+  std::vector<ColumnDef> columns;  // none for "CREATE TABLE t"
+  std::vector<ConstraintDef> constraints;
+};
+
+struct DropTable {
+  std::vector<std::string> tables;
+};
+
+struct AlterTable {
+  enum class Action { AddColumn, AlterColumn, DropColumn, AddConstraint, DropConstraint };
+  std::string table;
+  Action action = Action::AddColumn;
+  ColumnDef column;          // AddColumn, AlterColumn (type only)
+  ConstraintDef constraint;  // AddConstraint
+  std::string name;          // DropColumn, DropConstraint
+};
+
+struct CreateIndex {
+  std::string name;
+  std::string table;
+  std::vector<IndexColumn> columns;
+  bool unique = false;
+  bool primary = false;       // WITH PRIMARY
+  bool disallowNull = false;  // WITH DISALLOW NULL
+  bool ignoreNull = false;    // WITH IGNORE NULL
+};
+
+struct DropIndex {
+  std::string name;
+  std::string table;
+};
+
+// ---- Data statements ----
+
+struct ColumnRef {
+  std::string qualifier;
+  std::string name;
+};
+
+struct Assignment {
+  ColumnRef column;
+  ExprPtr value;
+};
+
+struct InsertStatement {
+  std::string table;
+  std::vector<std::string> columns;  // empty: every field in order
+  std::vector<ExprPtr> values;
+};
+
+struct UpdateStatement {
+  std::string table;
+  std::string alias;
+  std::vector<Assignment> assignments;
+  ExprPtr where;  // null: every row
+};
+
+struct DeleteStatement {
+  std::string table;
+  std::string alias;
+  std::string target;  // "t" of "DELETE t.* FROM ..."; empty otherwise
+  ExprPtr where;
+};
+
+// An action on rows, handed to the storage whole. `sql` is the statement
+// text the expressions' offsets refer to.
+struct DataStatement {
+  std::variant<InsertStatement, UpdateStatement, DeleteStatement> action;
+  std::string sql;
+};
+
+// A query that returns rows; Execute refuses it unless it makes a table.
+struct SelectStatement {
+  bool into = false;
+};
+
+struct Statement {
+  std::variant<CreateTable, DropTable, AlterTable, CreateIndex, DropIndex, DataStatement,
+               SelectStatement>
+      body;
+  int declaredParameters = 0;  // from a PARAMETERS declaration in front
+};
+
+}  // namespace telvarn::jetsql

@@ -1,0 +1,166 @@
+#include "engine/sqlite/Connection.h"
+
+#include <cstdlib>
+
+#include "engine/AppError.h"
+#include "engine/sqlite/ValueConversion.h"
+
+namespace telvarn::sqlite {
+namespace {
+
+// How long a run waits for another process that holds the file locked
+// before it gives up with the in-use error.
+constexpr int kBusyTimeoutMs = 3000;
+
+std::string databasePath(sqlite3* db) {
+  const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
+  return name ? name : "";
+}
+
+}  // namespace
+
+void fail(sqlite3* db, int code, const std::string& path) {
+  const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+  // An engine error raised inside one of our SQL functions.
+  if (message.rfind(kErrorPrefix, 0) == 0) {
+    throw engineError(std::atoi(message.c_str() + std::string(kErrorPrefix).size()));
+  }
+  switch (code & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+      throw engineError(3045, {path});
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+      throw engineError(3343, {path});
+    case SQLITE_READONLY:
+      throw engineError(3027);
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+      throw engineError(3051, {path});
+    case SQLITE_FULL:
+      throw engineError(3026);
+    case SQLITE_CANTOPEN:
+      throw engineError(3024, {path});
+    case SQLITE_IOERR:
+      throw engineError(3043);
+    case SQLITE_NOMEM:
+      throw engineError(7);
+    case SQLITE_CONSTRAINT:
+      if (code == SQLITE_CONSTRAINT_UNIQUE || code == SQLITE_CONSTRAINT_PRIMARYKEY)
+        throw engineError(3022);
+      throw AppError(3022, message);
+    default:
+      throw engineError(3000, {std::to_string(code) + ": " + message});
+  }
+}
+
+Statement::Statement(sqlite3* db, const std::string& sql) : db_(db) {
+  const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr);
+  if (rc != SQLITE_OK) fail(db, sqlite3_extended_errcode(db), databasePath(db));
+}
+
+Statement::~Statement() {
+  sqlite3_finalize(stmt_);
+}
+
+Statement& Statement::bind(int index, const std::string& value) {
+  sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()), SQLITE_TRANSIENT);
+  return *this;
+}
+
+Statement& Statement::bind(int index, int64_t value) {
+  sqlite3_bind_int64(stmt_, index, value);
+  return *this;
+}
+
+Statement& Statement::bind(int index, const Variant& value) {
+  switch (value.kind()) {
+    case Variant::Kind::Empty:
+    case Variant::Kind::Null:
+      sqlite3_bind_null(stmt_, index);
+      return *this;
+    case Variant::Kind::Boolean:
+    case Variant::Kind::Integer:
+      return bind(index, value.toInteger());
+    case Variant::Kind::Double:
+      sqlite3_bind_double(stmt_, index, std::stod(value.toText()));
+      return *this;
+    case Variant::Kind::Text:
+      return bind(index, value.toText());
+  }
+  return *this;
+}
+
+bool Statement::step() {
+  const int rc = sqlite3_step(stmt_);
+  if (rc == SQLITE_ROW) return true;
+  if (rc == SQLITE_DONE) return false;
+  fail(db_, sqlite3_extended_errcode(db_), databasePath(db_));
+}
+
+std::string Statement::text(int column) const {
+  const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+  return bytes ? std::string(bytes, static_cast<size_t>(sqlite3_column_bytes(stmt_, column))) : "";
+}
+
+int64_t Statement::integer(int column) const {
+  return sqlite3_column_int64(stmt_, column);
+}
+
+bool Statement::isNull(int column) const {
+  return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+Connection::Connection(const std::string& path, bool create) : path_(path) {
+  const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+  const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
+  if (rc != SQLITE_OK) {
+    const int code = db_ ? sqlite3_extended_errcode(db_) : rc;
+    sqlite3_close(db_);
+    db_ = nullptr;
+    fail(nullptr, code, path);
+  }
+  sqlite3_extended_result_codes(db_, 1);
+  sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+}
+
+Connection::~Connection() {
+  sqlite3_close(db_);
+}
+
+void Connection::exec(const std::string& sql) {
+  char* error = nullptr;
+  const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
+  sqlite3_free(error);
+  if (rc != SQLITE_OK) fail(db_, sqlite3_extended_errcode(db_), path_);
+}
+
+std::optional<int64_t> Connection::queryInteger(const std::string& sql) {
+  Statement statement(db_, sql);
+  if (!statement.step()) return std::nullopt;
+  return statement.integer(0);
+}
+
+std::string Connection::quote(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) {
+    out += c;
+    if (c == '"') out += '"';
+  }
+  return out + "\"";
+}
+
+Transaction::Transaction(Connection& connection) : connection_(connection) {
+  connection_.exec("BEGIN IMMEDIATE");
+}
+
+Transaction::~Transaction() {
+  if (!done_) sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+void Transaction::commit() {
+  connection_.exec("COMMIT");
+  done_ = true;
+}
+
+}  // namespace telvarn::sqlite

@@ -1,0 +1,83 @@
+// Connection: one open SQLite file with the few calls the storage needs,
+// every SQLite failure turned into the engine's numbered error.
+#pragma once
+
+#include <sqlite3.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Variant.h"
+
+namespace telvarn::sqlite {
+
+// A prepared statement; rows are read with step() and the column readers.
+class Statement {
+ public:
+  Statement(sqlite3* db, const std::string& sql);
+  ~Statement();
+  Statement(const Statement&) = delete;
+  Statement& operator=(const Statement&) = delete;
+
+  Statement& bind(int index, const std::string& value);
+  Statement& bind(int index, int64_t value);
+  Statement& bind(int index, const Variant& value);
+  // True while there is a row to read; false when done.
+  bool step();
+  void run() {
+    while (step()) {
+    }
+  }
+
+  std::string text(int column) const;
+  int64_t integer(int column) const;
+  bool isNull(int column) const;
+
+ private:
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+class Connection {
+ public:
+  // Opens an existing file for reading and writing; never creates one.
+  explicit Connection(const std::string& path, bool create = false);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  sqlite3* handle() const { return db_; }
+  const std::string& path() const { return path_; }
+
+  // Runs statements that return nothing.
+  void exec(const std::string& sql);
+  // The first column of the first row, if there is a row.
+  std::optional<int64_t> queryInteger(const std::string& sql);
+
+  // The database text of a name: "name" with inner quotes doubled.
+  static std::string quote(const std::string& name);
+
+ private:
+  sqlite3* db_ = nullptr;
+  std::string path_;
+};
+
+// A write transaction that rolls back unless committed, so that every
+// storage call changes the file whole or not at all.
+class Transaction {
+ public:
+  explicit Transaction(Connection& connection);
+  ~Transaction();
+  void commit();
+
+ private:
+  Connection& connection_;
+  bool done_ = false;
+};
+
+// The engine error for a failed SQLite call on `connection`.
+[[noreturn]] void fail(sqlite3* db, int code, const std::string& path);
+
+}  // namespace telvarn::sqlite

@@ -1,0 +1,121 @@
+#include "engine/sqlite/FunctionTranslation.h"
+
+#include "engine/DataType.h"
+#include "engine/jetsql/Lexer.h"
+
+namespace telvarn::sqlite {
+namespace {
+
+using Args = std::vector<std::string>;
+
+std::string arg(const Args& a, size_t i) {
+  return "(" + a[i] + ")";
+}
+std::string asText(const Args& a, size_t i) {
+  return "telvarn_text" + arg(a, i);
+}
+
+template <int type>
+std::string convert(const Args& a) {
+  return "telvarn_convert(" + a[0] + ", " + std::to_string(type) + ", 0)";
+}
+
+std::string datePart(const Args& a, const char* format) {
+  return std::string("CAST(strftime('") + format + "', " + a[0] + ") AS INTEGER)";
+}
+
+std::string instr(const Args& a) {
+  if (a.size() == 2) return "instr(lower(" + asText(a, 0) + "), lower(" + asText(a, 1) + "))";
+  // InStr(start, text, sought): the position in the whole text, 0 when absent.
+  const std::string found =
+      "instr(lower(substr(" + asText(a, 1) + ", " + a[0] + ")), lower(" + asText(a, 2) + "))";
+  return "(CASE " + found + " WHEN 0 THEN 0 ELSE " + found + " + " + arg(a, 0) + " - 1 END)";
+}
+
+std::string mid(const Args& a) {
+  return "substr(" + asText(a, 0) + ", " + a[1] + (a.size() == 3 ? ", " + a[2] : "") + ")";
+}
+
+std::string dateSerial(const Args& a) {
+  return "(date(printf('%04d-01-01', " + a[0] + "), printf('%+d months', " + a[1] +
+         " - 1), printf('%+d days', " + a[2] + " - 1)) || ' 00:00:00')";
+}
+
+constexpr FunctionRule kRules[] = {
+    {"IIf", 3, 3,
+     [](const Args& a) {
+       return "(CASE WHEN " + arg(a, 0) + " THEN " + arg(a, 1) + " ELSE " + arg(a, 2) + " END)";
+     }},
+    {"Nz", 1, 2,
+     [](const Args& a) { return "COALESCE(" + a[0] + ", " + (a.size() > 1 ? a[1] : "''") + ")"; }},
+    {"IsNull", 1, 1, [](const Args& a) { return "(-(" + a[0] + " IS NULL))"; }},
+    {"Len", 1, 1, [](const Args& a) { return "length(" + asText(a, 0) + ")"; }},
+    {"Left", 2, 2, [](const Args& a) { return "substr(" + asText(a, 0) + ", 1, " + a[1] + ")"; }},
+    {"Right", 2, 2, [](const Args& a) { return "telvarn_right(" + a[0] + ", " + a[1] + ")"; }},
+    {"Mid", 2, 3, mid},
+    {"InStr", 2, 3, instr},
+    {"UCase", 1, 1, [](const Args& a) { return "upper(" + a[0] + ")"; }},
+    {"LCase", 1, 1, [](const Args& a) { return "lower(" + a[0] + ")"; }},
+    {"Trim", 1, 1, [](const Args& a) { return "trim(" + a[0] + ", ' ')"; }},
+    {"LTrim", 1, 1, [](const Args& a) { return "ltrim(" + a[0] + ", ' ')"; }},
+    {"RTrim", 1, 1, [](const Args& a) { return "rtrim(" + a[0] + ", ' ')"; }},
+    {"Replace", 3, 3,
+     [](const Args& a) { return "replace(" + a[0] + ", " + a[1] + ", " + a[2] + ")"; }},
+    {"Space", 1, 1, [](const Args& a) { return "printf('%*s', " + a[0] + ", '')"; }},
+    {"Date", 0, 0,
+     [](const Args&) -> std::string {
+       return "strftime('%Y-%m-%d 00:00:00', 'now', 'localtime')";
+     }},
+    {"Now", 0, 0,
+     [](const Args&) -> std::string {
+       return "strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')";
+     }},
+    {"Time", 0, 0,
+     [](const Args&) -> std::string {
+       return "('1899-12-30 ' || strftime('%H:%M:%S', 'now', 'localtime'))";
+     }},
+    {"DateSerial", 3, 3, dateSerial},
+    {"Year", 1, 1, [](const Args& a) { return datePart(a, "%Y"); }},
+    {"Month", 1, 1, [](const Args& a) { return datePart(a, "%m"); }},
+    {"Day", 1, 1, [](const Args& a) { return datePart(a, "%d"); }},
+    {"Hour", 1, 1, [](const Args& a) { return datePart(a, "%H"); }},
+    {"Minute", 1, 1, [](const Args& a) { return datePart(a, "%M"); }},
+    {"Second", 1, 1, [](const Args& a) { return datePart(a, "%S"); }},
+    {"Weekday", 1, 1, [](const Args& a) { return datePart(a, "%w") + " + 1"; }},
+    {"CStr", 1, 1, convert<DataType::Memo>},
+    {"CBool", 1, 1, convert<DataType::Boolean>},
+    {"CByte", 1, 1, convert<DataType::Byte>},
+    {"CInt", 1, 1, convert<DataType::Integer>},
+    {"CLng", 1, 1, convert<DataType::Long>},
+    {"CCur", 1, 1, convert<DataType::Currency>},
+    {"CSng", 1, 1, convert<DataType::Single>},
+    {"CDbl", 1, 1, convert<DataType::Double>},
+    {"CDate", 1, 1, convert<DataType::Date>},
+    {"CVar", 1, 1, [](const Args& a) { return arg(a, 0); }},
+    {"Abs", 1, 1, [](const Args& a) { return "abs(" + a[0] + ")"; }},
+    {"Sgn", 1, 1,
+     [](const Args& a) {
+       return "(CASE WHEN " + arg(a, 0) + " > 0 THEN 1 WHEN " + arg(a, 0) + " < 0 THEN -1 WHEN " +
+              arg(a, 0) + " = 0 THEN 0 END)";
+     }},
+    {"Int", 1, 1, [](const Args& a) { return "telvarn_int(" + a[0] + ")"; }},
+    {"Fix", 1, 1, [](const Args& a) { return "telvarn_fix(" + a[0] + ")"; }},
+    {"Sqr", 1, 1, [](const Args& a) { return "telvarn_pow(" + a[0] + ", 0.5)"; }},
+    {"Val", 1, 1, [](const Args& a) { return "telvarn_val(" + a[0] + ")"; }},
+};
+
+}  // namespace
+
+const FunctionRule* findFunction(std::string_view name) {
+  for (const FunctionRule& rule : kRules) {
+    if (jetsql::sameWord(rule.name, name)) return &rule;
+  }
+  return nullptr;
+}
+
+bool isBareFunction(std::string_view name) {
+  return jetsql::sameWord(name, "Date") || jetsql::sameWord(name, "Now") ||
+         jetsql::sameWord(name, "Time");
+}
+
+}  // namespace telvarn::sqlite

@@ -1,0 +1,35 @@
+// The SQLite tables and indexes that hold a database's rows. A table that has
+// no field yet has no SQLite table; it gets one with its first field.
+// Callers hold the write transaction.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/Catalog.h"
+#include "engine/sqlite/Connection.h"
+
+namespace telvarn::sqlite::physical {
+
+void createTable(Connection& db, const std::string& table, const std::vector<FieldRecord>& fields);
+void dropTable(Connection& db, const std::string& table);
+void addColumn(Connection& db, const std::string& table, const FieldRecord& field);
+void dropColumn(Connection& db, const std::string& table, const std::string& column);
+void renameColumn(Connection& db, const std::string& table, const std::string& from,
+                  const std::string& to);
+
+// Gives the column `column` (already renamed, if it was) the type of
+// `changed` by copying the table into a new one, every value converted on
+// the way; the table's indexes are made again on the copy.
+void changeColumnType(Connection& db, const std::string& table,
+                      const std::vector<FieldRecord>& fieldsAfter, const FieldRecord& changed,
+                      const std::vector<IndexRecord>& indexes);
+
+// Whether any row has Null in one of `columns`: such rows cannot be in a
+// primary key or an index that requires its fields.
+bool anyNull(Connection& db, const std::string& table, const std::vector<IndexColumn>& columns);
+
+void createIndex(Connection& db, const std::string& table, const IndexRecord& index);
+void dropIndex(Connection& db, const std::string& table, const std::string& index);
+
+}  // namespace telvarn::sqlite::physical

@@ -1,0 +1,29 @@
+// SqlTranslator: an action statement of the dialect as one SQLite statement
+// with bound parameters, its names checked against the catalog.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/Variant.h"
+#include "engine/jetsql/Ast.h"
+
+namespace telvarn {
+class Storage;
+}
+
+namespace telvarn::sqlite {
+
+struct TranslatedStatement {
+  std::string sql;  // empty: nothing to do (a DELETE on a table with no field yet)
+  std::vector<Variant> parameters;
+};
+
+// 3078 for a missing table, 3127 for an unknown field in the INSERT column
+// list, 3346 when the values do not match the fields, 3061 (with their
+// count) for names that are no field, 3085 for an unknown function, 3086
+// for a DELETE whose target is not its table. Values written to a field are
+// converted to its type and checked against Required and AllowZeroLength.
+TranslatedStatement translate(Storage& storage, const jetsql::DataStatement& statement);
+
+}  // namespace telvarn::sqlite

@@ -1,0 +1,202 @@
+#include "engine/sqlite/SqliteStorage.h"
+
+#include <algorithm>
+
+#include "engine/AppError.h"
+#include "engine/DataType.h"
+#include "engine/sqlite/CatalogTables.h"
+#include "engine/sqlite/DialectFunctions.h"
+#include "engine/sqlite/PhysicalSchema.h"
+#include "engine/sqlite/ValueConversion.h"
+
+namespace telvarn::sqlite {
+namespace {
+
+// The stored record of a local table, or 3265 when there is none.
+TableRecord requireTable(SqliteStorage& storage, const std::string& name) {
+  std::optional<TableRecord> table = storage.findTable(name);
+  if (!table || table->kind != TableKind::Local) throw engineError(3265);
+  return *table;
+}
+
+std::vector<FieldRecord>::const_iterator findField(const TableRecord& table,
+                                                   const std::string& name) {
+  return std::find_if(table.fields.begin(), table.fields.end(),
+                      [&](const FieldRecord& f) { return sameName(f.name, name); });
+}
+
+bool indexUses(const IndexRecord& index, const std::string& field) {
+  return std::any_of(index.columns.begin(), index.columns.end(),
+                     [&](const IndexColumn& c) { return sameName(c.field, field); });
+}
+
+void prepareConnection(Connection& connection) {
+  registerValueConversion(connection.handle());
+  registerDialectFunctions(connection.handle());
+}
+
+}  // namespace
+
+SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
+  prepareConnection(connection_);
+  // Reading the schema is the first access to the file: it finds out whether
+  // the file is a database at all and whether another process has it locked.
+  if (!catalog::exists(connection_)) {
+    Transaction transaction(connection_);
+    if (!catalog::exists(connection_)) catalog::createTables(connection_);
+    transaction.commit();
+  }
+}
+
+void SqliteStorage::create(const std::string& path) {
+  Connection connection(path, true);
+  Transaction transaction(connection);
+  catalog::createTables(connection);
+  transaction.commit();
+}
+
+std::optional<TableRecord> SqliteStorage::findTable(const std::string& name) {
+  const std::optional<catalog::ObjectEntry> entry = catalog::findObject(connection_, name);
+  if (!entry || (entry->type != catalog::kTable && entry->type != catalog::kLink)) {
+    return std::nullopt;
+  }
+  TableRecord table;
+  table.name = entry->name;
+  table.kind = entry->type == catalog::kLink ? TableKind::Linked : TableKind::Local;
+  table.connect = entry->connect;
+  table.sourceTableName = entry->foreignName;
+  table.fields = catalog::readFields(connection_, table.name);
+  table.indexes = catalog::readIndexes(connection_, table.name);
+  return table;
+}
+
+std::vector<std::string> SqliteStorage::tableNames() {
+  return catalog::objectNames(connection_, catalog::kTable, catalog::kLink);
+}
+
+void SqliteStorage::createTable(const TableRecord& table) {
+  Transaction transaction(connection_);
+  if (catalog::findObject(connection_, table.name)) throw engineError(3010, {table.name});
+  const bool linked = table.kind == TableKind::Linked;
+  catalog::insertObject(connection_, {table.name, linked ? catalog::kLink : catalog::kTable,
+                                      table.connect, table.sourceTableName, ""});
+  if (!linked && !table.fields.empty())
+    physical::createTable(connection_, table.name, table.fields);
+  for (const FieldRecord& field : table.fields)
+    catalog::insertField(connection_, table.name, field);
+  for (const IndexRecord& index : table.indexes) {
+    physical::createIndex(connection_, table.name, index);
+    catalog::insertIndex(connection_, table.name, index);
+  }
+  transaction.commit();
+}
+
+void SqliteStorage::dropTable(const std::string& name) {
+  Transaction transaction(connection_);
+  const std::optional<TableRecord> table = findTable(name);
+  if (!table) throw engineError(3376, {name});
+  if (table->kind == TableKind::Local) physical::dropTable(connection_, table->name);
+  catalog::deleteObject(connection_, table->name);
+  transaction.commit();
+}
+
+void SqliteStorage::addField(const std::string& tableName, const FieldRecord& field) {
+  Transaction transaction(connection_);
+  const TableRecord table = requireTable(*this, tableName);
+  if (findField(table, field.name) != table.fields.end()) throw engineError(3191);
+  if (table.fields.empty()) {
+    physical::createTable(connection_, table.name, {field});
+  } else {
+    physical::addColumn(connection_, table.name, field);
+  }
+  catalog::insertField(connection_, table.name, field);
+  transaction.commit();
+}
+
+void SqliteStorage::deleteField(const std::string& tableName, const std::string& fieldName) {
+  Transaction transaction(connection_);
+  const TableRecord table = requireTable(*this, tableName);
+  const auto field = findField(table, fieldName);
+  if (field == table.fields.end()) throw engineError(3265);
+  for (const IndexRecord& index : table.indexes) {
+    if (indexUses(index, fieldName)) throw engineError(3280);
+  }
+  if (table.fields.size() == 1) {
+    physical::dropTable(connection_, table.name);
+  } else {
+    physical::dropColumn(connection_, table.name, field->name);
+  }
+  catalog::deleteField(connection_, table.name, field->name);
+  transaction.commit();
+}
+
+void SqliteStorage::changeField(const std::string& tableName, const std::string& fieldName,
+                                const FieldRecord& changed) {
+  Transaction transaction(connection_);
+  const TableRecord table = requireTable(*this, tableName);
+  const auto field = findField(table, fieldName);
+  if (field == table.fields.end()) throw engineError(3265);
+  if (field->name != changed.name) {
+    const auto clash = findField(table, changed.name);
+    if (clash != table.fields.end() && clash != field) throw engineError(3191);
+    physical::renameColumn(connection_, table.name, field->name, changed.name);
+  }
+  if (field->type != changed.type || field->size != changed.size) {
+    if (!isFieldType(changed.type)) throw engineError(3259);
+    std::vector<FieldRecord> after = table.fields;
+    after[static_cast<size_t>(field - table.fields.begin())] = changed;
+    physical::changeColumnType(connection_, table.name, after, changed, table.indexes);
+  }
+  catalog::updateField(connection_, table.name, field->name, changed);
+  transaction.commit();
+}
+
+void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& index) {
+  Transaction transaction(connection_);
+  const TableRecord table = requireTable(*this, tableName);
+  if (index.columns.empty()) throw engineError(3264);
+  for (const IndexRecord& existing : table.indexes) {
+    if (index.primary && existing.primary) throw engineError(3283);
+    if (sameName(existing.name, index.name)) throw engineError(3284);
+  }
+  for (const IndexColumn& column : index.columns) {
+    if (findField(table, column.field) == table.fields.end()) throw engineError(3265);
+  }
+  if (index.primary || index.required) {
+    if (physical::anyNull(connection_, table.name, index.columns)) throw engineError(3058);
+  }
+  physical::createIndex(connection_, table.name, index);
+  catalog::insertIndex(connection_, table.name, index);
+  transaction.commit();
+}
+
+void SqliteStorage::dropIndex(const std::string& tableName, const std::string& indexName) {
+  Transaction transaction(connection_);
+  const TableRecord table = requireTable(*this, tableName);
+  const auto index =
+      std::find_if(table.indexes.begin(), table.indexes.end(),
+                   [&](const IndexRecord& i) { return sameName(i.name, indexName); });
+  if (index == table.indexes.end()) throw engineError(3265);
+  physical::dropIndex(connection_, table.name, index->name);
+  catalog::deleteIndex(connection_, table.name, index->name);
+  transaction.commit();
+}
+
+std::optional<QueryRecord> SqliteStorage::findQuery(const std::string& name) {
+  const std::optional<catalog::ObjectEntry> entry = catalog::findObject(connection_, name);
+  if (!entry || entry->type != catalog::kQuery) return std::nullopt;
+  return QueryRecord{entry->name, entry->sql};
+}
+
+std::vector<std::string> SqliteStorage::queryNames() {
+  return catalog::objectNames(connection_, catalog::kQuery, catalog::kQuery);
+}
+
+void SqliteStorage::createQuery(const QueryRecord& query) {
+  Transaction transaction(connection_);
+  if (catalog::findObject(connection_, query.name)) throw engineError(3012, {query.name});
+  catalog::insertObject(connection_, {query.name, catalog::kQuery, "", "", query.sql});
+  transaction.commit();
+}
+
+}  // namespace telvarn::sqlite

@@ -1,0 +1,37 @@
+#include "script/SplitText.h"
+
+#include "commands/Commands.h"
+#include "db/Run.h"
+#include "script/ScriptReader.h"
+
+namespace telvarn {
+
+void SplitText(Run& run) {
+  try {
+    run.report.status("SplitText");
+    ScriptReader script(run.paths.strScriptPath);
+    while (std::optional<std::string> line = script.next()) {
+      run.rec.strLine = *line;
+      run.rec.varFields = splitFields(*line);
+      if (line->starts_with('\'')) continue;
+      bool tooFewFields = false;
+      try {
+        if (!dispatchLine(run)) break;
+      } catch (const AppError& error) {
+        if (error.number() != 9) throw;
+        tooFewFields = true;
+      }
+      if (tooFewFields) {
+        try {
+          CreateTable(run);
+        } catch (const AppError& error) {
+          throw EscapedError{error};
+        }
+      }
+    }
+  } catch (const AppError& error) {
+    run.report.error(error, "SplitText");
+  }
+}
+
+}  // namespace telvarn

@@ -1,0 +1,86 @@
+// A fresh database file in a temporary folder, opened through the engine,
+// with a side door to the raw SQLite file for putting rows in and reading
+// them back.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "engine/AppError.h"
+#include "engine/DBEngine.h"
+#include "engine/Database.h"
+#include "engine/Field.h"
+#include "engine/Index.h"
+#include "engine/TableDef.h"
+#include "support/ErrorOf.h"
+#include "support/TempDir.h"
+
+namespace telvarn::test {
+
+class EngineFixture : public ::testing::Test {
+ protected:
+  EngineFixture() : path(dir.file("test.mdb")) {
+    DBEngine::createDatabase(path);
+    db = engine.openDatabase(path);
+  }
+
+  // Runs SQLite's own SQL on the file, outside the engine.
+  void raw(const std::string& sql) {
+    sqlite3* handle = nullptr;
+    sqlite3_open(path.c_str(), &handle);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
+    const std::string message = error ? error : "";
+    sqlite3_free(error);
+    sqlite3_close(handle);
+    ASSERT_EQ(rc, SQLITE_OK) << message;
+  }
+
+  // The first column of every row of a raw query, joined by "|".
+  std::string rawColumn(const std::string& sql) {
+    sqlite3* handle = nullptr;
+    sqlite3_open(path.c_str(), &handle);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
+    std::string out;
+    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+      if (!out.empty()) out += "|";
+      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+      out += text ? text : "NULL";
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(handle);
+    return out;
+  }
+
+  // A saved table with the given (name, type, size) fields.
+  std::shared_ptr<TableDef> makeTable(const std::string& name,
+                                      std::vector<std::tuple<std::string, int, int>> fields) {
+    auto table = db->createTableDef(name);
+    for (const auto& [field, type, size] : fields) {
+      table->appendField(table->createField(field, type, size));
+    }
+    db->appendTableDef(table);
+    return db->tableDef(name);
+  }
+
+  std::shared_ptr<Index> index(const std::string& name, const std::string& field,
+                               bool primary = false, bool unique = false) {
+    auto made = std::make_shared<Index>(IndexRecord{name, false, false, false, false, {}});
+    made->setPrimary(Variant(primary));
+    made->setUnique(Variant(unique));
+    made->appendField(*made->createField(field));
+    return made;
+  }
+
+  TempDir dir;
+  std::string path;
+  DBEngine engine;
+  std::shared_ptr<Database> db;
+};
+
+}  // namespace telvarn::test

@@ -1,0 +1,28 @@
+// Runs the built program the way a user does: copied into a folder of its
+// own with its databases and script beside it, settings in that folder's
+// config/, standard output and error captured.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace telvarn::test {
+
+struct ProgramResult {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Copies the program into `folder` (as "TELVARN") unless it is there.
+void installProgram(const std::string& folder);
+
+// Runs `folder`/TELVARN with `arguments`; XDG_CONFIG_HOME and XDG_STATE_HOME
+// point into the folder and no display is set.
+ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment = {});
+
+// The text split at LF (for standard output) or CR LF (for the log).
+std::vector<std::string> splitLines(const std::string& text, const std::string& end);
+
+}  // namespace telvarn::test
