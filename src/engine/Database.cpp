@@ -73,7 +73,7 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& table) {
 std::shared_ptr<QueryDef> Database::createQueryDef(const std::string& name,
                                                    const std::string& sql) {
   checkName(name);
-  // TODO(lead): jetsql::checkQueryText(sql);
+  jetsql::checkQueryText(sql);
   storage_->createQuery({name, sql});
   return std::make_shared<QueryDef>(name, sql);
 }

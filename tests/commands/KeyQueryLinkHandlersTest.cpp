@@ -77,6 +77,14 @@ TEST_F(QueryAndLinkHandlers, AStoredQueryKeepsItsFirstTextOnASecondLine) {
   EXPECT_EQ(data()->queryDef("Q1")->sql(), "DELETE FROM T WHERE A = 1");
 }
 
+TEST_F(QueryAndLinkHandlers, AQueryTheDialectCannotReadIsRefusedBeforeItIsStored) {
+  runScript(
+      {"qdf;ZulData.mdb;Broken;DELETE FROM WHERE A = 1", "qdf;ZulData.mdb;Words;hello there"});
+  EXPECT_EQ(view.boxes.size(), 2u);
+  EXPECT_EQ(view.list.back().substr(0, 7), "3129 - ");
+  EXPECT_TRUE(data()->queryDefNames().empty());
+}
+
 TEST_F(QueryAndLinkHandlers, ALinkPointsAtTheOtherFileAndRepeatsQuietly) {
   runScript({"add;ZulSupt.mdb;Shared (A LONG);", "lnk;ZulData.mdb;ZulSupt.mdb;Shared",
              "lnk;ZulData.mdb;ZulSupt.mdb;Shared", "lnk;ZulData.mdb;ZulSupt.mdb;Nope"});

@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cstdlib>
 
-#include "engine/jetsql/DateText.h"
+#include "engine/DateText.h"
 
 namespace telvarn::jetsql {
 namespace {

@@ -7,7 +7,7 @@
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
 #include "engine/DataType.h"
-#include "engine/sqlite/DateText.h"
+#include "engine/DateText.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -62,12 +62,13 @@ void toText(sqlite3_context* context, sqlite3_value* value, int size) {
 
 void toDate(sqlite3_context* context, sqlite3_value* value) {
   if (sqlite3_value_type(value) == SQLITE_TEXT) {
-    const std::optional<std::string> date = normaliseDateText(valueText(value));
+    const std::optional<std::string> date = parseDateText(valueText(value));
     if (!date) return resultError(context, 3421);
     return sqlite3_result_text(context, date->c_str(), -1, SQLITE_TRANSIENT);
   }
-  const std::string date = dateTextFromSerial(sqlite3_value_double(value));
-  sqlite3_result_text(context, date.c_str(), -1, SQLITE_TRANSIENT);
+  const std::optional<std::string> date = dateFromSerial(sqlite3_value_double(value));
+  if (!date) return resultError(context, 3421);
+  sqlite3_result_text(context, date->c_str(), -1, SQLITE_TRANSIENT);
 }
 
 void convert(sqlite3_context* context, int argc, sqlite3_value** argv) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/jetsql/DateText.h"
+#include "engine/DateText.h"
 
 namespace telvarn::jetsql {
 namespace {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace telvarn::jetsql {
+namespace telvarn {
 
 // Reads a date and/or time: month/day/year in US order whatever the locale
 // (day/month when the first number cannot be a month), year-month-day, and a
@@ -23,4 +23,4 @@ std::optional<std::string> dateFromSerial(double serial);
 // The serial number of a stored date text.
 std::optional<double> serialFromDate(std::string_view stored);
 
-}  // namespace telvarn::jetsql
+}  // namespace telvarn

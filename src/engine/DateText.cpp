@@ -1,4 +1,4 @@
-#include "engine/jetsql/DateText.h"
+#include "engine/DateText.h"
 
 #include <cctype>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "engine/jetsql/Lexer.h"
 
-namespace telvarn::jetsql {
+namespace telvarn {
 namespace {
 
 struct Parts {
@@ -105,7 +105,7 @@ bool readTime(std::string_view text, std::string_view meridiem, Parts& parts) {
   if (!meridiem.empty()) {
     if (parts.hour < 1 || parts.hour > 12) return false;
     parts.hour %= 12;
-    if (sameWord(meridiem, "PM")) parts.hour += 12;
+    if (jetsql::sameWord(meridiem, "PM")) parts.hour += 12;
   }
   return parts.hour <= 23 && parts.minute <= 59 && parts.second <= 59;
 }
@@ -127,7 +127,7 @@ std::vector<std::string_view> words(std::string_view text) {
 std::string_view takeMeridiem(std::string_view& time) {
   if (time.size() > 2) {
     const auto tail = time.substr(time.size() - 2);
-    if (sameWord(tail, "AM") || sameWord(tail, "PM")) {
+    if (jetsql::sameWord(tail, "AM") || jetsql::sameWord(tail, "PM")) {
       time.remove_suffix(2);
       return tail;
     }
@@ -148,7 +148,8 @@ std::optional<std::string> parseDateText(std::string_view text) {
   auto pieces = words(text);
   Parts parts;
   std::string_view meridiem;
-  if (!pieces.empty() && (sameWord(pieces.back(), "AM") || sameWord(pieces.back(), "PM"))) {
+  if (!pieces.empty() &&
+      (jetsql::sameWord(pieces.back(), "AM") || jetsql::sameWord(pieces.back(), "PM"))) {
     meridiem = pieces.back();
     pieces.pop_back();
   }
@@ -196,4 +197,4 @@ std::optional<double> serialFromDate(std::string_view stored) {
   return days < 0 ? days - time : days + time;
 }
 
-}  // namespace telvarn::jetsql
+}  // namespace telvarn
