@@ -25,7 +25,7 @@ Variant readValue(const Statement& row, int column, int type) {
 void insertProperties(Connection& db, const std::string& table, const FieldRecord& field) {
   int position = 0;
   for (const UserProperty& property : field.properties) {
-    Statement(db.handle(),
+    Statement(db,
               "INSERT INTO MSysProperties(TableName, FieldName, Name, Type, Value, Position) "
               "VALUES (?, ?, ?, ?, ?, ?)")
         .bind(1, table)
@@ -39,7 +39,7 @@ void insertProperties(Connection& db, const std::string& table, const FieldRecor
 }
 
 void deleteProperties(Connection& db, const std::string& table, const std::string& field) {
-  Statement(db.handle(), "DELETE FROM MSysProperties WHERE TableName = ? AND FieldName = ?")
+  Statement(db, "DELETE FROM MSysProperties WHERE TableName = ? AND FieldName = ?")
       .bind(1, table)
       .bind(2, field)
       .run();
@@ -47,7 +47,7 @@ void deleteProperties(Connection& db, const std::string& table, const std::strin
 
 std::vector<UserProperty> readProperties(Connection& db, const std::string& table,
                                          const std::string& field) {
-  Statement row(db.handle(),
+  Statement row(db,
                 "SELECT Name, Type, Value FROM MSysProperties WHERE TableName = ? AND "
                 "FieldName = ? ORDER BY Position");
   row.bind(1, table).bind(2, field);
@@ -93,8 +93,7 @@ void createTables(Connection& db) {
 }
 
 std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {
-  Statement row(db.handle(),
-                "SELECT Name, Type, Connect, ForeignName, Sql FROM MSysObjects WHERE Name = ?");
+  Statement row(db, "SELECT Name, Type, Connect, ForeignName, Sql FROM MSysObjects WHERE Name = ?");
   row.bind(1, name);
   if (!row.step()) return std::nullopt;
   return ObjectEntry{row.text(0), static_cast<int>(row.integer(1)), row.text(2), row.text(3),
@@ -102,7 +101,7 @@ std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {
 }
 
 std::vector<std::string> objectNames(Connection& db, int typeA, int typeB) {
-  Statement row(db.handle(), "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name");
+  Statement row(db, "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name");
   row.bind(1, int64_t{typeA}).bind(2, int64_t{typeB});
   std::vector<std::string> names;
   while (row.step()) names.push_back(row.text(0));
@@ -110,8 +109,7 @@ std::vector<std::string> objectNames(Connection& db, int typeA, int typeB) {
 }
 
 void insertObject(Connection& db, const ObjectEntry& entry) {
-  Statement(db.handle(),
-            "INSERT INTO MSysObjects(Name, Type, Connect, ForeignName, Sql) VALUES (?,?,?,?,?)")
+  Statement(db, "INSERT INTO MSysObjects(Name, Type, Connect, ForeignName, Sql) VALUES (?,?,?,?,?)")
       .bind(1, entry.name)
       .bind(2, int64_t{entry.type})
       .bind(3, entry.connect)
@@ -126,12 +124,12 @@ void deleteObject(Connection& db, const std::string& name) {
         "DELETE FROM MSysProperties WHERE TableName = ?",
         "DELETE FROM MSysIndexes WHERE TableName = ?",
         "DELETE FROM MSysIndexColumns WHERE TableName = ?"}) {
-    Statement(db.handle(), sql).bind(1, name).run();
+    Statement(db, sql).bind(1, name).run();
   }
 }
 
 std::vector<FieldRecord> readFields(Connection& db, const std::string& table) {
-  Statement row(db.handle(),
+  Statement row(db,
                 "SELECT Name, Type, Size, Attributes, DefaultValue, AllowZeroLength, Required "
                 "FROM MSysFields WHERE TableName = ? ORDER BY Position");
   row.bind(1, table);
@@ -152,11 +150,10 @@ std::vector<FieldRecord> readFields(Connection& db, const std::string& table) {
 }
 
 void insertField(Connection& db, const std::string& table, const FieldRecord& field) {
-  Statement next(db.handle(),
-                 "SELECT coalesce(max(Position) + 1, 0) FROM MSysFields WHERE TableName = ?");
+  Statement next(db, "SELECT coalesce(max(Position) + 1, 0) FROM MSysFields WHERE TableName = ?");
   next.bind(1, table);
   next.step();
-  Statement(db.handle(),
+  Statement(db,
             "INSERT INTO MSysFields(TableName, Name, Position, Type, Size, Attributes, "
             "DefaultValue, AllowZeroLength, Required) VALUES (?,?,?,?,?,?,?,?,?)")
       .bind(1, table)
@@ -174,7 +171,7 @@ void insertField(Connection& db, const std::string& table, const FieldRecord& fi
 
 void updateField(Connection& db, const std::string& table, const std::string& field,
                  const FieldRecord& changed) {
-  Statement(db.handle(),
+  Statement(db,
             "UPDATE MSysFields SET Name = ?, Type = ?, Size = ?, Attributes = ?, "
             "DefaultValue = ?, AllowZeroLength = ?, Required = ? "
             "WHERE TableName = ? AND Name = ?")
@@ -188,8 +185,7 @@ void updateField(Connection& db, const std::string& table, const std::string& fi
       .bind(8, table)
       .bind(9, field)
       .run();
-  Statement(db.handle(),
-            "UPDATE MSysIndexColumns SET FieldName = ? WHERE TableName = ? AND FieldName = ?")
+  Statement(db, "UPDATE MSysIndexColumns SET FieldName = ? WHERE TableName = ? AND FieldName = ?")
       .bind(1, changed.name)
       .bind(2, table)
       .bind(3, field)
@@ -199,7 +195,7 @@ void updateField(Connection& db, const std::string& table, const std::string& fi
 }
 
 void deleteField(Connection& db, const std::string& table, const std::string& field) {
-  Statement(db.handle(), "DELETE FROM MSysFields WHERE TableName = ? AND Name = ?")
+  Statement(db, "DELETE FROM MSysFields WHERE TableName = ? AND Name = ?")
       .bind(1, table)
       .bind(2, field)
       .run();
@@ -207,7 +203,7 @@ void deleteField(Connection& db, const std::string& table, const std::string& fi
 }
 
 std::vector<IndexRecord> readIndexes(Connection& db, const std::string& table) {
-  Statement row(db.handle(),
+  Statement row(db,
                 "SELECT Name, IsPrimary, IsUnique, IsRequired, IgnoreNulls FROM MSysIndexes "
                 "WHERE TableName = ? ORDER BY rowid");
   row.bind(1, table);
@@ -221,7 +217,7 @@ std::vector<IndexRecord> readIndexes(Connection& db, const std::string& table) {
                        {}});
   }
   for (IndexRecord& index : indexes) {
-    Statement column(db.handle(),
+    Statement column(db,
                      "SELECT FieldName, Descending FROM MSysIndexColumns WHERE TableName = ? "
                      "AND IndexName = ? ORDER BY Position");
     column.bind(1, table).bind(2, index.name);
@@ -231,7 +227,7 @@ std::vector<IndexRecord> readIndexes(Connection& db, const std::string& table) {
 }
 
 void insertIndex(Connection& db, const std::string& table, const IndexRecord& index) {
-  Statement(db.handle(),
+  Statement(db,
             "INSERT INTO MSysIndexes(TableName, Name, IsPrimary, IsUnique, IsRequired, "
             "IgnoreNulls) VALUES (?,?,?,?,?,?)")
       .bind(1, table)
@@ -243,7 +239,7 @@ void insertIndex(Connection& db, const std::string& table, const IndexRecord& in
       .run();
   int64_t position = 0;
   for (const IndexColumn& column : index.columns) {
-    Statement(db.handle(),
+    Statement(db,
               "INSERT INTO MSysIndexColumns(TableName, IndexName, Position, FieldName, "
               "Descending) VALUES (?,?,?,?,?)")
         .bind(1, table)
@@ -258,7 +254,7 @@ void insertIndex(Connection& db, const std::string& table, const IndexRecord& in
 void deleteIndex(Connection& db, const std::string& table, const std::string& index) {
   for (const char* sql : {"DELETE FROM MSysIndexes WHERE TableName = ? AND Name = ?",
                           "DELETE FROM MSysIndexColumns WHERE TableName = ? AND IndexName = ?"}) {
-    Statement(db.handle(), sql).bind(1, table).bind(2, index).run();
+    Statement(db, sql).bind(1, table).bind(2, index).run();
   }
 }
 

@@ -12,11 +12,6 @@ namespace {
 // before it gives up with the in-use error.
 constexpr int kBusyTimeoutMs = 3000;
 
-std::string databasePath(sqlite3* db) {
-  const char* name = db ? sqlite3_db_filename(db, "main") : nullptr;
-  return name ? name : "";
-}
-
 }  // namespace
 
 void fail(sqlite3* db, int code, const std::string& path) {
@@ -54,13 +49,23 @@ void fail(sqlite3* db, int code, const std::string& path) {
   }
 }
 
-Statement::Statement(sqlite3* db, const std::string& sql) : db_(db) {
+Statement::Statement(Connection& connection, const std::string& sql) : connection_(connection) {
+  stmt_ = connection.borrow(sql);
+  if (stmt_) {
+    borrowed_ = true;
+    return;
+  }
+  sqlite3* db = connection.handle();
   const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr);
-  if (rc != SQLITE_OK) fail(db, sqlite3_extended_errcode(db), databasePath(db));
+  if (rc != SQLITE_OK) fail(db, sqlite3_extended_errcode(db), connection.path());
 }
 
 Statement::~Statement() {
-  sqlite3_finalize(stmt_);
+  if (borrowed_) {
+    connection_.giveBack(stmt_);
+  } else {
+    sqlite3_finalize(stmt_);
+  }
 }
 
 Statement& Statement::bind(int index, const std::string& value) {
@@ -95,7 +100,8 @@ bool Statement::step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;
   if (rc == SQLITE_DONE) return false;
-  fail(db_, sqlite3_extended_errcode(db_), databasePath(db_));
+  sqlite3* db = connection_.handle();
+  fail(db, sqlite3_extended_errcode(db), connection_.path());
 }
 
 std::string Statement::text(int column) const {
@@ -125,7 +131,34 @@ Connection::Connection(const std::string& path, bool create) : path_(path) {
 }
 
 Connection::~Connection() {
+  for (auto& [sql, cached] : cache_) sqlite3_finalize(cached.statement);
   sqlite3_close(db_);
+}
+
+sqlite3_stmt* Connection::borrow(const std::string& sql) {
+  // Statements built from table names vary without end; a bounded cache
+  // keeps the common catalog statements and prepares the rest each time.
+  constexpr size_t kCacheLimit = 64;
+  auto found = cache_.find(sql);
+  if (found == cache_.end()) {
+    if (cache_.size() >= kCacheLimit) return nullptr;
+    sqlite3_stmt* statement = nullptr;
+    const int rc =
+        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
+    if (rc != SQLITE_OK) fail(db_, sqlite3_extended_errcode(db_), path_);
+    found = cache_.emplace(sql, Cached{statement, false}).first;
+  }
+  if (found->second.inUse) return nullptr;
+  found->second.inUse = true;
+  return found->second.statement;
+}
+
+void Connection::giveBack(sqlite3_stmt* statement) {
+  sqlite3_reset(statement);
+  sqlite3_clear_bindings(statement);
+  for (auto& [sql, cached] : cache_) {
+    if (cached.statement == statement) cached.inUse = false;
+  }
 }
 
 void Connection::exec(const std::string& sql) {
@@ -136,7 +169,7 @@ void Connection::exec(const std::string& sql) {
 }
 
 std::optional<int64_t> Connection::queryInteger(const std::string& sql) {
-  Statement statement(db_, sql);
+  Statement statement(*this, sql);
   if (!statement.step()) return std::nullopt;
   return statement.integer(0);
 }
@@ -156,6 +189,17 @@ Transaction::Transaction(Connection& connection) : connection_(connection) {
 
 Transaction::~Transaction() {
   if (!done_) sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+ReadTransaction::ReadTransaction(Connection& connection) : connection_(connection) {
+  if (sqlite3_get_autocommit(connection_.handle())) {
+    connection_.exec("BEGIN");
+    began_ = true;
+  }
+}
+
+ReadTransaction::~ReadTransaction() {
+  if (began_) sqlite3_exec(connection_.handle(), "COMMIT", nullptr, nullptr, nullptr);
 }
 
 void Transaction::commit() {

@@ -7,16 +7,21 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "engine/Variant.h"
 
 namespace telvarn::sqlite {
 
+class Connection;
+
 // A prepared statement; rows are read with step() and the column readers.
+// The connection keeps statements prepared for reuse: when this object goes,
+// its statement is reset (ending any read it had begun) and kept.
 class Statement {
  public:
-  Statement(sqlite3* db, const std::string& sql);
+  Statement(Connection& connection, const std::string& sql);
   ~Statement();
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
@@ -36,8 +41,9 @@ class Statement {
   bool isNull(int column) const;
 
  private:
-  sqlite3* db_;
+  Connection& connection_;
   sqlite3_stmt* stmt_ = nullptr;
+  bool borrowed_ = false;
 };
 
 class Connection {
@@ -60,8 +66,19 @@ class Connection {
   static std::string quote(const std::string& name);
 
  private:
+  friend class Statement;
+  // A prepared statement for `sql` from the cache, or nullptr when the cached
+  // one is in use (or the cache is full) and the caller must prepare its own.
+  sqlite3_stmt* borrow(const std::string& sql);
+  void giveBack(sqlite3_stmt* statement);
+
+  struct Cached {
+    sqlite3_stmt* statement = nullptr;
+    bool inUse = false;
+  };
   sqlite3* db_ = nullptr;
   std::string path_;
+  std::unordered_map<std::string, Cached> cache_;
 };
 
 // A write transaction that rolls back unless committed, so that every
@@ -75,6 +92,19 @@ class Transaction {
  private:
   Connection& connection_;
   bool done_ = false;
+};
+
+// Several reads seen as one: the file is locked once for all of them rather
+// than once per statement, and no other process's change lands in between.
+// Inside a write transaction it does nothing.
+class ReadTransaction {
+ public:
+  explicit ReadTransaction(Connection& connection);
+  ~ReadTransaction();
+
+ private:
+  Connection& connection_;
+  bool began_ = false;
 };
 
 // The engine error for a failed SQLite call on `connection`.

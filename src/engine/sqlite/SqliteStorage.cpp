@@ -56,6 +56,7 @@ void SqliteStorage::create(const std::string& path) {
 }
 
 std::optional<TableRecord> SqliteStorage::findTable(const std::string& name) {
+  ReadTransaction read(connection_);
   const std::optional<catalog::ObjectEntry> entry = catalog::findObject(connection_, name);
   if (!entry || (entry->type != catalog::kTable && entry->type != catalog::kLink)) {
     return std::nullopt;
