@@ -104,6 +104,9 @@ TEST_F(Windows, TheAboutWindowIsOneAndIsMadeAfreshAfterClosing) {
 }  // namespace telvarn::test
 
 int main(int argc, char** argv) {
+  // The windows are tested without a display; listing the tests needs the
+  // application too.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
