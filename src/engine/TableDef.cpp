@@ -126,8 +126,10 @@ void TableDef::appendIndex(const std::shared_ptr<Index>& index) {
   if (index->appended()) throw engineError(3269);
   checkName(index->name());
   if (index->record().columns.empty()) throw engineError(3264);
+  // The collection knows its own names: a second index of a name is refused
+  // before the file is asked, so a script line applied twice stays quiet.
+  if (findNamed(indexes_, index->name()) != indexes_.end()) throw engineError(3367);
   if (!appended()) {
-    if (findNamed(indexes_, index->name()) != indexes_.end()) throw engineError(3367);
     indexes_.push_back(index);
     return;
   }

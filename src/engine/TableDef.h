@@ -44,7 +44,8 @@ class TableDef {
 
   std::shared_ptr<Index> createIndex(const std::string& name) const;
   const std::vector<std::shared_ptr<Index>>& indexes() const { return indexes_; }
-  // Indexes.Append: see Storage::addIndex; 3264 for an index with no field.
+  // Indexes.Append: 3367 for a name the table's indexes have, 3264 for an
+  // index with no field, else see Storage::addIndex.
   void appendIndex(const std::shared_ptr<Index>& index);
   // Indexes.Refresh: reads the indexes back from the file.
   void refreshIndexes();

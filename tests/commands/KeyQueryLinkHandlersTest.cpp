@@ -1,5 +1,6 @@
 // "prk", "idx", "qdf", "lnk" and "exe": reports, trap options and results.
 #include <dirent.h>
+#include <sqlite3.h>
 
 #include "engine/DataType.h"
 #include "engine/Field.h"
@@ -129,6 +130,44 @@ TEST_F(QueryAndLinkHandlers, AProgramIsStartedEndedAndItsHandlesClosed) {
   EXPECT_EQ(openDescriptors(), before);
   // The child was reaped: no child of this process is left.
   EXPECT_EQ(waitpid(-1, nullptr, WNOHANG), -1);
+}
+
+}  // namespace
+}  // namespace telvarn::test
+
+namespace telvarn::test {
+namespace {
+
+using LinkedRows = RunFixture;
+
+// The rows of a query run by SQLite itself on a file, joined by "|".
+std::string rawRows(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
+  std::string rows;
+  while (statement && sqlite3_step(statement) == SQLITE_ROW) {
+    if (!rows.empty()) rows += "|";
+    rows += reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return rows;
+}
+
+TEST_F(LinkedRows, StatementsOnALinkReadAndWriteTheSourceFile) {
+  runScript({"add;ZulSupt.mdb;Codes (Code TEXT(5), Label TEXT(20));",
+             "lnk;ZulData.mdb;ZulSupt.mdb;Codes",
+             "sql;ZulData.mdb;INSERT INTO Codes (Code, Label) VALUES ('A', 'Alpha')",
+             "sql;ZulData.mdb;UPDATE Codes SET Label = 'First' WHERE Code = 'a'",
+             "sql;ZulSupt.mdb;INSERT INTO Codes (Code, Label) VALUES ('B', 'Beta')",
+             "sql;ZulData.mdb;DELETE FROM Codes WHERE Code = 'B'"});
+  EXPECT_TRUE(view.boxes.empty());
+  // The data file holds the link only; the rows are in the support file.
+  EXPECT_EQ(rawRows(paths.strSupportPath, "SELECT Code || '=' || Label FROM Codes"), "A=First");
+  EXPECT_EQ(rawRows(paths.strDataPath, "SELECT count(*) FROM sqlite_master WHERE name = 'Codes'"),
+            "0");
 }
 
 }  // namespace

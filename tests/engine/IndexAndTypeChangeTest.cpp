@@ -13,7 +13,10 @@ TEST_F(Indexes, PrimaryKeysAndNamesAreUniquePerTable) {
   auto table = makeTable("T", {{"A", DataType::Long, 0}, {"B", DataType::Long, 0}});
   table->appendIndex(index("PrimaryKey", "A", true));
   EXPECT_EQ(errorOf([&] { table->appendIndex(index("Second", "B", true)); }), 3283);
-  EXPECT_EQ(errorOf([&] { table->appendIndex(index("primarykey", "B")); }), 3284);
+  EXPECT_EQ(errorOf([&] { table->appendIndex(index("primarykey", "B")); }), 3367);
+  // Below the collection, the file refuses a name in use on its own.
+  EXPECT_EQ(errorOf([&] { db->storage().addIndex("T", index("PrimaryKey", "B")->record()); }),
+            3284);
   EXPECT_EQ(errorOf([&] { table->appendIndex(index("OnMissing", "Nope")); }), 3265);
   auto empty = table->createIndex("NoFields");
   EXPECT_EQ(errorOf([&] { table->appendIndex(empty); }), 3264);
