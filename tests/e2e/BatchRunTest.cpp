@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 
@@ -148,6 +150,25 @@ TEST_F(BatchRun, BadInputIsReportedWithANumberAndNothingIsLost) {
             std::string::npos);
   EXPECT_NE(result.out.find("Creating Table T"), std::string::npos);
   EXPECT_EQ(readFile(dir.file("ZulSupt.mdb")), "this is a text file\r\n");
+}
+
+// Root may write any file, so the test makes the file immutable instead of
+// read-only; where the file system has no such flag the test is skipped.
+TEST_F(BatchRun, AReadOnlyDatabaseIsReadButNeverWritten) {
+  run({"add;ZulData.mdb;Existing;"});
+  const std::string before = readFile(dir.file("ZulData.mdb"));
+  if (std::system(("chattr +i '" + dir.file("ZulData.mdb") + "' 2>/dev/null").c_str()) != 0) {
+    GTEST_SKIP() << "the file system cannot make a file immutable";
+  }
+  const ProgramResult result = run(
+      {"add;ZulData.mdb;New;", "add;ZulData.mdb;Existing;", "sql;ZulData.mdb;DROP TABLE Existing"});
+  std::system(("chattr -i '" + dir.file("ZulData.mdb") + "'").c_str());
+  const Lines out = splitLines(result.out, "\n");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(
+      std::count(out.begin(), out.end(), "3027 - Cannot update.  Database or object is read-only."),
+      2);
+  EXPECT_EQ(readFile(dir.file("ZulData.mdb")), before);
 }
 
 TEST_F(BatchRun, ALogThatCannotBeWrittenBesideTheProgramMovesToTheStateFolder) {
