@@ -16,6 +16,7 @@
 #include "engine/AppError.h"
 #include "engine/DBEngine.h"
 #include "engine/Database.h"
+#include "engine/Storage.h"
 
 namespace {
 
@@ -38,6 +39,21 @@ int printSchema(const std::string& path) {
     DBEngine engine;
     std::cout << schemaJson(*engine.openDatabase(path));
     return 0;
+  } catch (const AppError& error) {
+    std::cerr << error.number() << " - " << error.description() << "\n";
+    return 1;
+  }
+}
+
+int checkDatabase(const std::string& path) {
+  try {
+    DBEngine engine;
+    const std::vector<std::string> faults = engine.openDatabase(path)->storage().check();
+    for (const std::string& fault : faults) std::cout << fault << "\n";
+    std::cout << path << ": "
+              << (faults.empty() ? "consistent" : std::to_string(faults.size()) + " faults")
+              << "\n";
+    return faults.empty() ? 0 : 1;
   } catch (const AppError& error) {
     std::cerr << error.number() << " - " << error.description() << "\n";
     return 1;
@@ -82,8 +98,10 @@ int main(int argc, char** argv) {
       return 0;
     case CommandLine::Action::Schema: {
       QCoreApplication app(argc, argv);
-      return printSchema(line.schemaFile);
+      return printSchema(line.file);
     }
+    case CommandLine::Action::Check:
+      return checkDatabase(line.file);
     case CommandLine::Action::Run:
       break;
   }

@@ -55,6 +55,11 @@ class Storage {
   // Runs one data statement (INSERT, UPDATE, DELETE, SELECT ... INTO) whole:
   // either every row it touches is changed or none is.
   virtual void executeData(const jetsql::DataStatement& statement) = 0;
+
+  // What is wrong with the file, one sentence per fault: the storage's own
+  // integrity, and whether the catalog agrees with what holds the rows.
+  // Empty when the file is consistent.
+  virtual std::vector<std::string> check() { return {}; }
 };
 
 }  // namespace telvarn

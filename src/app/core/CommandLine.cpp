@@ -12,13 +12,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
       line.action = CommandLine::Action::Help;
     } else if (argument == "--version") {
       line.action = CommandLine::Action::Version;
-    } else if (argument == "--schema" && i + 1 < arguments.size()) {
-      line.action = CommandLine::Action::Schema;
-      line.schemaFile = arguments[++i];
+    } else if ((argument == "--schema" || argument == "--check") && i + 1 < arguments.size()) {
+      line.action =
+          argument == "--schema" ? CommandLine::Action::Schema : CommandLine::Action::Check;
+      line.file = arguments[++i];
     } else {
       line.action = CommandLine::Action::Refused;
-      line.refusal = argument == "--schema" ? "--schema needs a database file"
-                                            : "unknown option '" + argument + "'";
+      line.refusal = argument == "--schema" || argument == "--check"
+                         ? argument + " needs a database file"
+                         : "unknown option '" + argument + "'";
       return line;
     }
   }
@@ -27,7 +29,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText() {
   return "Usage: TELVARN [--batch]\n"
-         "       TELVARN --schema FILE\n"
+         "       TELVARN --schema FILE | --check FILE\n"
          "       TELVARN --help | --version\n"
          "\n"
          "Applies the maintenance script (TELVARN.ini beside the program, or the path in\n"
@@ -36,6 +38,8 @@ std::string usageText() {
          "  --batch        run without a window: list lines go to standard output,\n"
          "                 message boxes to standard error (also when there is no display)\n"
          "  --schema FILE  print the database FILE as the engine sees it, as JSON\n"
+         "  --check FILE   check the database FILE: its storage's integrity and that its\n"
+         "                 catalog agrees with its tables (exit 0 when consistent)\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"

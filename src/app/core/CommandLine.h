@@ -8,10 +8,11 @@
 namespace telvarn {
 
 struct CommandLine {
-  enum class Action { Run, Help, Version, Schema, Refused };
+  enum class Action { Run, Help, Version, Schema, Check, Refused };
   Action action = Action::Run;
   bool batch = false;
-  std::string schemaFile;
+  // The database file of --schema or --check.
+  std::string file;
   std::string refusal;
 };
 

@@ -36,6 +36,7 @@ class SqliteStorage : public Storage {
   std::vector<std::string> queryNames() override;
   void createQuery(const QueryRecord& query) override;
   void executeData(const jetsql::DataStatement& statement) override;
+  std::vector<std::string> check() override;
 
   Connection& connection() { return connection_; }
 
