@@ -18,8 +18,8 @@ void installProgram(const std::string& folder) {
   if (!std::filesystem::exists(target)) std::filesystem::copy_file(TELVARN_PROGRAM, target);
 }
 
-ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment) {
+int startProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& environment) {
   installProgram(folder);
   std::vector<std::string> env = {"XDG_CONFIG_HOME=" + folder + "/config",
                                   "XDG_STATE_HOME=" + folder + "/state", "HOME=" + folder,
@@ -57,16 +57,26 @@ ProgramResult runProgram(const std::string& folder, const std::vector<std::strin
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   pid_t pid = 0;
+  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  return rc == 0 ? pid : -1;
+}
+
+ProgramResult finishProgram(const std::string& folder, int pid) {
   ProgramResult result;
-  if (posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data()) == 0) {
+  if (pid > 0) {
     int status = 0;
     waitpid(pid, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
-  posix_spawn_file_actions_destroy(&actions);
-  result.out = readFile(outPath);
-  result.err = readFile(errPath);
+  result.out = readFile(folder + "/.stdout");
+  result.err = readFile(folder + "/.stderr");
   return result;
+}
+
+ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                         const std::vector<std::string>& environment) {
+  return finishProgram(folder, startProgram(folder, arguments, environment));
 }
 
 std::vector<std::string> splitLines(const std::string& text, const std::string& end) {

@@ -22,6 +22,13 @@ void installProgram(const std::string& folder);
 ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {});
 
+// Starts the program like runProgram without waiting for it; its output goes
+// to the folder's .stdout and .stderr. Returns the process id.
+int startProgram(const std::string& folder, const std::vector<std::string>& arguments,
+                 const std::vector<std::string>& environment = {});
+// Waits for a started program and returns its result.
+ProgramResult finishProgram(const std::string& folder, int pid);
+
 // The text split at LF (for standard output) or CR LF (for the log).
 std::vector<std::string> splitLines(const std::string& text, const std::string& end);
 
