@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 
 #include "app/core/CommandLine.h"
 #include "app/core/ConsoleView.h"
 #include "app/core/MainForm.h"
+#include "app/core/RunReport.h"
 #include "app/core/SchemaJson.h"
 #include "app/core/Settings.h"
 #include "app/gui/frmMain.h"
@@ -60,24 +62,35 @@ int checkDatabase(const std::string& path) {
   }
 }
 
-int runBatch() {
+int runBatch(RunReport* report) {
   ConsoleView view;
   Settings settings(view, QCoreApplication::applicationDirPath().toStdString(), programName());
   MainForm form(view, settings);
+  form.setRunReport(report);
   form.load();
   form.unload();
+  if (report) report->finish(form.exitStatus());
   return form.exitStatus();
 }
 
-int runWindow(QApplication& app) {
+int runWindow(QApplication& app, RunReport* report) {
   frmMain window;
   Settings settings(window, QCoreApplication::applicationDirPath().toStdString(), programName());
   MainForm form(window, settings);
+  form.setRunReport(report);
   window.setForm(&form);
   form.load();
   window.show();
   app.exec();
+  if (report) report->finish(form.exitStatus());
   return form.exitStatus();
+}
+
+// The report file, opened before the run so that a path that cannot be
+// written stops the program before it touches anything.
+std::unique_ptr<RunReport> openRunReport(const std::string& path) {
+  if (path.empty()) return nullptr;
+  return std::make_unique<RunReport>(path);
 }
 
 }  // namespace
@@ -105,10 +118,18 @@ int main(int argc, char** argv) {
     case CommandLine::Action::Run:
       break;
   }
+  std::unique_ptr<RunReport> report;
+  try {
+    report = openRunReport(line.reportFile);
+  } catch (const AppError& error) {
+    std::cerr << "TELVARN: the report " << line.reportFile
+              << " cannot be written: " << error.number() << " - " << error.description() << "\n";
+    return 2;
+  }
   if (line.batch || !displayAvailable()) {
     QCoreApplication app(argc, argv);
-    return runBatch();
+    return runBatch(report.get());
   }
   QApplication app(argc, argv);
-  return runWindow(app);
+  return runWindow(app, report.get());
 }

@@ -10,10 +10,16 @@ void SplitText(Run& run) {
   try {
     run.report.status("SplitText");
     ScriptReader script(run.paths.strScriptPath);
+    int number = 0;
     while (std::optional<std::string> line = script.next()) {
       run.rec.strLine = *line;
       run.rec.varFields = splitFields(*line);
-      if (line->starts_with('\'')) continue;
+      const bool comment = line->starts_with('\'');
+      run.report.beginLine(++number, *line,
+                           comment                     ? "'"
+                           : run.rec.varFields.empty() ? ""
+                                                       : run.rec.varFields.front());
+      if (comment) continue;
       bool tooFewFields = false;
       try {
         if (!dispatchLine(run)) break;
@@ -32,6 +38,7 @@ void SplitText(Run& run) {
   } catch (const AppError& error) {
     run.report.error(error, "SplitText");
   }
+  run.report.endLine();
 }
 
 }  // namespace telvarn

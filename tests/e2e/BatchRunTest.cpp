@@ -108,6 +108,32 @@ TEST_F(BatchRun, PathsComeFromTheSettingsStore) {
   EXPECT_NE(schema.out.find("\"name\": \"Moved\""), std::string::npos) << schema.out;
 }
 
+TEST_F(BatchRun, TheReportHasAnObjectPerLineAndTheTotals) {
+  writeFile(dir.file("TELVARN.ini"),
+            "' comment\r\nadd;ZulData.mdb;R1;\r\nsql;ZulData.mdb;DROP TABLE Nope\r\n"
+            "chg;ZulData.mdb;R1;x;;y;0;0;0\r\nadd;ZulData.mdb;Never;\r\n");
+  const ProgramResult result =
+      runProgram(dir.path(), {"--batch", "--report", dir.file("report.json")});
+  EXPECT_EQ(result.status, 1);
+  const Lines report = splitLines(readFile(dir.file("report.json")), "\n");
+  ASSERT_EQ(report.size(), 5u);
+  EXPECT_EQ(report[0], R"({"errors":[],"keyword":"'","line":1,"list":[],"text":"' comment"})");
+  EXPECT_EQ(report[1],
+            R"({"errors":[],"keyword":"add","line":2,"list":["Processing Creating Table..",)"
+            R"("Create Table","Creating Table R1"],"text":"add;ZulData.mdb;R1;"})");
+  EXPECT_NE(
+      report[2].find(R"("errors":[{"description":"Table 'Nope' does not exist.","number":3376}])"),
+      std::string::npos);
+  EXPECT_NE(
+      report[3].find(
+          R"("errors":[{"description":"Type mismatch","number":13}],"keyword":"chg","line":4,"list":["13 - Type mismatch"])"),
+      std::string::npos)
+      << report[3];
+  EXPECT_EQ(report[4], R"({"exitStatus":1,"totals":{"errors":2,"lines":4}})");
+  // The list itself is as it always is.
+  EXPECT_EQ(splitLines(result.out, "\n").size(), 11u);
+}
+
 TEST_F(BatchRun, OptionsAreFewAndOthersAreRefused) {
   EXPECT_EQ(runProgram(dir.path(), {"--version"}).out, "TELVARN 1.0.0\n");
   EXPECT_EQ(runProgram(dir.path(), {"--help"}).status, 0);
@@ -115,6 +141,9 @@ TEST_F(BatchRun, OptionsAreFewAndOthersAreRefused) {
   EXPECT_EQ(refused.status, 2);
   EXPECT_NE(refused.err.find("Usage: TELVARN"), std::string::npos);
   EXPECT_EQ(refused.out, "");
+  EXPECT_FALSE(std::filesystem::exists(dir.file("ErrorLog.txt")));
+  EXPECT_EQ(runProgram(dir.path(), {"--batch", "--report", dir.file("no/folder/r.json")}).status,
+            2);
   EXPECT_FALSE(std::filesystem::exists(dir.file("ErrorLog.txt")));
   const ProgramResult missing = runProgram(dir.path(), {"--schema", dir.file("nope.mdb")});
   EXPECT_EQ(missing.status, 1);

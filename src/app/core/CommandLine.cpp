@@ -12,13 +12,15 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
       line.action = CommandLine::Action::Help;
     } else if (argument == "--version") {
       line.action = CommandLine::Action::Version;
+    } else if (argument == "--report" && i + 1 < arguments.size()) {
+      line.reportFile = arguments[++i];
     } else if ((argument == "--schema" || argument == "--check") && i + 1 < arguments.size()) {
       line.action =
           argument == "--schema" ? CommandLine::Action::Schema : CommandLine::Action::Check;
       line.file = arguments[++i];
     } else {
       line.action = CommandLine::Action::Refused;
-      line.refusal = argument == "--schema" || argument == "--check"
+      line.refusal = argument == "--schema" || argument == "--check" || argument == "--report"
                          ? argument + " needs a database file"
                          : "unknown option '" + argument + "'";
       return line;
@@ -28,7 +30,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-  return "Usage: TELVARN [--batch]\n"
+  return "Usage: TELVARN [--batch] [--report FILE]\n"
          "       TELVARN --schema FILE | --check FILE\n"
          "       TELVARN --help | --version\n"
          "\n"
@@ -37,6 +39,8 @@ std::string usageText() {
          "\n"
          "  --batch        run without a window: list lines go to standard output,\n"
          "                 message boxes to standard error (also when there is no display)\n"
+         "  --report FILE  also write one JSON object per script line to FILE (its text,\n"
+         "                 keyword, list lines and errors), then one with the totals\n"
          "  --schema FILE  print the database FILE as the engine sees it, as JSON\n"
          "  --check FILE   check the database FILE: its storage's integrity and that its\n"
          "                 catalog agrees with its tables (exit 0 when consistent)\n"

@@ -13,6 +13,8 @@ struct CommandLine {
   bool batch = false;
   // The database file of --schema or --check.
   std::string file;
+  // Where --report writes the run's machine-readable report, if anywhere.
+  std::string reportFile;
   std::string refusal;
 };
 

@@ -10,6 +10,7 @@
 
 namespace telvarn {
 
+class RunReport;
 class View;
 
 class MainForm {
@@ -22,6 +23,9 @@ class MainForm {
   // 0 when no message box was shown, 1 when one or more were, 2 when the
   // load step's trap ended the run.
   int exitStatus() const;
+
+  // The machine-readable report the run also writes, if any.
+  void setRunReport(RunReport* report) { reporter_.setRunReport(report); }
 
   const ModuleSettings& paths() const { return module_; }
   Settings& settings() { return settings_; }

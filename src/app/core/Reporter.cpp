@@ -1,6 +1,7 @@
 #include "app/core/Reporter.h"
 
 #include "app/core/ErrorLog.h"
+#include "app/core/RunReport.h"
 #include "app/core/View.h"
 #include "engine/AppError.h"
 
@@ -18,6 +19,15 @@ void Reporter::log() {
 
 void Reporter::list() {
   view_.addListLine(strStatus);
+  if (runReport_) runReport_->addListLine(strStatus);
+}
+
+void Reporter::beginLine(int number, const std::string& text, const std::string& keyword) {
+  if (runReport_) runReport_->beginLine(number, text, keyword);
+}
+
+void Reporter::endLine() {
+  if (runReport_) runReport_->endLine();
 }
 
 void Reporter::error(const AppError& error, const std::string& title) {
@@ -40,6 +50,7 @@ void Reporter::errorLogOnly(const AppError& error, const std::string& title) {
 }
 
 void Reporter::showError(const AppError& error, const std::string& title) {
+  if (runReport_) runReport_->addError(error.number(), error.description());
   view_.messageBox(std::to_string(error.number()) + " : \r\n" + error.description(), title,
                    BoxIcon::Critical);
 }

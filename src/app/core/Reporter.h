@@ -8,6 +8,7 @@ namespace telvarn {
 
 class AppError;
 class ErrorLog;
+class RunReport;
 class View;
 
 class Reporter {
@@ -32,11 +33,18 @@ class Reporter {
   View& view() { return view_; }
   ErrorLog& errorLog() { return log_; }
 
+  // The machine-readable report, when the run writes one: the dispatcher
+  // marks where each script line begins and ends.
+  void setRunReport(RunReport* report) { runReport_ = report; }
+  void beginLine(int number, const std::string& text, const std::string& keyword);
+  void endLine();
+
  private:
   void showError(const AppError& error, const std::string& title);
 
   View& view_;
   ErrorLog& log_;
+  RunReport* runReport_ = nullptr;
 };
 
 }  // namespace telvarn

@@ -1,0 +1,44 @@
+// RunReport: the machine-readable account of a run, for support staff who
+// must find the failing line of a long script. One JSON object per script
+// line as it is processed (its number, text, keyword, the list lines it
+// produced and the errors reported), then one with the totals and the exit
+// status. The list, the log and the boxes are not changed by it.
+#pragma once
+
+#include <QJsonArray>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace telvarn {
+
+class RunReport {
+ public:
+  // 75 when the file cannot be written.
+  explicit RunReport(const std::string& path);
+
+  void beginLine(int number, const std::string& text, const std::string& keyword);
+  void addListLine(const std::string& text);
+  void addError(int number, const std::string& description);
+  // Writes the current line's object, if a line is open.
+  void endLine();
+  void finish(int exitStatus);
+
+ private:
+  void write(const class QJsonObject& object);
+
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  std::unique_ptr<std::FILE, Closer> file_;
+  bool lineOpen_ = false;
+  int number_ = 0;
+  std::string text_;
+  std::string keyword_;
+  QJsonArray list_;
+  QJsonArray errors_;
+  int lines_ = 0;
+  int errorCount_ = 0;
+};
+
+}  // namespace telvarn
