@@ -47,8 +47,9 @@ int startProgram(const std::string& folder, const std::vector<std::string>& argu
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
 
-  const std::string outPath = folder + "/.stdout";
-  const std::string errPath = folder + "/.stderr";
+  // Beside the folder, not in it: the folder may be a file system that fills.
+  const std::string outPath = folder + ".stdout";
+  const std::string errPath = folder + ".stderr";
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -69,8 +70,8 @@ ProgramResult finishProgram(const std::string& folder, int pid) {
     waitpid(pid, &status, 0);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
-  result.out = readFile(folder + "/.stdout");
-  result.err = readFile(folder + "/.stderr");
+  result.out = readFile(folder + ".stdout");
+  result.err = readFile(folder + ".stderr");
   return result;
 }
 

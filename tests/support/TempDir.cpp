@@ -24,6 +24,9 @@ TempDir::~TempDir() {
   std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
                                std::filesystem::perm_options::add, ignored);
   std::filesystem::remove_all(path_, ignored);
+  // A run of the program leaves its captured output beside the folder.
+  std::filesystem::remove(path_ + ".stdout", ignored);
+  std::filesystem::remove(path_ + ".stderr", ignored);
 }
 
 void writeFile(const std::string& path, const std::string& bytes) {

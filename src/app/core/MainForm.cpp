@@ -108,9 +108,15 @@ void MainForm::reportTrapped(const AppError& error) {
   try {
     reporter_.error(error, kMainCaption);
   } catch (const AppError& logFailure) {
+    // The log itself failed: the list and the box say so, and what to do.
+    const std::string where = log_.path().empty() ? "ErrorLog.txt" : log_.path();
     view_.addListLine(std::to_string(logFailure.number()) + " - " + logFailure.description());
-    view_.messageBox(std::to_string(error.number()) + " : \r\n" + error.description(), kMainCaption,
-                     BoxIcon::Critical);
+    view_.messageBox(std::to_string(error.number()) + " : \r\n" + error.description() +
+                         "\r\nThe log " + where + " could not be written (" +
+                         std::to_string(logFailure.number()) + " - " + logFailure.description() +
+                         "). Free some space or make its folder writable, then run the "
+                         "script again.",
+                     kMainCaption, BoxIcon::Critical);
   }
 }
 
