@@ -14,3 +14,6 @@ ninja -C build-asan -j2
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0 \
   ctest --test-dir build-asan -j2 --output-on-failure
+
+# A bounded fuzzing run of every libFuzzer target.
+scripts/fuzz.sh 30
