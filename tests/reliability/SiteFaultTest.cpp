@@ -6,9 +6,13 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <set>
+#include <thread>
 
+#include "engine/AppError.h"
 #include "engine/DBEngine.h"
 #include "engine/Database.h"
 #include "engine/Storage.h"
@@ -36,6 +40,15 @@ class SmallFileSystem {
   std::string path_;
   bool mounted_ = false;
 };
+
+int errorOf(DBEngine& engine, const std::string& path, const std::string& table) {
+  try {
+    engine.openDatabase(path)->tableDef(table);
+  } catch (const AppError& error) {
+    return error.number();
+  }
+  return 0;
+}
 
 void pointSettingsAt(const std::string& folder, const std::string& data) {
   std::filesystem::create_directories(folder + "/config/VB and VBA Program Settings");
@@ -111,6 +124,31 @@ TEST(SiteFaults, ATruncatedDatabaseIsRefusedUntouched) {
       << result.out;
   EXPECT_NE(result.out.find("Creating Table Fine"), std::string::npos);
   EXPECT_EQ(readFile(dir.file("ZulData.mdb")), before);
+}
+
+TEST(SiteFaults, ADatabaseAnotherProgramHoldsForWritingIsReportedInUse) {
+  TempDir dir;
+  DBEngine::createDatabase(dir.file("ZulData.mdb"));
+  DBEngine::createDatabase(dir.file("ZulSupt.mdb"));
+  // The sqlite3 shell opens a write transaction and keeps it open as long
+  // as its input is.
+  FILE* shell = ::popen(("sqlite3 '" + dir.file("ZulData.mdb") + "' >/dev/null").c_str(), "w");
+  ASSERT_NE(shell, nullptr);
+  std::fputs("BEGIN IMMEDIATE; CREATE TABLE Holding (a);\n", shell);
+  std::fflush(shell);
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  writeFile(dir.file("TELVARN.ini"), "add;ZulData.mdb;Blocked;\r\nadd;ZulSupt.mdb;Free;\r\n");
+  const ProgramResult result = runProgram(dir.path(), {"--batch"});
+  std::fputs("ROLLBACK;\n", shell);
+  ::pclose(shell);
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.out.find("3045 - Could not use '" + dir.file("ZulData.mdb") +
+                            "'; file already in use."),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("Creating Table Free"), std::string::npos);
+  DBEngine engine;
+  EXPECT_EQ(errorOf(engine, dir.file("ZulData.mdb"), "Blocked"), 3265);
 }
 
 TEST(SiteFaults, TwoRunsAtOnceNeitherMixNorSpoil) {
