@@ -1,4 +1,5 @@
 #include "commands/Commands.h"
+#include "commands/FieldSteps.h"
 #include "commands/IndexSteps.h"
 #include "db/HandlerFrame.h"
 #include "engine/Database.h"
@@ -11,10 +12,7 @@ void AddIndex(Run& run) {
   const CommandRecord& rec = run.rec;
   HandlerFrame frame(run, {.title = "New Index", .ignore = {3010, 3191, 3283, 3367}});
   // 1.
-  frame.step([&] {
-    run.tdf = nullptr;
-    run.tdf = need(run.db).tableDef(rec.varTable);
-  });
+  frame.step([&] { findTable(run); });
   // 2.
   frame.step([&] { run.report.status("Looking For Table " + rec.varTable); });
   // 3. to 14.

@@ -1,4 +1,5 @@
 #include "commands/Commands.h"
+#include "commands/FieldSteps.h"
 #include "db/HandlerFrame.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
@@ -13,15 +14,9 @@ void AddNumberField(Run& run) {
   HandlerFrame frame(run,
                      {.title = "AddDate Field", .ignore = {3010, 3191, 3259}, .boxTitle = "Add"});
   // 1.
-  frame.step([&] {
-    run.tdf = nullptr;
-    run.tdf = need(run.db).tableDef(rec.varTable);
-  });
+  frame.step([&] { findTable(run); });
   // 2.
-  frame.step([&] {
-    run.fld = nullptr;
-    run.fld = need(run.tdf).createField(rec.varField, rec.intType);
-  });
+  frame.step([&] { createField(run, false); });
   // 3.
   frame.step([&] { run.report.status("Adding Field " + rec.varField); });
   // 4.

@@ -1,4 +1,5 @@
 #include "commands/Commands.h"
+#include "commands/FieldSteps.h"
 #include "commands/IndexSteps.h"
 #include "db/HandlerFrame.h"
 #include "engine/Database.h"
@@ -16,10 +17,7 @@ void AddPrimaryKey(Run& run) {
                            .report = FrameOptions::Report::LogOnly,
                            .boxTitle = "Index"});
   // 1.
-  frame.step([&] {
-    run.tdf = nullptr;
-    run.tdf = need(run.db).tableDef(rec.varTable);
-  });
+  frame.step([&] { findTable(run); });
   // 2.
   frame.step([&] { run.report.status("Looking For Table " + rec.varTable); });
   // 3.

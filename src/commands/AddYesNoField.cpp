@@ -1,4 +1,5 @@
 #include "commands/Commands.h"
+#include "commands/FieldSteps.h"
 #include "db/HandlerFrame.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
@@ -15,15 +16,9 @@ void AddYesNoField(Run& run) {
   std::shared_ptr<TableDef> table;
   std::shared_ptr<Field> field;
   // 1.
-  frame.step([&] {
-    run.tdf = nullptr;
-    run.tdf = need(run.db).tableDef(rec.varTable);
-  });
+  frame.step([&] { findTable(run); });
   // 2.
-  frame.step([&] {
-    run.fld = nullptr;
-    run.fld = need(run.tdf).createField(rec.varField, rec.intType);
-  });
+  frame.step([&] { createField(run, false); });
   // 3.
   frame.step([&] { run.report.status("Adding Field " + rec.varField); });
   // 4.

@@ -1,6 +1,6 @@
 #include "commands/Commands.h"
+#include "commands/FieldSteps.h"
 #include "db/HandlerFrame.h"
-#include "db/Lookups.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
 #include "engine/TableDef.h"
@@ -15,15 +15,8 @@ void ChangeFieldCaption(Run& run) {
   HandlerFrame frame(run, {.title = "Change Field Caption", .ignore = {3191, 3265, 3270}});
   std::shared_ptr<TableDef> table;
   std::shared_ptr<Field> field;
-  // 1.
-  frame.step([&] {
-    run.tdf = nullptr;
-    run.tdf = need(run.db).tableDef(rec.varTable);
-  });
-  // 2.
-  frame.step([&] { table = need(run.db).tableDef(rec.varTable); });
-  // 3.
-  frame.step([&] { field = fieldOf(table, rec.varField); });
+  // 1. to 3.
+  findOwnField(frame, run, table, field);
   // 4.
   frame.step([&] { need(field).setProperty("Caption", Variant(rec.strCaption)); });
   // 5.

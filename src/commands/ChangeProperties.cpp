@@ -1,7 +1,7 @@
 #include "commands/Commands.h"
 #include "commands/FieldChanges.h"
+#include "commands/FieldSteps.h"
 #include "db/HandlerFrame.h"
-#include "db/Lookups.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
 #include "engine/TableDef.h"
@@ -15,15 +15,8 @@ void ChangeProperties(Run& run) {
   HandlerFrame frame(run, {.title = "Change Properties", .ignore = {3191, 3265}});
   std::shared_ptr<TableDef> table;
   std::shared_ptr<Field> field;
-  // 1.
-  frame.step([&] {
-    run.tdf = nullptr;
-    run.tdf = need(run.db).tableDef(rec.varTable);
-  });
-  // 2.
-  frame.step([&] { table = need(run.db).tableDef(rec.varTable); });
-  // 3.
-  frame.step([&] { field = fieldOf(table, rec.varField); });
+  // 1. to 3.
+  findOwnField(frame, run, table, field);
   // 4. to 15.
   changeFieldProperties(frame, run, field, rec.varField, TypeMapping::WithYesNo);
   // 16.

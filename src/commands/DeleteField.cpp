@@ -1,4 +1,5 @@
 #include "commands/Commands.h"
+#include "commands/FieldSteps.h"
 #include "db/HandlerFrame.h"
 #include "engine/Database.h"
 #include "engine/TableDef.h"
@@ -11,10 +12,7 @@ void DeleteField(Run& run) {
   const CommandRecord& rec = run.rec;
   HandlerFrame frame(run, {.title = "Delete Field", .ignore = {3265}, .boxTitle = "Del"});
   // 1.
-  frame.step([&] {
-    run.tdf = nullptr;
-    run.tdf = need(run.db).tableDef(rec.varTable);
-  });
+  frame.step([&] { findTable(run); });
   // 2.
   frame.step([&] { run.report.status("Deleting From Table " + rec.varTable); });
   // 3.

@@ -5,11 +5,16 @@
 namespace telvarn {
 namespace {
 
-// "prk" and "idx" read the same nine fields.
-void readIndexFields(CommandRecord& rec) {
+// Fields 1 to 3 of the commands that name a database, a table and a field.
+void readTarget(CommandRecord& rec) {
   rec.varDatabase = rec.text(1);
   rec.varTable = rec.text(2);
   rec.varField = rec.text(3);
+}
+
+// "prk" and "idx" read the same nine fields.
+void readIndexFields(CommandRecord& rec) {
+  readTarget(rec);
   rec.intType = rec.integer(4);
   rec.intSize = rec.integer(5);
   rec.strIndexName = rec.text(6);
@@ -20,9 +25,7 @@ void readIndexFields(CommandRecord& rec) {
 
 void dispatchAdd(Run& run) {
   CommandRecord& rec = run.rec;
-  rec.varDatabase = rec.text(1);
-  rec.varTable = rec.text(2);
-  rec.varField = rec.text(3);
+  readTarget(rec);
   if (rec.varField.empty()) {
     run.report.status("Processing Creating Table..");
     return CreateTable(run);
@@ -50,9 +53,7 @@ bool dispatchLine(Run& run) {
     run.report.status("Processing QueryDef..");
     CreateStoredQuery(run);
   } else if (keyword == "del") {
-    rec.varDatabase = rec.text(1);
-    rec.varTable = rec.text(2);
-    rec.varField = rec.text(3);
+    readTarget(rec);
     run.report.status("Processing Deleting Field..");
     DeleteField(run);
   } else if (keyword == "lnk") {
@@ -62,9 +63,7 @@ bool dispatchLine(Run& run) {
     run.report.status("Processing Linking Table..");
     LinkTable(run);
   } else if (keyword == "chg") {
-    rec.varDatabase = rec.text(1);
-    rec.varTable = rec.text(2);
-    rec.varField = rec.text(3);
+    readTarget(rec);
     rec.strNewName = rec.text(4);
     rec.intAllowZeroLength = rec.integer(5);
     rec.intDefaultValue = rec.integer(6);
@@ -90,9 +89,7 @@ bool dispatchLine(Run& run) {
     rec.strSqlText = rec.text(2);
     ExecuteSql(run);
   } else if (keyword == "chgCaption") {
-    rec.varDatabase = rec.text(1);
-    rec.varTable = rec.text(2);
-    rec.varField = rec.text(3);
+    readTarget(rec);
     rec.strCaption = rec.text(4);
     ChangeFieldCaption(run);
   } else {
