@@ -11,10 +11,27 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWit
   -DTELVARN_FUZZ=ON >/dev/null
 targets=$(for f in fuzz/*Fuzz.cpp; do basename "$f" .cpp; done)
 ninja -C build-fuzz -j2 $targets
+# The parser's seeds are the statements of the dialect's test corpus, one a file.
+parserSeeds() {
+  local n=0 line
+  for file in tests/engine/jetsql/corpus/*.jet; do
+    while IFS= read -r line; do
+      case "$line" in
+        '>'*) line="${line#>}" ;;
+        '!'*) line="${line#* }" ;;
+        *) continue ;;
+      esac
+      n=$((n + 1))
+      printf '%s' "${line# }" > "$1/seed-$n"
+    done < "$file"
+  done
+}
+
 for target in $targets; do
   seeds="fuzz/corpus/$(echo "${target%Fuzz}" | tr '[:upper:]' '[:lower:]')"
   work=$(mktemp -d)
   [ -d "$seeds" ] && cp -r "$seeds"/. "$work"/
+  [ "$target" = ParserFuzz ] && parserSeeds "$work"
   log=$(mktemp)
   if ! build-fuzz/fuzz/"$target" "$work" -max_total_time="$seconds" -timeout=10 \
        -rss_limit_mb=2048 -print_final_stats=1 > "$log" 2>&1; then

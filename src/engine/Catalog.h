@@ -45,7 +45,9 @@ struct IndexRecord {
 };
 
 // Kinds of table entries, numbered as the desktop engine numbers them.
-enum class TableKind { Local = 1, Linked = 6 };
+// Linked is a link to a table of another database file; LinkedOdbc one to
+// an ODBC data source (read from files of the desktop program, never made).
+enum class TableKind { Local = 1, LinkedOdbc = 4, Linked = 6 };
 
 struct TableRecord {
   std::string name;
@@ -54,6 +56,17 @@ struct TableRecord {
   std::string sourceTableName;
   std::vector<FieldRecord> fields;
   std::vector<IndexRecord> indexes;
+};
+
+// A relationship the engine enforces: every row of `table` whose `columns`
+// are all filled must match a row of `referencedTable` on
+// `referencedColumns`, and such a row cannot go while rows refer to it.
+struct RelationRecord {
+  std::string name;
+  std::string table;
+  std::vector<std::string> columns;
+  std::string referencedTable;
+  std::vector<std::string> referencedColumns;
 };
 
 struct QueryRecord {

@@ -84,6 +84,10 @@ std::shared_ptr<QueryDef> Database::queryDef(const std::string& name) const {
   return std::make_shared<QueryDef>(query->name, query->sql);
 }
 
+void Database::deleteQueryDef(const std::string& name) {
+  storage_->deleteQuery(name);
+}
+
 std::vector<std::string> Database::queryDefNames() const {
   return storage_->queryNames();
 }

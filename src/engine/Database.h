@@ -36,6 +36,8 @@ class Database {
   // is taken; a statement the dialect cannot parse is refused first.
   std::shared_ptr<QueryDef> createQueryDef(const std::string& name, const std::string& sql);
   std::shared_ptr<QueryDef> queryDef(const std::string& name) const;
+  // QueryDefs.Delete: 3265 when there is no query of that name.
+  void deleteQueryDef(const std::string& name);
   std::vector<std::string> queryDefNames() const;
 
   Storage& storage() const { return *storage_; }

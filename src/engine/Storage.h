@@ -4,17 +4,20 @@
 // calls.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "engine/AppError.h"
 #include "engine/Catalog.h"
 
 namespace telvarn {
 
 namespace jetsql {
 struct DataStatement;
-}
+struct SelectStatement;
+}  // namespace jetsql
 
 class Storage {
  public:
@@ -51,6 +54,15 @@ class Storage {
   virtual std::vector<std::string> queryNames() = 0;
   // 3012 when a query, table or link of that name exists.
   virtual void createQuery(const QueryRecord& query) = 0;
+  // 3265 when there is no query of that name.
+  virtual void deleteQuery(const std::string& name);
+
+  // Relationships between tables. addRelation: 3012 for a name in use,
+  // 3201 when rows already lack the row they refer to.
+  virtual std::vector<RelationRecord> relations() { return {}; }
+  virtual void addRelation(const RelationRecord& relation);
+  // 3265 when there is no relationship of that name.
+  virtual void dropRelation(const std::string& name);
 
   // Runs one data statement (INSERT, UPDATE, DELETE, SELECT ... INTO) whole:
   // either every row it touches is changed or none is.
@@ -60,6 +72,28 @@ class Storage {
   // integrity, and whether the catalog agrees with what holds the rows.
   // Empty when the file is consistent.
   virtual std::vector<std::string> check() { return {}; }
+
+  // The columns a SELECT yields (name, type, size), its names checked as
+  // executeData checks them; nothing is run.
+  virtual std::vector<FieldRecord> describeQuery(const jetsql::SelectStatement& select);
+
+  // Runs `work`, any number of the calls above, as one change of the file.
+  // A backend that cannot nest its changes runs them one by one.
+  virtual void atomically(const std::function<void()>& work) { work(); }
 };
+
+// What a backend without queries answers.
+inline void Storage::deleteQuery(const std::string&) {
+  throw engineError(3251);
+}
+inline void Storage::addRelation(const RelationRecord&) {
+  throw engineError(3251);
+}
+inline void Storage::dropRelation(const std::string&) {
+  throw engineError(3251);
+}
+inline std::vector<FieldRecord> Storage::describeQuery(const jetsql::SelectStatement&) {
+  throw engineError(3251);
+}
 
 }  // namespace telvarn

@@ -40,6 +40,8 @@ enum class Op {
 
 struct Expr;
 using ExprPtr = std::unique_ptr<Expr>;
+struct SelectQuery;
+using QueryPtr = std::shared_ptr<SelectQuery>;
 
 struct Expr {
   enum class Kind {
@@ -50,12 +52,14 @@ struct Expr {
     Date,    // literals; True and False are the Integers -1 and 0
     Column,  // name, with qualifier when written t.name
     Unary,
-    Binary,   // op with one or two operands
-    IsNull,   // operand Is [Not] Null
-    Between,  // operands: value, one bound, the other bound
-    In,       // operands: value, then the list
-    Call,     // function name with its arguments
-    Star,     // "*" as a function argument: Count(*)
+    Binary,    // op with one or two operands
+    IsNull,    // operand Is [Not] Null
+    Between,   // operands: value, one bound, the other bound
+    In,        // operands: value, then the list (or `query`)
+    Call,      // function name with its arguments
+    Star,      // "*" as a function argument: Count(*)
+    Subquery,  // (SELECT ...) as a value: `query`
+    Exists,    // Exists (SELECT ...): `query`
   };
 
   Kind kind = Kind::Null;
@@ -66,6 +70,7 @@ struct Expr {
   std::string text;       // Text value, Date as "YYYY-MM-DD HH:MM:SS", column or function name
   std::string qualifier;  // table of a column reference
   std::vector<ExprPtr> operands;
+  QueryPtr query;
   size_t begin = 0;  // where it stands in the statement text
   size_t end = 0;
 };
@@ -79,10 +84,13 @@ struct FieldType {
 };
 
 struct ConstraintDef {
-  enum class Kind { PrimaryKey, Unique };
+  enum class Kind { PrimaryKey, Unique, ForeignKey };
   Kind kind = Kind::PrimaryKey;
-  std::string name;                  // empty when the statement gave none
-  std::vector<std::string> columns;  // empty on a column: that column
+  std::string name;                            // empty when the statement gave none
+  std::vector<std::string> columns;            // empty on a column: that column
+  std::string referencedTable;                 // ForeignKey: the table it points at
+  std::vector<std::string> referencedColumns;  // empty: that table's primary key
+  bool noIndex = false;                        // FOREIGN KEY NO INDEX
 };
 
 struct ColumnDef {
@@ -91,6 +99,7 @@ struct ColumnDef {
   bool notNull = false;
   std::string defaultValue;  // the literal of DEFAULT as written; empty without one
   std::optional<ConstraintDef> constraint;
+  std::optional<ConstraintDef> references;  // REFERENCES t [(f)] after the type
 };
 
 struct CreateTable {
@@ -127,6 +136,54 @@ struct DropIndex {
   std::string table;
 };
 
+// ---- Queries ----
+
+// One item of a select list: an expression, "*" or "t.*".
+struct SelectItem {
+  ExprPtr expr;           // null for "*" and "t.*"
+  std::string qualifier;  // the t of "t.*"
+  std::string alias;      // AS name
+};
+
+// A FROM item: a table or stored query, a parenthesised query with an
+// alias, or two items joined.
+struct TableSource {
+  enum class Kind { Table, Subquery, Join };
+  enum class JoinKind { Inner, Left, Right };
+  Kind kind = Kind::Table;
+  std::string name;   // Table
+  std::string alias;  // Table, Subquery
+  QueryPtr query;     // Subquery
+  JoinKind join = JoinKind::Inner;
+  std::unique_ptr<TableSource> left, right;  // Join
+  ExprPtr on;                                // Join
+};
+using SourcePtr = std::unique_ptr<TableSource>;
+
+struct OrderItem {
+  ExprPtr expr;
+  bool descending = false;
+};
+
+struct SelectQuery {
+  enum class Predicate { All, Distinct, DistinctRow };
+  Predicate predicate = Predicate::All;
+  std::optional<double> top;  // TOP n
+  bool topPercent = false;
+  std::vector<SelectItem> items;
+  std::string into;             // SELECT ... INTO table; empty otherwise
+  std::vector<SourcePtr> from;  // items separated by ","; none without FROM
+  ExprPtr where;
+  std::vector<ExprPtr> groupBy;
+  ExprPtr having;
+  struct UnionPart {
+    bool all = false;
+    QueryPtr query;
+  };
+  std::vector<UnionPart> unions;   // further SELECTs joined by UNION [ALL]
+  std::vector<OrderItem> orderBy;  // of the whole union when there is one
+};
+
 // ---- Data statements ----
 
 struct ColumnRef {
@@ -143,11 +200,15 @@ struct InsertStatement {
   std::string table;
   std::vector<std::string> columns;  // empty: every field in order
   std::vector<ExprPtr> values;
+  QueryPtr select;  // INSERT INTO ... SELECT: the rows to add, instead of values
 };
 
+// UPDATE and DELETE name one table (`table`, `alias`) or, for a join,
+// carry the whole FROM item in `source` and leave `table` empty.
 struct UpdateStatement {
   std::string table;
   std::string alias;
+  std::shared_ptr<TableSource> source;
   std::vector<Assignment> assignments;
   ExprPtr where;  // null: every row
 };
@@ -155,6 +216,8 @@ struct UpdateStatement {
 struct DeleteStatement {
   std::string table;
   std::string alias;
+  std::shared_ptr<TableSource> source;
+  bool distinctRow = false;
   std::string target;  // "t" of "DELETE t.* FROM ..."; empty otherwise
   ExprPtr where;
 };
@@ -167,8 +230,11 @@ struct DataStatement {
 };
 
 // A query that returns rows; Execute refuses it unless it makes a table.
+// A crosstab (TRANSFORM) is only read to its end and has no tree.
 struct SelectStatement {
   bool into = false;
+  QueryPtr query;
+  std::string sql;  // the text the query's offsets refer to
 };
 
 struct Statement {

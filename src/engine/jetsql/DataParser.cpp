@@ -1,6 +1,7 @@
 #include "engine/jetsql/DataParser.h"
 
 #include "engine/jetsql/ExpressionParser.h"
+#include "engine/jetsql/SelectParser.h"
 
 namespace telvarn::jetsql {
 namespace {
@@ -9,10 +10,17 @@ constexpr int kInsertError = 3134;
 constexpr int kUpdateError = 3144;
 constexpr int kDeleteError = 3130;
 
-// "t AS x" or "t x" after a table name; empty when there is none.
-std::string readAlias(TokenCursor& cursor) {
-  if (cursor.acceptWord("AS")) return cursor.expectName();
-  return cursor.atName() ? cursor.next().text : std::string();
+// The tables of an UPDATE or DELETE: one table keeps its name and alias in
+// the statement, a join is kept whole.
+template <typename Statement>
+void readTables(TokenCursor& cursor, Statement& statement) {
+  SourcePtr source = parseFromItem(cursor);
+  if (source->kind == TableSource::Kind::Table) {
+    statement.table = source->name;
+    statement.alias = source->alias;
+  } else {
+    statement.source = std::move(source);
+  }
 }
 
 ColumnRef readColumnRef(TokenCursor& cursor) {
@@ -42,6 +50,11 @@ InsertStatement parseInsert(TokenCursor& cursor) {
     } while (cursor.acceptSymbol(","));
     cursor.expectSymbol(")");
   }
+  if (cursor.acceptWord("SELECT")) {
+    insert.select = parseSelectQuery(cursor, false);
+    if (!insert.select->into.empty()) cursor.fail(kInsertError);
+    return insert;
+  }
   cursor.expectWord("VALUES");
   cursor.expectSymbol("(");
   do {
@@ -54,8 +67,8 @@ InsertStatement parseInsert(TokenCursor& cursor) {
 UpdateStatement parseUpdate(TokenCursor& cursor) {
   cursor.setSyntaxError(kUpdateError);
   UpdateStatement update;
-  update.table = cursor.expectName();
-  if (!cursor.atWord("SET")) update.alias = readAlias(cursor);
+  readTables(cursor, update);
+  cursor.setSyntaxError(kUpdateError);
   cursor.expectWord("SET");
   do {
     Assignment assignment{readColumnRef(cursor), nullptr};
@@ -71,14 +84,15 @@ UpdateStatement parseUpdate(TokenCursor& cursor) {
 DeleteStatement parseDelete(TokenCursor& cursor) {
   cursor.setSyntaxError(kDeleteError);
   DeleteStatement remove;
-  cursor.acceptWord("DISTINCTROW");
+  remove.distinctRow = cursor.acceptWord("DISTINCTROW");
+  if (cursor.atWord("TOP")) cursor.fail(3318);
   if (!cursor.acceptSymbol("*") && !cursor.atWord("FROM")) {
     remove.target = cursor.expectName();
     if (cursor.acceptSymbol(".")) cursor.expectSymbol("*");
   }
   cursor.expectWord("FROM");
-  remove.table = cursor.expectName();
-  if (!cursor.atWord("WHERE")) remove.alias = readAlias(cursor);
+  readTables(cursor, remove);
+  cursor.setSyntaxError(kDeleteError);
   remove.where = readWhere(cursor);
   return remove;
 }

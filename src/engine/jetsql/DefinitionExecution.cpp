@@ -10,6 +10,7 @@
 #include "engine/Index.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
+#include "engine/jetsql/RelationDefinition.h"
 
 namespace telvarn::jetsql {
 namespace {
@@ -78,6 +79,7 @@ std::vector<IndexRecord> constraintIndexes(const CreateTable& create) {
     for (const auto& column : constraint.columns) {
       if (!hasNamed(create.columns, column)) throw engineError(3409, {column});
     }
+    if (constraint.kind == ConstraintDef::Kind::ForeignKey) continue;
     indexes.push_back(indexFor(constraint, constraint.columns));
   }
   const auto primaries = std::count_if(indexes.begin(), indexes.end(),
@@ -99,7 +101,7 @@ void checkIndexColumns(const TableRecord& table, const IndexRecord& index) {
   if (hasNamed(table.indexes, index.name)) throw engineError(3375, {table.name, index.name});
 }
 
-void addColumn(Database& db, const TableRecord& table, const ColumnDef& column) {
+void addPlainColumn(Database& db, const TableRecord& table, const ColumnDef& column) {
   if (hasNamed(table.fields, column.name)) throw engineError(3380, {table.name, column.name});
   std::optional<IndexRecord> index;
   if (column.constraint) {
@@ -118,6 +120,16 @@ void addColumn(Database& db, const TableRecord& table, const ColumnDef& column) 
   }
 }
 
+// A column with a REFERENCES clause brings its relationship along, in the
+// same change.
+void addColumn(Database& db, const TableRecord& table, const ColumnDef& column) {
+  if (!column.references) return addPlainColumn(db, table, column);
+  db.storage().atomically([&] {
+    addPlainColumn(db, table, column);
+    addForeignKey(db, table.name, *column.references, {column.name});
+  });
+}
+
 // A new type and size for an existing field; every other property stays.
 void alterColumn(Database& db, const TableRecord& table, const ColumnDef& column) {
   const auto field = findNamed(table.fields, column.name);
@@ -131,6 +143,9 @@ void alterColumn(Database& db, const TableRecord& table, const ColumnDef& column
 }
 
 void addConstraint(Database& db, const TableRecord& table, const ConstraintDef& constraint) {
+  if (constraint.kind == ConstraintDef::Kind::ForeignKey) {
+    return addForeignKey(db, table.name, constraint, constraint.columns);
+  }
   const IndexRecord index = indexFor(constraint, constraint.columns);
   checkIndexColumns(table, index);
   db.tableDef(table.name)->appendIndex(std::make_shared<Index>(index));
@@ -149,7 +164,16 @@ void executeDefinition(Database& db, const CreateTable& create) {
   const auto table = db.createTableDef(create.table);
   for (const ColumnDef& column : create.columns) table->appendField(makeField(*table, column));
   for (const IndexRecord& index : indexes) table->appendIndex(std::make_shared<Index>(index));
-  db.appendTableDef(table);
+  db.storage().atomically([&] {
+    db.appendTableDef(table);
+    for (const ColumnDef& column : create.columns) {
+      if (column.references) addForeignKey(db, create.table, *column.references, {column.name});
+    }
+    for (const ConstraintDef& constraint : create.constraints) {
+      if (constraint.kind == ConstraintDef::Kind::ForeignKey)
+        addForeignKey(db, create.table, constraint, constraint.columns);
+    }
+  });
 }
 
 void executeDefinition(Database& db, const DropTable& drop) {
@@ -174,6 +198,7 @@ void executeDefinition(Database& db, const AlterTable& alter) {
     case AlterTable::Action::AddConstraint:
       return addConstraint(db, table, alter.constraint);
     case AlterTable::Action::DropConstraint:
+      if (dropForeignKey(db, table.name, alter.name)) return;
       if (!hasNamed(table.indexes, alter.name)) throw engineError(3371);
       return db.storage().dropIndex(table.name, alter.name);
   }

@@ -54,15 +54,26 @@ std::vector<std::string> readNameList(TokenCursor& cursor) {
 
 ConstraintDef::Kind readConstraintKind(TokenCursor& cursor) {
   if (cursor.acceptWord("UNIQUE")) return ConstraintDef::Kind::Unique;
+  if (cursor.acceptWord("FOREIGN")) {
+    cursor.expectWord("KEY");
+    return ConstraintDef::Kind::ForeignKey;
+  }
   cursor.expectWord("PRIMARY");
   cursor.expectWord("KEY");
   return ConstraintDef::Kind::PrimaryKey;
 }
 
-// [CONSTRAINT name] PRIMARY KEY | UNIQUE | NOT NULL after a column's type.
+// REFERENCES table [(field, ...)], after the word itself.
+void readReferences(TokenCursor& cursor, ConstraintDef& constraint) {
+  constraint.kind = ConstraintDef::Kind::ForeignKey;
+  constraint.referencedTable = cursor.expectName();
+  if (cursor.atSymbol("(")) constraint.referencedColumns = readNameList(cursor);
+}
+
+// [CONSTRAINT name] PRIMARY KEY | UNIQUE | NOT NULL | REFERENCES t [(f)]
+// after a column's type.
 void readColumnConstraint(TokenCursor& cursor, ColumnDef& column) {
   cursor.setSyntaxError(kConstraintError);
-  if (column.constraint) cursor.fail();
   ConstraintDef constraint;
   if (cursor.acceptWord("CONSTRAINT")) {
     constraint.name = cursor.expectName();
@@ -72,6 +83,13 @@ void readColumnConstraint(TokenCursor& cursor, ColumnDef& column) {
       return;
     }
   }
+  if (cursor.acceptWord("REFERENCES")) {
+    if (column.references) cursor.fail();
+    readReferences(cursor, constraint);
+    column.references = std::move(constraint);
+    return;
+  }
+  if (column.constraint || cursor.atWord("FOREIGN")) cursor.fail();
   constraint.kind = readConstraintKind(cursor);
   column.constraint = std::move(constraint);
 }
@@ -102,7 +120,8 @@ ColumnDef readColumn(TokenCursor& cursor) {
     } else if (cursor.acceptWord("DEFAULT")) {
       if (!column.defaultValue.empty()) cursor.fail();
       column.defaultValue = readDefault(cursor);
-    } else if (cursor.atWord("CONSTRAINT") || cursor.atWord("PRIMARY") || cursor.atWord("UNIQUE")) {
+    } else if (cursor.atWord("CONSTRAINT") || cursor.atWord("PRIMARY") || cursor.atWord("UNIQUE") ||
+               cursor.atWord("REFERENCES")) {
       readColumnConstraint(cursor, column);
       cursor.setSyntaxError(kFieldError);
     } else {
@@ -111,14 +130,22 @@ ColumnDef readColumn(TokenCursor& cursor) {
   }
 }
 
-// CONSTRAINT name PRIMARY KEY (a, b) | UNIQUE (a, b), as a list element of
-// CREATE TABLE or after ALTER TABLE ... ADD.
+// CONSTRAINT name PRIMARY KEY (a, b) | UNIQUE (a, b) | FOREIGN KEY [NO
+// INDEX] (a, b) REFERENCES t [(x, y)], as a list element of CREATE TABLE or
+// after ALTER TABLE ... ADD.
 ConstraintDef readTableConstraint(TokenCursor& cursor) {
   cursor.setSyntaxError(kConstraintError);
   ConstraintDef constraint;
   if (cursor.acceptWord("CONSTRAINT")) constraint.name = cursor.expectName();
   constraint.kind = readConstraintKind(cursor);
+  if (constraint.kind == ConstraintDef::Kind::ForeignKey && cursor.acceptWord("NO")) {
+    cursor.expectWord("INDEX");
+    constraint.noIndex = true;
+  }
   constraint.columns = readNameList(cursor);
+  if (constraint.kind != ConstraintDef::Kind::ForeignKey) return constraint;
+  cursor.expectWord("REFERENCES");
+  readReferences(cursor, constraint);
   return constraint;
 }
 
@@ -153,7 +180,8 @@ CreateTable parseCreateTable(TokenCursor& cursor) {
   if (!cursor.acceptSymbol("(")) return create;
   do {
     if (cursor.atSymbol(")")) cursor.fail();
-    if (cursor.atWord("CONSTRAINT") || cursor.atWord("PRIMARY") || cursor.atWord("UNIQUE")) {
+    if (cursor.atWord("CONSTRAINT") || cursor.atWord("PRIMARY") || cursor.atWord("UNIQUE") ||
+        cursor.atWord("FOREIGN")) {
       create.constraints.push_back(readTableConstraint(cursor));
     } else {
       create.columns.push_back(readColumn(cursor));

@@ -4,6 +4,7 @@
 
 #include "engine/AppError.h"
 #include "engine/jetsql/Keywords.h"
+#include "engine/jetsql/SelectParser.h"
 
 namespace telvarn::jetsql {
 namespace {
@@ -75,9 +76,27 @@ ExprPtr ExpressionParser::parseClause(ClauseEnd end) {
   return expr;
 }
 
+// A word that ends an expression of a SELECT clause rather than continuing
+// it: a clause or join word, a sort order.
+bool ExpressionParser::endsSelectClause(size_t at) const {
+  const Token& token = cursor_.at(at);
+  if (token.isWord("ASC") || token.isWord("DESC")) return true;
+  if (token.isWord("LEFT") || token.isWord("RIGHT")) {
+    const Token& after = cursor_.at(at + 1);
+    return after.isWord("JOIN") || after.isWord("OUTER");
+  }
+  if (token.kind != TokenKind::Name || !isReservedWord(token.text)) return false;
+  return !token.isWord("NOT") && !token.isWord("NULL") && !token.isWord("TRUE") &&
+         !token.isWord("FALSE") && !token.isWord("EXISTS");
+}
+
 void ExpressionParser::checkFollower() const {
   const Token& token = cursor_.peek();
   if (token.kind == TokenKind::Invalid) fail(token.text);
+  if (end_ == ClauseEnd::Select) {
+    if (token.isSymbol(")") && !nested_) fail("Extra )");
+    if (token.isSymbol(")") || endsSelectClause(cursor_.position())) return;
+  }
   if (token.isSymbol(")") && end_ != ClauseEnd::ListItem) fail("Extra )");
   if (end_ == ClauseEnd::SetValue && token.isWord("WHERE")) return;
   if (token.startsOperand()) fail(kMissingOperator);
@@ -96,6 +115,8 @@ ExprPtr ExpressionParser::parseLevel(int level) {
 }
 
 ExprPtr ExpressionParser::parseNot() {
+  checkDepth();
+  TokenCursor::Nesting nesting(cursor_, 3075);
   const size_t begin = cursor_.peek().begin;
   if (cursor_.acceptWord("NOT")) return unary(Op::Not, parseNot(), begin);
   return parseLevel(kComparison);
@@ -152,6 +173,12 @@ ExprPtr ExpressionParser::parseIn(ExprPtr left, bool negated) {
   in->negated = negated;
   in->operands.push_back(std::move(left));
   if (!cursor_.acceptSymbol("(")) fail("In operator without ()");
+  if (cursor_.atWord("SELECT")) {
+    in->query = parseSubquery();
+    if (!cursor_.acceptSymbol(")")) fail(kMissingParenthesis);
+    in->end = lastEnd();
+    return in;
+  }
   do {
     in->operands.push_back(parseLevel(kImp));
   } while (cursor_.acceptSymbol(","));
@@ -161,6 +188,8 @@ ExprPtr ExpressionParser::parseIn(ExprPtr left, bool negated) {
 }
 
 ExprPtr ExpressionParser::parseUnary() {
+  checkDepth();
+  TokenCursor::Nesting nesting(cursor_, 3075);
   const size_t begin = cursor_.peek().begin;
   if (cursor_.acceptSymbol("-")) return unary(Op::Negate, parseUnary(), begin);
   if (cursor_.acceptSymbol("+")) return parseUnary();
@@ -176,6 +205,8 @@ ExprPtr ExpressionParser::parsePower() {
 }
 
 ExprPtr ExpressionParser::parsePowerOperand() {
+  checkDepth();
+  TokenCursor::Nesting nesting(cursor_, 3075);
   const size_t begin = cursor_.peek().begin;
   if (cursor_.acceptSymbol("-")) return unary(Op::Negate, parsePowerOperand(), begin);
   return parsePrimary();
@@ -220,6 +251,7 @@ ExprPtr ExpressionParser::parseWord() {
     expr->end = cursor_.next().end;
     return expr;
   }
+  if (token.isWord("EXISTS")) return parseExists();
   if (token.isWord("NULL")) {
     auto expr = make(Expr::Kind::Null, token.begin);
     expr->end = cursor_.next().end;
@@ -269,11 +301,33 @@ ExprPtr ExpressionParser::parseCall() {
 
 ExprPtr ExpressionParser::parseParenthesis() {
   const size_t begin = cursor_.next().begin;
+  if (cursor_.atWord("SELECT")) {
+    auto subquery = make(Expr::Kind::Subquery, begin);
+    subquery->query = parseSubquery();
+    if (!cursor_.acceptSymbol(")")) fail(kMissingParenthesis);
+    subquery->end = lastEnd();
+    return subquery;
+  }
   auto inner = parseLevel(kImp);
   if (!cursor_.acceptSymbol(")")) fail(kMissingParenthesis);
   inner->begin = begin;
   inner->end = lastEnd();
   return inner;
+}
+
+ExprPtr ExpressionParser::parseExists() {
+  auto exists = make(Expr::Kind::Exists, cursor_.next().begin);
+  if (!cursor_.acceptSymbol("(") || !cursor_.atWord("SELECT")) fail(kMissingOperator);
+  exists->query = parseSubquery();
+  if (!cursor_.acceptSymbol(")")) fail(kMissingParenthesis);
+  exists->end = lastEnd();
+  return exists;
+}
+
+// A SELECT inside parentheses; the cursor stands on its SELECT.
+QueryPtr ExpressionParser::parseSubquery() {
+  cursor_.next();
+  return parseSelectQuery(cursor_, true);
 }
 
 ExprPtr ExpressionParser::make(Expr::Kind kind, size_t begin) const {
@@ -305,6 +359,10 @@ size_t ExpressionParser::lastEnd() const {
   return cursor_.position() == 0 ? 0 : cursor_.at(cursor_.position() - 1).end;
 }
 
+void ExpressionParser::checkDepth() const {
+  if (cursor_.tooDeep()) fail("Expression too complex");
+}
+
 void ExpressionParser::fail(const std::string& reason) const {
   throw engineError(3075, {reason, clauseText()});
 }
@@ -321,8 +379,9 @@ std::string ExpressionParser::clauseText() const {
     if (depth == 0) {
       if (token.isSymbol(";")) break;
       if (token.isSymbol(",") && end_ != ClauseEnd::Statement) break;
-      if (token.isSymbol(")") && end_ == ClauseEnd::ListItem) break;
+      if (token.isSymbol(")") && (end_ == ClauseEnd::ListItem || end_ == ClauseEnd::Select)) break;
       if (token.isWord("WHERE") && end_ == ClauseEnd::SetValue) break;
+      if (end_ == ClauseEnd::Select && i > clauseStart_ && endsSelectClause(i)) break;
     }
     if (token.isSymbol("(")) ++depth;
     if (token.isSymbol(")")) --depth;

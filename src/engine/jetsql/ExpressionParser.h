@@ -14,11 +14,15 @@ enum class ClauseEnd {
   Statement,  // a WHERE condition: the rest of the statement
   ListItem,   // an item of VALUES (...): up to "," or ")"
   SetValue,   // a value of SET: up to "," or WHERE
+  Select,     // a clause of a SELECT: up to ",", a clause word, or the ")"
+              // that closes a SELECT written in parentheses
 };
 
 class ExpressionParser {
  public:
-  explicit ExpressionParser(TokenCursor& cursor) : cursor_(cursor) {}
+  // `nested`: the expression stands in a SELECT inside parentheses.
+  explicit ExpressionParser(TokenCursor& cursor, bool nested = false)
+      : cursor_(cursor), nested_(nested) {}
 
   // Reads one expression and checks that what follows cannot continue it.
   ExprPtr parseClause(ClauseEnd end);
@@ -38,6 +42,9 @@ class ExpressionParser {
   ExprPtr parseReference();
   ExprPtr parseCall();
   ExprPtr parseParenthesis();
+  ExprPtr parseExists();
+  QueryPtr parseSubquery();
+  bool endsSelectClause(size_t at) const;
   ExprPtr literal(Expr::Kind kind);
 
   ExprPtr make(Expr::Kind kind, size_t begin) const;
@@ -45,12 +52,14 @@ class ExpressionParser {
   ExprPtr binary(Op op, ExprPtr left, ExprPtr right) const;
   size_t lastEnd() const;
   void checkFollower() const;
+  void checkDepth() const;
   [[noreturn]] void fail(const std::string& reason) const;
   std::string clauseText() const;
 
   TokenCursor& cursor_;
   size_t clauseStart_ = 0;
   ClauseEnd end_ = ClauseEnd::Statement;
+  bool nested_ = false;
 };
 
 }  // namespace telvarn::jetsql

@@ -5,6 +5,7 @@
 #include "engine/AppError.h"
 #include "engine/jetsql/DataParser.h"
 #include "engine/jetsql/DefinitionParser.h"
+#include "engine/jetsql/SelectParser.h"
 #include "engine/jetsql/TokenCursor.h"
 
 namespace telvarn::jetsql {
@@ -42,20 +43,23 @@ int skipParameters(TokenCursor& cursor) {
   return count;
 }
 
-// A row-returning query is read only to its end and to whether it has an
-// INTO before its FROM.
-SelectStatement skipSelect(TokenCursor& cursor) {
-  cursor.setSyntaxError(3141);
-  SelectStatement select;
-  bool from = false;
+// A crosstab is read only to its end: Execute refuses it whatever it holds.
+SelectStatement skipTransform(TokenCursor& cursor) {
+  cursor.setSyntaxError(3143);
   int depth = 0;
   while (cursor.peek().kind != TokenKind::End && !(depth == 0 && cursor.atSymbol(";"))) {
     const Token& token = cursor.next();
     if (token.isSymbol("(")) ++depth;
     if (token.isSymbol(")")) --depth;
-    if (depth == 0 && token.isWord("FROM")) from = true;
-    if (depth == 0 && token.isWord("INTO") && !from) select.into = true;
   }
+  return {};
+}
+
+SelectStatement parseSelect(TokenCursor& cursor) {
+  SelectStatement select;
+  select.query = parseSelectQuery(cursor, false);
+  select.into = !select.query->into.empty();
+  select.sql = cursor.sql();
   return select;
 }
 
@@ -76,7 +80,8 @@ decltype(Statement::body) parseCreate(TokenCursor& cursor) {
 
 decltype(Statement::body) parseBody(TokenCursor& cursor) {
   const Token& verb = cursor.next();
-  if (verb.isWord("SELECT") || verb.isWord("TRANSFORM")) return skipSelect(cursor);
+  if (verb.isWord("SELECT")) return parseSelect(cursor);
+  if (verb.isWord("TRANSFORM")) return skipTransform(cursor);
   if (verb.isWord("INSERT")) return data(parseInsert(cursor), cursor);
   if (verb.isWord("UPDATE")) return data(parseUpdate(cursor), cursor);
   if (verb.isWord("DELETE")) return data(parseDelete(cursor), cursor);

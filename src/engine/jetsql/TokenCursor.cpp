@@ -46,6 +46,11 @@ void TokenCursor::fail(int number) const {
   throw engineError(number);
 }
 
+TokenCursor::Nesting::Nesting(TokenCursor& cursor, int error) : cursor_(cursor) {
+  if (cursor.depth_ >= kMaxNesting) cursor.fail(error);
+  ++cursor.depth_;
+}
+
 void TokenCursor::expectWord(std::string_view word) {
   if (!acceptWord(word)) fail();
 }

@@ -34,6 +34,22 @@ class TokenCursor {
   [[noreturn]] void fail() const;
   [[noreturn]] void fail(int number) const;
 
+  // One more level of nesting (a parenthesis, a sign, a Not, a join) for
+  // as long as the guard lives; past kMaxNesting the statement is refused
+  // with `error`, so that no statement can exhaust the stack.
+  class Nesting {
+   public:
+    Nesting(TokenCursor& cursor, int error);
+    ~Nesting() { --cursor_.depth_; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+   private:
+    TokenCursor& cursor_;
+  };
+  static constexpr int kMaxNesting = 100;
+  bool tooDeep() const { return depth_ >= kMaxNesting; }
+
   void expectWord(std::string_view word);
   void expectSymbol(std::string_view symbol);
 
@@ -47,6 +63,7 @@ class TokenCursor {
   std::vector<Token> tokens_;
   size_t pos_ = 0;
   int syntaxError_ = 3000;
+  int depth_ = 0;
 };
 
 }  // namespace telvarn::jetsql

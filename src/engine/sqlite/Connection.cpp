@@ -16,9 +16,14 @@ constexpr int kBusyTimeoutMs = 3000;
 
 void fail(sqlite3* db, int code, const std::string& path) {
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
-  // An engine error raised inside one of our SQL functions.
+  // An engine error raised inside one of our SQL functions or triggers: the
+  // number and, after a ":", the text for its insertion.
   if (message.rfind(kErrorPrefix, 0) == 0) {
-    throw engineError(std::atoi(message.c_str() + std::string(kErrorPrefix).size()));
+    const size_t start = std::string(kErrorPrefix).size();
+    const int number = std::atoi(message.c_str() + start);
+    const size_t colon = message.find(':', start);
+    if (colon != std::string::npos) throw engineError(number, {message.substr(colon + 1)});
+    throw engineError(number);
   }
   switch (code & 0xFF) {
     case SQLITE_BUSY:
@@ -183,12 +188,15 @@ std::string Connection::quote(const std::string& name) {
   return out + "\"";
 }
 
-Transaction::Transaction(Connection& connection) : connection_(connection) {
-  connection_.exec("BEGIN IMMEDIATE");
+Transaction::Transaction(Connection& connection)
+    : connection_(connection), nested_(!sqlite3_get_autocommit(connection.handle())) {
+  connection_.exec(nested_ ? "SAVEPOINT telvarn" : "BEGIN IMMEDIATE");
 }
 
 Transaction::~Transaction() {
-  if (!done_) sqlite3_exec(connection_.handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+  if (done_) return;
+  const char* undo = nested_ ? "ROLLBACK TO telvarn; RELEASE telvarn" : "ROLLBACK";
+  sqlite3_exec(connection_.handle(), undo, nullptr, nullptr, nullptr);
 }
 
 ReadTransaction::ReadTransaction(Connection& connection) : connection_(connection) {
@@ -203,7 +211,7 @@ ReadTransaction::~ReadTransaction() {
 }
 
 void Transaction::commit() {
-  connection_.exec("COMMIT");
+  connection_.exec(nested_ ? "RELEASE telvarn" : "COMMIT");
   done_ = true;
 }
 

@@ -82,7 +82,9 @@ class Connection {
 };
 
 // A write transaction that rolls back unless committed, so that every
-// storage call changes the file whole or not at all.
+// storage call changes the file whole or not at all. Inside another one it
+// is a savepoint: its changes go back alone, or stay for the outer one to
+// commit.
 class Transaction {
  public:
   explicit Transaction(Connection& connection);
@@ -91,6 +93,7 @@ class Transaction {
 
  private:
   Connection& connection_;
+  bool nested_;
   bool done_ = false;
 };
 

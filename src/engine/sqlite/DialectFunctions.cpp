@@ -8,100 +8,39 @@
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
+#include "engine/DateText.h"
 #include "engine/jetsql/LikePattern.h"
-#include "engine/sqlite/ValueConversion.h"
+#include "engine/sqlite/FunctionSupport.h"
 
 namespace telvarn::sqlite {
 namespace {
-
-constexpr int kDivisionByZero = 11;
-constexpr int kInvalidCall = 5;
-constexpr int kTypeMismatch = 3464;
-
-// Raised inside a function; the executor turns it into the engine error.
-struct FunctionError {
-  int number;
-  std::string insertion;
-};
-
-bool isNull(sqlite3_value* value) {
-  return sqlite3_value_type(value) == SQLITE_NULL;
-}
-
-std::string rawText(sqlite3_value* value) {
-  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-  return bytes ? std::string(bytes, static_cast<size_t>(sqlite3_value_bytes(value))) : "";
-}
-
-// A value as text the way the run-time library writes it: 15 significant
-// digits for a Double, no trailing ".0".
-std::string textOf(sqlite3_value* value) {
-  if (sqlite3_value_type(value) != SQLITE_FLOAT) return rawText(value);
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15G", sqlite3_value_double(value));
-  return buffer;
-}
-
-struct Number {
-  bool integral = false;
-  int64_t integer = 0;
-  double real = 0;
-  double value() const { return integral ? static_cast<double>(integer) : real; }
-};
-
-Number numberOf(sqlite3_value* value) {
-  switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-      return {true, sqlite3_value_int64(value), 0};
-    case SQLITE_FLOAT:
-      return {false, 0, sqlite3_value_double(value)};
-    default: {
-      const std::optional<double> parsed = parseNumber(rawText(value));
-      if (!parsed) throw FunctionError{kTypeMismatch, {}};
-      return {false, 0, *parsed};
-    }
-  }
-}
-
-int64_t wholeOf(sqlite3_value* value) {
-  const Number number = numberOf(value);
-  if (number.integral) return number.integer;
-  const double rounded = roundHalfEven(number.real);
-  if (!(std::fabs(rounded) < 9.2e18)) throw FunctionError{6, {}};
-  return static_cast<int64_t>(rounded);
-}
-
-void resultText(sqlite3_context* context, const std::string& text) {
-  sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-using Body = void (*)(sqlite3_context*, sqlite3_value**);
-
-// Runs a function body, handing any engine error to SQLite as its message.
-template <Body body>
-void guarded(sqlite3_context* context, int, sqlite3_value** argv) {
-  try {
-    body(context, argv);
-  } catch (const FunctionError& error) {
-    std::string message = kErrorPrefix + std::to_string(error.number);
-    if (!error.insertion.empty()) message += ":" + error.insertion;
-    sqlite3_result_error(context, message.c_str(), -1);
-  } catch (const AppError& error) {
-    const std::string message = kErrorPrefix + std::to_string(error.number());
-    sqlite3_result_error(context, message.c_str(), -1);
-  }
-}
 
 void like(sqlite3_context* context, sqlite3_value** argv) {
   if (isNull(argv[0]) || isNull(argv[1])) return sqlite3_result_null(context);
   sqlite3_result_int(context, jetsql::likeMatches(textOf(argv[0]), textOf(argv[1])) ? -1 : 0);
 }
 
-// "+" adds numbers but joins two texts; Null makes Null either way.
+// The serial number of a value that is a date text, as date arithmetic
+// takes it; nullopt for anything else.
+std::optional<double> dateSerial(sqlite3_value* value) {
+  if (sqlite3_value_type(value) != SQLITE_TEXT || parseNumber(rawText(value))) return std::nullopt;
+  const auto stored = parseDateText(rawText(value));
+  return stored ? serialFromDate(*stored) : std::nullopt;
+}
+
+// "+" adds numbers but joins two texts; Null makes Null either way. A date
+// plus a number is that many days later.
 void add(sqlite3_context* context, sqlite3_value** argv) {
   if (isNull(argv[0]) || isNull(argv[1])) return sqlite3_result_null(context);
   if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && sqlite3_value_type(argv[1]) == SQLITE_TEXT) {
     return resultText(context, rawText(argv[0]) + rawText(argv[1]));
+  }
+  for (int i = 0; i < 2; ++i) {
+    const std::optional<double> date = dateSerial(argv[i]);
+    if (!date) continue;
+    const auto sum = dateFromSerial(*date + numberOf(argv[1 - i]).value());
+    if (!sum) throw FunctionError{6, {}};
+    return resultText(context, *sum);
   }
   const Number a = numberOf(argv[0]);
   const Number b = numberOf(argv[1]);
@@ -191,9 +130,12 @@ void val(sqlite3_context* context, sqlite3_value** argv) {
 }
 
 // The checks a stored value meets after its conversion to the field's type.
+// The third argument: 1 for a Required field, 2 for a field in an index
+// that refuses Null.
 void checkField(sqlite3_context* context, sqlite3_value** argv) {
   const std::string field = rawText(argv[1]);
-  if (isNull(argv[0]) && sqlite3_value_int(argv[2]) != 0) throw FunctionError{3314, field};
+  if (isNull(argv[0]) && sqlite3_value_int(argv[2]) == 1) throw FunctionError{3314, field};
+  if (isNull(argv[0]) && sqlite3_value_int(argv[2]) == 2) throw FunctionError{3058, {}};
   if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && sqlite3_value_bytes(argv[0]) == 0 &&
       sqlite3_value_int(argv[3]) == 0)
     throw FunctionError{3315, field};
@@ -230,6 +172,9 @@ void registerDialectFunctions(sqlite3* db) {
                             SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, function.call, nullptr,
                             nullptr);
   }
+  registerDateFunctions(db);
+  registerTextFunctions(db);
+  registerAggregates(db);
 }
 
 }  // namespace telvarn::sqlite

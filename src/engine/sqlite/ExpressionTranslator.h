@@ -1,9 +1,11 @@
 // ExpressionTranslator: an expression of the dialect as SQLite text whose
-// literals are numbered parameters, for a statement on one table. Operators
+// literals are numbered parameters, for one level of a statement. Operators
 // SQLite does otherwise go through the dialect's registered functions; names
-// that are no field of the table are kept as the statement's parameters.
+// that are no field of the level's tables (nor of the levels around it) are
+// kept as the statement's parameters.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,18 +13,42 @@
 #include "engine/Catalog.h"
 #include "engine/Variant.h"
 #include "engine/jetsql/Ast.h"
+#include "engine/sqlite/Scope.h"
+
+namespace telvarn {
+class Storage;
+}
 
 namespace telvarn::sqlite {
 
+// The type of an expression's values as far as the text tells: an engine
+// type code and, for text, a size; type 0 when it depends on the values.
+struct ValueType {
+  int type = 0;
+  int size = 0;
+};
+
 class ExpressionTranslator {
  public:
-  // `sql` is the statement text the expressions' offsets point into.
-  ExpressionTranslator(const TableRecord& table, std::string alias, std::string_view sql,
-                       std::vector<Variant>& parameters);
+  // `sql` is the statement text the expressions' offsets point into;
+  // `storage` finds the tables of subqueries (none: no subquery allowed).
+  ExpressionTranslator(const Scope& scope, std::string_view sql, std::vector<Variant>& parameters,
+                       Storage* storage = nullptr);
+  // A translator for a subquery of `outer`: same parameters and storage,
+  // the same statement text unless `sql` gives a stored query's own; its
+  // unknown names count as the outer statement's.
+  ExpressionTranslator(const Scope& scope, ExpressionTranslator& outer,
+                       std::optional<std::string_view> sql = {});
 
-  // A whole expression of a clause; 3085 for an unknown function and 3075
-  // (quoting this expression) for a function given the wrong arguments.
+  // Literals written into the text instead of bound, for a view.
+  void inlineLiterals() { inline_ = true; }
+
+  // A whole expression of a clause as a value (True is -1); 3085 for an
+  // unknown function and 3075 (quoting this expression) for a function
+  // given the wrong arguments.
   std::string clause(const jetsql::Expr& expr);
+  // A whole expression as a condition (WHERE, ON, HAVING).
+  std::string condition(const jetsql::Expr& expr);
 
   // The field `qualifier.name` names, or nullptr.
   const FieldRecord* resolve(const std::string& qualifier, const std::string& name) const;
@@ -31,24 +57,43 @@ class ExpressionTranslator {
   // Names that are no field, each once.
   const std::vector<std::string>& unknownNames() const { return unknown_; }
 
-  // A literal value as a numbered parameter ("?3").
+  // A literal value as a numbered parameter ("?3"), or as text when inline.
   std::string parameter(Variant value);
+  ValueType typeOf(const jetsql::Expr& expr) const;
+
+  const Scope& scope() const { return scope_; }
+  // How many stored queries deep this translator stands.
+  int depth() const { return depth_; }
+  Storage* storage() const { return storage_; }
+  std::string_view sql() const { return sql_; }
 
  private:
   std::string translate(const jetsql::Expr& expr);
+  std::string test(const jetsql::Expr& expr);
   std::string column(const jetsql::Expr& expr);
-  std::string unary(const jetsql::Expr& expr);
-  std::string binary(const jetsql::Expr& expr);
+  std::string arithmetic(const jetsql::Expr& expr);
+  std::string logical(const jetsql::Expr& expr);
+  std::string comparison(const jetsql::Expr& expr);
   std::string between(const jetsql::Expr& expr);
   std::string in(const jetsql::Expr& expr);
+  std::string subquery(const jetsql::Expr& expr);
   std::string call(const std::string& name, const std::vector<jetsql::ExprPtr>& arguments);
+  void checkComparable(const jetsql::Expr& a, const jetsql::Expr& b) const;
+  ValueType callType(const jetsql::Expr& expr) const;
 
-  const TableRecord& table_;
-  std::string alias_;
+  const Scope& scope_;
   std::string_view sql_;
   std::vector<Variant>& parameters_;
+  Storage* storage_;
+  ExpressionTranslator* outer_ = nullptr;
+  bool inline_ = false;
+  int depth_ = 0;
   std::vector<std::string> unknown_;
   std::string clauseText_;
 };
+
+// Whether an expression yields True or False (a comparison, Like, In,
+// Between, Is Null, Exists, Not, And, Or, ...).
+bool isTest(const jetsql::Expr& expr);
 
 }  // namespace telvarn::sqlite

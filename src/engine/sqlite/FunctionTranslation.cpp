@@ -41,6 +41,18 @@ std::string dateSerial(const Args& a) {
          " - 1), printf('%+d days', " + a[2] + " - 1)) || ' 00:00:00')";
 }
 
+// A registered function called with the first `count` arguments, the
+// missing optional ones given as `fallback`.
+template <int count>
+std::string called(const char* function, const Args& a, const char* fallback) {
+  std::string out = std::string(function) + "(";
+  for (int i = 0; i < count; ++i) {
+    if (i > 0) out += ", ";
+    out += static_cast<size_t>(i) < a.size() ? a[static_cast<size_t>(i)] : fallback;
+  }
+  return out + ")";
+}
+
 constexpr FunctionRule kRules[] = {
     {"IIf", 3, 3,
      [](const Args& a) {
@@ -102,6 +114,28 @@ constexpr FunctionRule kRules[] = {
     {"Fix", 1, 1, [](const Args& a) { return "telvarn_fix(" + a[0] + ")"; }},
     {"Sqr", 1, 1, [](const Args& a) { return "telvarn_pow(" + a[0] + ", 0.5)"; }},
     {"Val", 1, 1, [](const Args& a) { return "telvarn_val(" + a[0] + ")"; }},
+    {"DateAdd", 3, 3, [](const Args& a) { return called<3>("telvarn_dateadd", a, ""); }},
+    {"DateDiff", 3, 5, [](const Args& a) { return called<3>("telvarn_datediff", a, ""); }},
+    {"DatePart", 2, 4, [](const Args& a) { return called<2>("telvarn_datepart", a, ""); }},
+    {"DateValue", 1, 1, [](const Args& a) { return called<1>("telvarn_datevalue", a, ""); }},
+    {"TimeSerial", 3, 3, [](const Args& a) { return called<3>("telvarn_timeserial", a, ""); }},
+    {"Format", 1, 2, [](const Args& a) { return called<2>("telvarn_format", a, "NULL"); }},
+    {"Round", 1, 2, [](const Args& a) { return called<2>("telvarn_round", a, "0"); }},
+    {"Str", 1, 1, [](const Args& a) { return called<1>("telvarn_str", a, ""); }},
+    {"String", 2, 2, [](const Args& a) { return called<2>("telvarn_string", a, ""); }},
+    {"InStrRev", 2, 3, [](const Args& a) { return called<3>("telvarn_instrrev", a, "-1"); }},
+    {"StrReverse", 1, 1, [](const Args& a) { return called<1>("telvarn_strreverse", a, ""); }},
+    {"Count", 1, 1, [](const Args& a) { return "count(" + a[0] + ")"; }},
+    {"Sum", 1, 1, [](const Args& a) { return "sum(" + a[0] + ")"; }},
+    {"Avg", 1, 1, [](const Args& a) { return "avg(" + a[0] + ")"; }},
+    {"Min", 1, 1, [](const Args& a) { return "min(" + a[0] + ")"; }},
+    {"Max", 1, 1, [](const Args& a) { return "max(" + a[0] + ")"; }},
+    {"First", 1, 1, [](const Args& a) { return "telvarn_first(" + a[0] + ")"; }},
+    {"Last", 1, 1, [](const Args& a) { return "telvarn_last(" + a[0] + ")"; }},
+    {"StDev", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 0)"; }},
+    {"StDevP", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 1)"; }},
+    {"Var", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 2)"; }},
+    {"VarP", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 3)"; }},
 };
 
 }  // namespace

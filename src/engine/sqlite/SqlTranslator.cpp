@@ -4,12 +4,12 @@
 #include <optional>
 
 #include "engine/AppError.h"
-#include "engine/DataType.h"
 #include "engine/Storage.h"
-#include "engine/jetsql/ExpressionParser.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"
-#include "engine/sqlite/FunctionTranslation.h"
+#include "engine/sqlite/FieldWrites.h"
+#include "engine/sqlite/JoinTranslation.h"
+#include "engine/sqlite/SelectTranslator.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -19,72 +19,12 @@ using jetsql::DeleteStatement;
 using jetsql::InsertStatement;
 using jetsql::UpdateStatement;
 
-constexpr int kAutoIncrementAttribute = 16;
-
-TableRecord requireTable(Storage& storage, const std::string& name) {
-  std::optional<TableRecord> table = storage.findTable(name);
-  if (!table) throw engineError(3078, {name});
-  return *table;
-}
-
-std::string sqlText(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-
-// A value on its way into a field: converted to the field's type, then held
-// against its Required and AllowZeroLength settings.
-std::string stored(const TableRecord& table, const FieldRecord& field, const std::string& value) {
-  const bool zeroLengthAllowed = !isTextType(field.type) || field.allowZeroLength;
-  return "telvarn_check_field(telvarn_convert(" + value + ", " + std::to_string(field.type) + ", " +
-         std::to_string(field.size) + "), " + sqlText(table.name + "." + field.name) + ", " +
-         (field.required ? "1" : "0") + ", " + (zeroLengthAllowed ? "1" : "0") + ")";
-}
-
-void requireNoParameters(const ExpressionTranslator& translator) {
-  const size_t count = translator.unknownNames().size();
-  if (count > 0) throw engineError(3061, {std::to_string(count)});
-}
-
-// The field's DefaultValue as SQLite text. A bare word, or text the dialect
-// cannot read, is the literal text itself, as the original takes it.
-std::string defaultValue(const FieldRecord& field, std::vector<Variant>& parameters) {
-  std::string text = field.defaultValue;
-  if (!text.empty() && text.front() == '=') text.erase(0, 1);
-  const size_t before = parameters.size();
-  try {
-    jetsql::TokenCursor cursor(text);
-    const jetsql::ExprPtr expr =
-        jetsql::ExpressionParser(cursor).parseClause(jetsql::ClauseEnd::Statement);
-    if (cursor.atStatementEnd()) {
-      const TableRecord noFields;
-      ExpressionTranslator translator(noFields, {}, text, parameters);
-      const std::string sql = translator.clause(*expr);
-      if (translator.unknownNames().empty()) return sql;
-    }
-  } catch (const AppError&) {
-  }
-  parameters.resize(before);
-  parameters.push_back(Variant(field.defaultValue));
-  std::string placeholder = "?";
-  placeholder += std::to_string(parameters.size());
-  return placeholder;
-}
-
-// What an INSERT writes into a field it does not name: the next number of
-// an AutoNumber, the default value, or Null (which a Yes/No field stores as
-// No and a required field refuses).
-std::optional<std::string> omittedValue(const TableRecord& table, const FieldRecord& field,
-                                        std::vector<Variant>& parameters) {
-  if (field.attributes & kAutoIncrementAttribute) {
-    const std::string column = Connection::quote(field.name);
-    return "(SELECT COALESCE(MAX(" + column + "), 0) + 1 FROM " + Connection::quote(table.name) +
-           ")";
-  }
-  if (!field.defaultValue.empty()) return stored(table, field, defaultValue(field, parameters));
-  if (field.required || field.type == DataType::Boolean) return stored(table, field, "NULL");
-  return std::nullopt;
+// The scope of a statement on one table: its columns are qualified with
+// the table's own name, which its alias may also be written for.
+Scope tableScope(const TableRecord& table, const std::string& alias) {
+  Scope scope;
+  scope.add({table.name, alias, table.name, table.fields});
+  return scope;
 }
 
 std::vector<const FieldRecord*> insertTargets(const TableRecord& table,
@@ -103,32 +43,52 @@ std::vector<const FieldRecord*> insertTargets(const TableRecord& table,
   return targets;
 }
 
+// The rows of INSERT ... SELECT, numbered c1, c2, ... so that two result
+// columns of one name stay apart.
+std::string selectedRows(const TranslatedQuery& rows) {
+  std::string names;
+  for (size_t i = 1; i <= rows.columns.size(); ++i) {
+    names += (i > 1 ? ", c" : "c") + std::to_string(i);
+  }
+  return "WITH \"telvarn.rows\"(" + names + ") AS (" + rows.sql + ") ";
+}
+
 TranslatedStatement translateInsert(Storage& storage, const InsertStatement& insert,
                                     const std::string& sql) {
   const TableRecord table = requireTable(storage, insert.table);
   const std::vector<const FieldRecord*> targets = insertTargets(table, insert);
-  if (targets.size() != insert.values.size()) throw engineError(3346);
   TranslatedStatement out;
   // The values of an INSERT cannot see the table's fields: a name there is a
   // parameter.
-  const TableRecord noFields;
-  ExpressionTranslator translator(noFields, {}, sql, out.parameters);
-  std::string columns;
-  std::string values;
-  const auto add = [&](const FieldRecord& field, const std::string& value) {
-    columns += (columns.empty() ? "" : ", ") + Connection::quote(field.name);
-    values += (values.empty() ? "" : ", ") + value;
-  };
-  for (size_t i = 0; i < targets.size(); ++i) {
-    add(*targets[i], stored(table, *targets[i], translator.clause(*insert.values[i])));
+  const Scope noFields;
+  ExpressionTranslator translator(noFields, sql, out.parameters, &storage);
+  std::vector<std::string> values;
+  std::string prefix;
+  if (insert.select) {
+    const TranslatedQuery rows = translateQuery(translator, *insert.select);
+    if (targets.size() != rows.columns.size()) throw engineError(3346);
+    prefix = selectedRows(rows);
+    for (size_t i = 1; i <= targets.size(); ++i) values.push_back("c" + std::to_string(i));
+  } else {
+    if (targets.size() != insert.values.size()) throw engineError(3346);
+    for (const auto& value : insert.values) values.push_back(translator.clause(*value));
   }
   requireNoParameters(translator);
+  std::string columns;
+  std::string list;
+  const auto add = [&](const FieldRecord& field, const std::string& value) {
+    columns += (columns.empty() ? "" : ", ") + Connection::quote(field.name);
+    list += (list.empty() ? "" : ", ") + value;
+  };
+  for (size_t i = 0; i < targets.size(); ++i)
+    add(*targets[i], stored(table, *targets[i], values[i]));
   for (const FieldRecord& field : table.fields) {
     if (std::find(targets.begin(), targets.end(), &field) != targets.end()) continue;
-    if (const auto value = omittedValue(table, field, out.parameters)) add(field, *value);
+    const auto value = omittedValue(table, field, out.parameters, insert.select != nullptr);
+    if (value) add(field, *value);
   }
-  out.sql =
-      "INSERT INTO " + Connection::quote(table.name) + " (" + columns + ") VALUES (" + values + ")";
+  out.sql = prefix + "INSERT INTO " + Connection::quote(table.name) + " (" + columns + ") " +
+            (insert.select ? "SELECT " + list + " FROM \"telvarn.rows\"" : "VALUES (" + list + ")");
   return out;
 }
 
@@ -136,7 +96,8 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
                                     const std::string& sql) {
   const TableRecord table = requireTable(storage, update.table);
   TranslatedStatement out;
-  ExpressionTranslator translator(table, update.alias, sql, out.parameters);
+  const Scope scope = tableScope(table, update.alias);
+  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
   std::string sets;
   for (const jetsql::Assignment& assignment : update.assignments) {
     const std::string value = translator.clause(*assignment.value);
@@ -149,7 +110,7 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
     sets += (sets.empty() ? "" : ", ") + Connection::quote(field->name) + " = " +
             stored(table, *field, value);
   }
-  const std::string where = update.where ? " WHERE " + translator.clause(*update.where) : "";
+  const std::string where = update.where ? " WHERE " + translator.condition(*update.where) : "";
   requireNoParameters(translator);
   out.sql = "UPDATE " + Connection::quote(table.name) + " SET " + sets + where;
   return out;
@@ -162,8 +123,9 @@ TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& rem
       !sameName(remove.target, remove.alias))
     throw engineError(3086);
   TranslatedStatement out;
-  ExpressionTranslator translator(table, remove.alias, sql, out.parameters);
-  const std::string where = remove.where ? " WHERE " + translator.clause(*remove.where) : "";
+  const Scope scope = tableScope(table, remove.alias);
+  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
+  const std::string where = remove.where ? " WHERE " + translator.condition(*remove.where) : "";
   requireNoParameters(translator);
   // A table with no field yet has no rows to delete.
   if (table.fields.empty()) return {};
@@ -180,8 +142,10 @@ TranslatedStatement translate(Storage& storage, const DataStatement& statement) 
         if constexpr (std::is_same_v<Action, InsertStatement>) {
           return translateInsert(storage, action, statement.sql);
         } else if constexpr (std::is_same_v<Action, UpdateStatement>) {
+          if (action.source) return translateJoinedUpdate(storage, action, statement.sql);
           return translateUpdate(storage, action, statement.sql);
         } else {
+          if (action.source) return translateJoinedDelete(storage, action, statement.sql);
           return translateDelete(storage, action, statement.sql);
         }
       },

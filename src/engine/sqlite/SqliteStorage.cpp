@@ -5,8 +5,10 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/sqlite/CatalogTables.h"
+#include "engine/sqlite/Dependents.h"
 #include "engine/sqlite/DialectFunctions.h"
 #include "engine/sqlite/PhysicalSchema.h"
+#include "engine/sqlite/RelationCatalog.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -28,6 +30,30 @@ std::vector<FieldRecord>::const_iterator findField(const TableRecord& table,
 bool indexUses(const IndexRecord& index, const std::string& field) {
   return std::any_of(index.columns.begin(), index.columns.end(),
                      [&](const IndexColumn& c) { return sameName(c.field, field); });
+}
+
+// A change of a table, with the views and triggers that depend on tables
+// set aside while it runs and made again before it commits.
+class TableChange {
+ public:
+  explicit TableChange(SqliteStorage& storage)
+      : storage_(storage), transaction_(storage.connection()) {
+    dependents::dropAll(storage.connection());
+  }
+  void commit() {
+    dependents::createAll(storage_);
+    transaction_.commit();
+  }
+
+ private:
+  SqliteStorage& storage_;
+  Transaction transaction_;
+};
+
+bool related(SqliteStorage& storage, const std::string& table, const std::string& field = "") {
+  const auto all = storage.relations();
+  return std::any_of(all.begin(), all.end(),
+                     [&](const RelationRecord& r) { return relations::uses(r, table, field); });
 }
 
 void prepareConnection(Connection& connection) {
@@ -76,7 +102,7 @@ std::vector<std::string> SqliteStorage::tableNames() {
 }
 
 void SqliteStorage::createTable(const TableRecord& table) {
-  Transaction transaction(connection_);
+  TableChange transaction(*this);
   if (catalog::findObject(connection_, table.name)) throw engineError(3010, {table.name});
   const bool linked = table.kind == TableKind::Linked;
   catalog::insertObject(connection_, {table.name, linked ? catalog::kLink : catalog::kTable,
@@ -93,16 +119,17 @@ void SqliteStorage::createTable(const TableRecord& table) {
 }
 
 void SqliteStorage::dropTable(const std::string& name) {
-  Transaction transaction(connection_);
+  TableChange transaction(*this);
   const std::optional<TableRecord> table = findTable(name);
   if (!table) throw engineError(3376, {name});
+  if (related(*this, table->name)) throw engineError(3281);
   if (table->kind == TableKind::Local) physical::dropTable(connection_, table->name);
   catalog::deleteObject(connection_, table->name);
   transaction.commit();
 }
 
 void SqliteStorage::addField(const std::string& tableName, const FieldRecord& field) {
-  Transaction transaction(connection_);
+  TableChange transaction(*this);
   const TableRecord table = requireTable(*this, tableName);
   if (findField(table, field.name) != table.fields.end()) throw engineError(3191);
   if (table.fields.empty()) {
@@ -115,10 +142,11 @@ void SqliteStorage::addField(const std::string& tableName, const FieldRecord& fi
 }
 
 void SqliteStorage::deleteField(const std::string& tableName, const std::string& fieldName) {
-  Transaction transaction(connection_);
+  TableChange transaction(*this);
   const TableRecord table = requireTable(*this, tableName);
   const auto field = findField(table, fieldName);
   if (field == table.fields.end()) throw engineError(3265);
+  if (related(*this, table.name, field->name)) throw engineError(3303);
   for (const IndexRecord& index : table.indexes) {
     if (indexUses(index, fieldName)) throw engineError(3280);
   }
@@ -133,7 +161,7 @@ void SqliteStorage::deleteField(const std::string& tableName, const std::string&
 
 void SqliteStorage::changeField(const std::string& tableName, const std::string& fieldName,
                                 const FieldRecord& changed) {
-  Transaction transaction(connection_);
+  TableChange transaction(*this);
   const TableRecord table = requireTable(*this, tableName);
   const auto field = findField(table, fieldName);
   if (field == table.fields.end()) throw engineError(3265);
@@ -141,6 +169,7 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
     const auto clash = findField(table, changed.name);
     if (clash != table.fields.end() && clash != field) throw engineError(3191);
     physical::renameColumn(connection_, table.name, field->name, changed.name);
+    relations::renameField(connection_, table.name, field->name, changed.name);
   }
   if (field->type != changed.type || field->size != changed.size) {
     if (!isFieldType(changed.type)) throw engineError(3259);
@@ -178,6 +207,11 @@ void SqliteStorage::dropIndex(const std::string& tableName, const std::string& i
       std::find_if(table.indexes.begin(), table.indexes.end(),
                    [&](const IndexRecord& i) { return sameName(i.name, indexName); });
   if (index == table.indexes.end()) throw engineError(3265);
+  const auto all = relations();
+  if (std::any_of(all.begin(), all.end(), [&](const RelationRecord& r) {
+        return sameName(r.name, index->name) && sameName(r.table, table.name);
+      }))
+    throw engineError(3281);
   physical::dropIndex(connection_, table.name, index->name);
   catalog::deleteIndex(connection_, table.name, index->name);
   transaction.commit();
@@ -197,6 +231,43 @@ void SqliteStorage::createQuery(const QueryRecord& query) {
   Transaction transaction(connection_);
   if (catalog::findObject(connection_, query.name)) throw engineError(3012, {query.name});
   catalog::insertObject(connection_, {query.name, catalog::kQuery, "", "", query.sql});
+  dependents::createView(*this, query);
+  transaction.commit();
+}
+
+void SqliteStorage::deleteQuery(const std::string& name) {
+  Transaction transaction(connection_);
+  const std::optional<QueryRecord> query = findQuery(name);
+  if (!query) throw engineError(3265);
+  connection_.exec("DROP VIEW IF EXISTS " + Connection::quote(query->name));
+  catalog::deleteObject(connection_, query->name);
+  transaction.commit();
+}
+
+std::vector<RelationRecord> SqliteStorage::relations() {
+  ReadTransaction read(connection_);
+  return relations::readAll(connection_);
+}
+
+void SqliteStorage::addRelation(const RelationRecord& relation) {
+  Transaction transaction(connection_);
+  for (const RelationRecord& other : relations()) {
+    if (sameName(other.name, relation.name)) throw engineError(3012, {relation.name});
+  }
+  if (relations::anyOrphan(connection_, relation))
+    throw engineError(3201, {relation.referencedTable});
+  relations::insert(connection_, relation);
+  relations::createTriggers(connection_, relation);
+  transaction.commit();
+}
+
+void SqliteStorage::dropRelation(const std::string& name) {
+  TableChange transaction(*this);
+  const auto all = relations();
+  if (std::none_of(all.begin(), all.end(),
+                   [&](const RelationRecord& r) { return sameName(r.name, name); }))
+    throw engineError(3265);
+  relations::remove(connection_, name);
   transaction.commit();
 }
 

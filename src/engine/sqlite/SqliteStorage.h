@@ -35,8 +35,14 @@ class SqliteStorage : public Storage {
   std::optional<QueryRecord> findQuery(const std::string& name) override;
   std::vector<std::string> queryNames() override;
   void createQuery(const QueryRecord& query) override;
+  void deleteQuery(const std::string& name) override;
+  std::vector<RelationRecord> relations() override;
+  void addRelation(const RelationRecord& relation) override;
+  void dropRelation(const std::string& name) override;
   void executeData(const jetsql::DataStatement& statement) override;
   std::vector<std::string> check() override;
+  std::vector<FieldRecord> describeQuery(const jetsql::SelectStatement& select) override;
+  void atomically(const std::function<void()>& work) override;
 
   Connection& connection() { return connection_; }
 

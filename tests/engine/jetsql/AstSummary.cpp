@@ -52,11 +52,15 @@ std::string summary(const Expr& expr) {
     case Expr::Kind::Between:
       return "(" + negation + "between" + operands(expr) + ")";
     case Expr::Kind::In:
-      return "(" + negation + "in" + operands(expr) + ")";
+      return "(" + negation + "in" + operands(expr) + (expr.query ? " (select)" : "") + ")";
     case Expr::Kind::Call:
       return "(call " + expr.text + operands(expr) + ")";
     case Expr::Kind::Star:
       return "*";
+    case Expr::Kind::Subquery:
+      return "(select)";
+    case Expr::Kind::Exists:
+      return "(exists (select))";
   }
   return "?";
 }

@@ -178,7 +178,7 @@ TEST_F(DataStatements, DatesCompareAsDates) {
 
 TEST_F(DataStatements, WhatExecuteRefusesOrLooksUp) {
   EXPECT_EQ(error("SELECT * FROM T"), 3065);
-  EXPECT_EQ(error("SELECT * INTO U FROM T"), 3251);
+  EXPECT_EQ(error("SELECT * INTO T FROM T"), 3010);
   EXPECT_EQ(text(""),
             "The database engine cannot find the input table or query ''.  Make sure it "
             "exists and that its name is spelled correctly.");

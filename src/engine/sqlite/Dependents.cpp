@@ -1,0 +1,54 @@
+#include "engine/sqlite/Dependents.h"
+
+#include "engine/AppError.h"
+#include "engine/jetsql/Parser.h"
+#include "engine/sqlite/CatalogTables.h"
+#include "engine/sqlite/RelationCatalog.h"
+#include "engine/sqlite/SelectTranslator.h"
+#include "engine/sqlite/SqliteStorage.h"
+
+namespace telvarn::sqlite::dependents {
+
+void dropAll(Connection& db) {
+  Statement found(db,
+                  "SELECT type, name FROM sqlite_master WHERE (type = 'trigger' AND name LIKE "
+                  "'telvarn.%') OR (type = 'view' AND name IN (SELECT Name FROM MSysObjects "
+                  "WHERE Type = 5))");
+  std::vector<std::string> drops;
+  while (found.step()) {
+    drops.push_back("DROP " + std::string(found.text(0) == "view" ? "VIEW " : "TRIGGER ") +
+                    Connection::quote(found.text(1)));
+  }
+  for (const std::string& drop : drops) db.exec(drop);
+}
+
+bool createView(SqliteStorage& storage, const QueryRecord& query) {
+  try {
+    const jetsql::Statement statement = jetsql::parseStatement(query.sql);
+    const auto* select = std::get_if<jetsql::SelectStatement>(&statement.body);
+    if (!select || !select->query || select->into) return false;
+    std::vector<Variant> parameters;
+    const Scope none;
+    ExpressionTranslator translator(none, select->sql, parameters, &storage);
+    translator.inlineLiterals();
+    const TranslatedQuery translated = translateQuery(translator, *select->query);
+    if (!translator.unknownNames().empty()) return false;
+    storage.connection().exec("CREATE VIEW " + Connection::quote(query.name) + " AS " +
+                              translated.sql);
+    return true;
+  } catch (const AppError&) {
+    return false;
+  }
+}
+
+void createAll(SqliteStorage& storage) {
+  Connection& db = storage.connection();
+  for (const RelationRecord& relation : relations::readAll(db)) {
+    relations::createTriggers(db, relation);
+  }
+  for (const std::string& name : catalog::objectNames(db, catalog::kQuery, catalog::kQuery)) {
+    if (const auto query = storage.findQuery(name)) createView(storage, *query);
+  }
+}
+
+}  // namespace telvarn::sqlite::dependents

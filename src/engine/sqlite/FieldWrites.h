@@ -1,0 +1,39 @@
+// What every statement that writes rows shares: the table it writes, each
+// value on its way into a field (converted to the field's type, then held
+// against Required, AllowZeroLength and the indexes that refuse Null), and
+// the values of fields an INSERT does not name.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/Catalog.h"
+#include "engine/Variant.h"
+
+namespace telvarn {
+class Storage;
+}
+
+namespace telvarn::sqlite {
+
+class ExpressionTranslator;
+
+// The table `name`, or 3078.
+TableRecord requireTable(Storage& storage, const std::string& name);
+
+// `value` (SQLite text) as the field stores it; a value that does not fit
+// fails the statement with 3421, 3349, 3163, 3314, 3315 or 3058.
+std::string stored(const TableRecord& table, const FieldRecord& field, const std::string& value);
+
+// What an INSERT writes into a field it does not name: the next number of
+// an AutoNumber, the default value, or Null (which a Yes/No field stores as
+// No and a required field refuses). `manyRows`: the INSERT adds the rows of
+// a SELECT, each of which needs its own next number.
+std::optional<std::string> omittedValue(const TableRecord& table, const FieldRecord& field,
+                                        std::vector<Variant>& parameters, bool manyRows);
+
+// 3061 with their count when the statement has names that are no field.
+void requireNoParameters(const ExpressionTranslator& translator);
+
+}  // namespace telvarn::sqlite

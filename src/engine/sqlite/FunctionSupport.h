@@ -1,0 +1,118 @@
+// What the dialect's SQL functions share: reading SQLite values the way the
+// run-time library reads them, and reporting an engine error from inside a
+// function (kErrorPrefix, the number and, after ":", the insertion).
+#pragma once
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "engine/AppError.h"
+#include "engine/Conversions.h"
+#include "engine/sqlite/ValueConversion.h"
+
+namespace telvarn::sqlite {
+
+inline constexpr int kDivisionByZero = 11;
+inline constexpr int kInvalidCall = 5;
+inline constexpr int kTypeMismatch = 3464;
+
+// Raised inside a function; the executor turns it into the engine error.
+struct FunctionError {
+  int number;
+  std::string insertion;
+};
+
+inline bool isNull(sqlite3_value* value) {
+  return sqlite3_value_type(value) == SQLITE_NULL;
+}
+
+inline std::string rawText(sqlite3_value* value) {
+  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
+  return bytes ? std::string(bytes, static_cast<size_t>(sqlite3_value_bytes(value))) : "";
+}
+
+// A value as text the way the run-time library writes it: 15 significant
+// digits for a Double, no trailing ".0".
+inline std::string textOf(sqlite3_value* value) {
+  if (sqlite3_value_type(value) != SQLITE_FLOAT) return rawText(value);
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.15G", sqlite3_value_double(value));
+  return buffer;
+}
+
+struct Number {
+  bool integral = false;
+  int64_t integer = 0;
+  double real = 0;
+  double value() const { return integral ? static_cast<double>(integer) : real; }
+};
+
+inline Number numberOf(sqlite3_value* value) {
+  switch (sqlite3_value_type(value)) {
+    case SQLITE_INTEGER:
+      return {true, sqlite3_value_int64(value), 0};
+    case SQLITE_FLOAT:
+      return {false, 0, sqlite3_value_double(value)};
+    default: {
+      const std::optional<double> parsed = parseNumber(rawText(value));
+      if (!parsed) throw FunctionError{kTypeMismatch, {}};
+      return {false, 0, *parsed};
+    }
+  }
+}
+
+inline int64_t wholeOf(sqlite3_value* value) {
+  const Number number = numberOf(value);
+  if (number.integral) return number.integer;
+  const double rounded = roundHalfEven(number.real);
+  if (!(std::fabs(rounded) < 9.2e18)) throw FunctionError{6, {}};
+  return static_cast<int64_t>(rounded);
+}
+
+inline void resultText(sqlite3_context* context, const std::string& text) {
+  sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+}
+
+using Body = void (*)(sqlite3_context*, sqlite3_value**);
+
+// Runs a function body, handing any engine error to SQLite as its message.
+template <Body body>
+void guarded(sqlite3_context* context, int, sqlite3_value** argv) {
+  try {
+    body(context, argv);
+  } catch (const FunctionError& error) {
+    std::string message = kErrorPrefix + std::to_string(error.number);
+    if (!error.insertion.empty()) message += ":" + error.insertion;
+    sqlite3_result_error(context, message.c_str(), -1);
+  } catch (const AppError& error) {
+    const std::string message = kErrorPrefix + std::to_string(error.number());
+    sqlite3_result_error(context, message.c_str(), -1);
+  }
+}
+
+struct SqlFunction {
+  const char* name;
+  int arguments;
+  void (*call)(sqlite3_context*, int, sqlite3_value**);
+};
+
+template <size_t count>
+void registerFunctions(sqlite3* db, const SqlFunction (&functions)[count]) {
+  for (const SqlFunction& function : functions) {
+    sqlite3_create_function(db, function.name, function.arguments,
+                            SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, function.call, nullptr,
+                            nullptr);
+  }
+}
+
+// Registered by registerDialectFunctions with the rest.
+void registerDateFunctions(sqlite3* db);
+void registerTextFunctions(sqlite3* db);
+void registerAggregates(sqlite3* db);
+void registerFormat(sqlite3* db);
+
+}  // namespace telvarn::sqlite

@@ -1,0 +1,82 @@
+#include "engine/sqlite/JoinTranslation.h"
+
+#include "engine/AppError.h"
+#include "engine/Storage.h"
+#include "engine/sqlite/Connection.h"
+#include "engine/sqlite/ExpressionTranslator.h"
+#include "engine/sqlite/FieldWrites.h"
+#include "engine/sqlite/SelectTranslator.h"
+
+namespace telvarn::sqlite {
+namespace {
+
+// The table being changed goes by this name in the outer statement, so that
+// the join inside can use the table's own name.
+const std::string kTarget = "\"telvarn.target\"";
+
+// The stored table behind one source of the join: only a table can change.
+TableRecord targetTable(Storage& storage, const ScopeSource& source, int error) {
+  const std::optional<TableRecord> table = storage.findTable(source.name);
+  if (!table || table->kind != TableKind::Local || !sameName(table->name, source.name))
+    throw engineError(error);
+  return *table;
+}
+
+std::string rowsOf(const ScopeSource& source, const std::string& from, const std::string& where) {
+  return "SELECT " + Connection::quote(source.sqlName) + ".rowid FROM " + from + where;
+}
+
+}  // namespace
+
+TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::UpdateStatement& update,
+                                          const std::string& sql) {
+  TranslatedStatement out;
+  Scope scope;
+  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
+  const std::string from = translateSource(*update.source, scope, translator);
+  const ScopeSource* target = nullptr;
+  std::optional<TableRecord> table;
+  std::string columns;
+  std::string values;
+  for (const jetsql::Assignment& assignment : update.assignments) {
+    const std::string value = translator.clause(*assignment.value);
+    const Scope::Found found = scope.find(assignment.column.qualifier, assignment.column.name);
+    if (!found.field) {
+      translator.noteUnknown(assignment.column.qualifier, assignment.column.name);
+      continue;
+    }
+    if (target && target != found.source) throw engineError(3073);
+    if (!target) table = targetTable(storage, *found.source, 3073);
+    target = found.source;
+    columns += (columns.empty() ? "" : ", ") + Connection::quote(found.field->name);
+    values += (values.empty() ? "" : ", ") + stored(*table, *found.field, value);
+  }
+  const std::string where = update.where ? translator.condition(*update.where) : "";
+  requireNoParameters(translator);
+  if (!target) throw engineError(3073);
+  const std::string own = Connection::quote(target->sqlName) + ".rowid = " + kTarget + ".rowid";
+  out.sql = "UPDATE " + Connection::quote(table->name) + " AS " + kTarget + " SET (" + columns +
+            ") = (SELECT " + values + " FROM " + from + " WHERE " + own +
+            (where.empty() ? "" : " AND " + where) + " LIMIT 1) WHERE rowid IN (" +
+            rowsOf(*target, from, where.empty() ? "" : " WHERE " + where) + ")";
+  return out;
+}
+
+TranslatedStatement translateJoinedDelete(Storage& storage, const jetsql::DeleteStatement& remove,
+                                          const std::string& sql) {
+  TranslatedStatement out;
+  Scope scope;
+  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
+  const std::string from = translateSource(*remove.source, scope, translator);
+  const std::string where = remove.where ? " WHERE " + translator.condition(*remove.where) : "";
+  requireNoParameters(translator);
+  if (!remove.distinctRow || remove.target.empty()) throw engineError(3086);
+  const ScopeSource* target = scope.source(remove.target);
+  if (!target) throw engineError(3086);
+  const TableRecord table = targetTable(storage, *target, 3086);
+  out.sql = "DELETE FROM " + Connection::quote(table.name) + " WHERE rowid IN (" +
+            rowsOf(*target, from, where) + ")";
+  return out;
+}
+
+}  // namespace telvarn::sqlite

@@ -1,0 +1,218 @@
+#include "engine/sqlite/SelectTranslator.h"
+
+#include <algorithm>
+
+#include "engine/AppError.h"
+#include "engine/Storage.h"
+#include "engine/jetsql/Parser.h"
+#include "engine/sqlite/Connection.h"
+
+namespace telvarn::sqlite {
+namespace {
+
+using jetsql::SelectQuery;
+using jetsql::TableSource;
+
+// Stored queries used by stored queries: deeper than this is a cycle.
+constexpr int kMaxQueryDepth = 32;
+
+std::string quote(const std::string& name) {
+  return Connection::quote(name);
+}
+
+FieldRecord column(const std::string& name, ValueType type) {
+  FieldRecord field;
+  field.name = name;
+  field.type = type.type;
+  field.size = type.size;
+  return field;
+}
+
+// The FROM items of one level, each table joining the level's scope.
+class Sources {
+ public:
+  Sources(Scope& scope, ExpressionTranslator& translator)
+      : scope_(scope), translator_(translator) {}
+
+  std::string translateSource(const TableSource& source) {
+    switch (source.kind) {
+      case TableSource::Kind::Table:
+        return table(source);
+      case TableSource::Kind::Subquery: {
+        const TranslatedQuery inner = translateQuery(translator_, *source.query);
+        return named("(" + inner.sql + ")", "", source.alias, inner.columns);
+      }
+      case TableSource::Kind::Join:
+        break;
+    }
+    static constexpr const char* kJoins[] = {" INNER JOIN ", " LEFT JOIN ", " RIGHT JOIN "};
+    const std::string left = translateSource(*source.left);
+    const std::string right = translateSource(*source.right);
+    return "(" + left + kJoins[static_cast<int>(source.join)] + right + " ON " +
+           translator_.condition(*source.on) + ")";
+  }
+
+  std::string named(const std::string& text, const std::string& name, const std::string& alias,
+                    const std::vector<FieldRecord>& fields) {
+    std::string sqlName = alias.empty() ? name : alias;
+    if (sqlName.empty()) sqlName = "Query" + std::to_string(scope_.sources().size() + 1);
+    scope_.add({name, alias, sqlName, fields});
+    return text + " AS " + quote(sqlName);
+  }
+
+  // A table, or a stored query used as one.
+  std::string table(const TableSource& source) {
+    Storage& storage = *translator_.storage();
+    if (const auto table = storage.findTable(source.name)) {
+      if (table->kind != TableKind::Local) throw engineError(3251);
+      // A table with no field yet has no SQLite table, and no rows.
+      if (table->fields.empty())
+        return named("(SELECT NULL WHERE 0)", table->name, source.alias, {});
+      return named(quote(table->name), table->name, source.alias, table->fields);
+    }
+    const auto stored = storage.findQuery(source.name);
+    if (!stored) throw engineError(3078, {source.name});
+    if (translator_.depth() >= kMaxQueryDepth) throw engineError(3102, {stored->name});
+    const jetsql::Statement statement = jetsql::parseStatement(stored->sql);
+    const auto* select = std::get_if<jetsql::SelectStatement>(&statement.body);
+    if (!select || !select->query || select->into) throw engineError(3078, {source.name});
+    const Scope unrelated;
+    ExpressionTranslator own(unrelated, translator_, std::string_view(select->sql));
+    const TranslatedQuery inner = translateQuery(own, *select->query);
+    return named("(" + inner.sql + ")", stored->name, source.alias, inner.columns);
+  }
+
+ private:
+  Scope& scope_;
+  ExpressionTranslator& translator_;
+};
+
+// One SELECT ... FROM ... WHERE ... GROUP BY ... HAVING of a query.
+class Level {
+ public:
+  Level(ExpressionTranslator& outer, const SelectQuery& query)
+      : outer_(outer), query_(query), scope_(&outer.scope()), translator_(scope_, outer) {}
+
+  // The level's text without ORDER BY and TOP; with `order`, those too.
+  TranslatedQuery build(bool order) {
+    std::string from;
+    for (const auto& source : query_.from) {
+      from += (from.empty() ? " FROM " : ", ") + translateSource(*source, scope_, translator_);
+    }
+    TranslatedQuery out;
+    out.sql = "SELECT ";
+    if (query_.predicate == SelectQuery::Predicate::Distinct) out.sql += "DISTINCT ";
+    out.sql += items(out.columns) + from;
+    if (query_.where) out.sql += " WHERE " + translator_.condition(*query_.where);
+    std::string groups;
+    for (const auto& group : query_.groupBy) {
+      groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.clause(*group);
+    }
+    out.sql += groups;
+    if (query_.having) out.sql += " HAVING " + translator_.condition(*query_.having);
+    if (!order) return out;
+    std::string sorted;
+    for (const auto& item : query_.orderBy) {
+      sorted += (sorted.empty() ? " ORDER BY " : ", ") + translator_.clause(*item.expr) +
+                (item.descending ? " DESC" : "");
+    }
+    out.sql += sorted;
+    return out;
+  }
+
+ private:
+  std::string items(std::vector<FieldRecord>& columns) {
+    std::string list;
+    const auto add = [&](const std::string& sql, FieldRecord field) {
+      list += (list.empty() ? "" : ", ") + sql + " AS " + quote(field.name);
+      columns.push_back(std::move(field));
+    };
+    int unnamed = 0;
+    for (const jetsql::SelectItem& item : query_.items) {
+      if (!item.expr) {
+        for (const ScopeSource& source : scope_.sources()) {
+          if (!item.qualifier.empty() && &source != scope_.source(item.qualifier)) continue;
+          for (const FieldRecord& field : source.fields) {
+            const std::string sql = quote(source.sqlName) + "." + quote(field.name);
+            const std::string name = item.qualifier.empty() ? starName(source, field) : field.name;
+            add(sql, column(name, {field.type, field.size}));
+          }
+        }
+        if (!item.qualifier.empty() && !scope_.source(item.qualifier))
+          translator_.noteUnknown(item.qualifier, "*");
+        continue;
+      }
+      std::string name = item.alias;
+      if (name.empty() && item.expr->kind == jetsql::Expr::Kind::Column) {
+        const FieldRecord* field = translator_.resolve(item.expr->qualifier, item.expr->text);
+        name = field ? field->name : item.expr->text;
+      }
+      if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed++);
+      add(translator_.clause(*item.expr), column(name, translator_.typeOf(*item.expr)));
+    }
+    return list;
+  }
+
+  // "*" names a column after its field, or "table.field" when another
+  // table of the level has a field of that name too.
+  std::string starName(const ScopeSource& source, const FieldRecord& field) const {
+    for (const ScopeSource& other : scope_.sources()) {
+      if (&other == &source) continue;
+      for (const FieldRecord& f : other.fields) {
+        if (sameName(f.name, field.name)) return source.sqlName + "." + field.name;
+      }
+    }
+    return field.name;
+  }
+
+  ExpressionTranslator& outer_;
+  const SelectQuery& query_;
+  Scope scope_;
+  ExpressionTranslator translator_;
+};
+
+// ORDER BY of a union names the columns of its result.
+std::string unionOrder(const SelectQuery& query, const std::vector<FieldRecord>& columns) {
+  std::string sorted;
+  for (const auto& item : query.orderBy) {
+    const auto& expr = *item.expr;
+    const auto found = std::find_if(columns.begin(), columns.end(), [&](const FieldRecord& c) {
+      return expr.kind == jetsql::Expr::Kind::Column && sameName(c.name, expr.text);
+    });
+    if (found == columns.end()) throw engineError(3138);
+    sorted += (sorted.empty() ? " ORDER BY " : ", ") + std::to_string(found - columns.begin() + 1) +
+              (item.descending ? " DESC" : "");
+  }
+  return sorted;
+}
+
+// TOP n as a limit; TOP n PERCENT as that share of the rows, rounded up.
+std::string limit(const SelectQuery& query, const std::string& body) {
+  if (!query.top) return "";
+  if (!query.topPercent) return " LIMIT " + std::to_string(static_cast<int64_t>(*query.top));
+  const std::string share = "(count(*) * " + std::to_string(*query.top) + " / 100.0)";
+  const std::string whole = "CAST(" + share + " AS INTEGER)";
+  return " LIMIT (SELECT " + whole + " + (" + share + " > " + whole + ") FROM (" + body + "))";
+}
+
+}  // namespace
+
+std::string translateSource(const TableSource& source, Scope& scope,
+                            ExpressionTranslator& translator) {
+  return Sources(scope, translator).translateSource(source);
+}
+
+TranslatedQuery translateQuery(ExpressionTranslator& outer, const SelectQuery& query) {
+  const bool compound = !query.unions.empty();
+  TranslatedQuery out = Level(outer, query).build(!compound);
+  for (const SelectQuery::UnionPart& part : query.unions) {
+    const TranslatedQuery next = Level(outer, *part.query).build(false);
+    if (next.columns.size() != out.columns.size()) throw engineError(3307);
+    out.sql += (part.all ? " UNION ALL " : " UNION ") + next.sql;
+  }
+  if (compound) out.sql += unionOrder(query, out.columns);
+  out.sql += limit(query, out.sql);
+  return out;
+}
+
+}  // namespace telvarn::sqlite
