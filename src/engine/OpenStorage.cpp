@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "engine/AppError.h"
+#include "engine/mdb/MdbStorage.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace telvarn {
@@ -33,6 +34,8 @@ std::string signature(const std::string& path) {
   return got > 0 ? std::string(bytes, static_cast<size_t>(got)) : std::string();
 }
 
+// Files of the desktop program: the backend reads the rest of the header and
+// refuses the editions and kinds it cannot read.
 bool isDesktopEngineFile(const std::string& head) {
   return head.size() >= 19 && (head.compare(4, 15, "Standard Jet DB") == 0 ||
                                head.compare(4, 15, "Standard ACE DB") == 0);
@@ -55,10 +58,7 @@ std::shared_ptr<Storage> openStorage(const std::string& path) {
   if (head.size() >= kSqlite.size() && head.compare(0, kSqlite.size(), kSqlite) == 0) {
     return std::make_shared<sqlite::SqliteStorage>(path);
   }
-  if (isDesktopEngineFile(head)) {
-    throw AppError(3343, errorDescription(3343, {path}) +
-                             "  Files of the desktop database program cannot be opened yet.");
-  }
+  if (isDesktopEngineFile(head)) return std::make_shared<mdb::MdbStorage>(path);
   throw engineError(3343, {path});
 }
 

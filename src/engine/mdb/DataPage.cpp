@@ -1,0 +1,51 @@
+#include "engine/mdb/DataPage.h"
+
+namespace telvarn::mdb {
+namespace {
+
+constexpr size_t kRecordCountAt = 0x0C;
+constexpr size_t kOffsetsAt = 0x0E;
+constexpr uint16_t kOffsetMask = 0x1FFF;
+constexpr uint16_t kDeletedFlag = 0x8000;
+constexpr uint16_t kMovedFlag = 0x4000;
+constexpr int kMaxMoves = 8;
+
+}  // namespace
+
+uint16_t recordCount(ByteView page) {
+  return page.u16(kRecordCountAt);
+}
+
+uint32_t owner(ByteView page) {
+  return page.u32(4);
+}
+
+RecordSlot recordAt(ByteView page, uint16_t row) {
+  if (row >= recordCount(page)) damaged("a row pointer to a record that does not exist");
+  const uint16_t entry = page.u16(kOffsetsAt + 2 * row);
+  const size_t start = entry & kOffsetMask;
+  const size_t end = row == 0 ? page.size() : page.u16(kOffsetsAt + 2 * (row - 1)) & kOffsetMask;
+  RecordSlot slot;
+  slot.deleted = entry & kDeletedFlag;
+  slot.moved = entry & kMovedFlag;
+  if (start > end || end > page.size()) {
+    if (slot.deleted) return slot;
+    damaged("a record whose bounds overlap");
+  }
+  slot.bytes = page.sub(start, end - start);
+  return slot;
+}
+
+ByteView followRecord(PageSource& pages, uint32_t pointer, Page& page) {
+  for (int moves = 0; moves < kMaxMoves; ++moves) {
+    page = pages.readPage(pageOf(pointer));
+    const ByteView view(page);
+    if (view.u8(0) != PageType::Data) damaged("a row pointer to a page without records");
+    const RecordSlot slot = recordAt(view, rowOf(pointer));
+    if (!slot.moved) return slot.bytes;
+    pointer = slot.bytes.u32(0);
+  }
+  damaged("a row moved too many times");
+}
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,55 @@
+// Pages that hold records (type 0x01): table rows, long-value pieces and
+// usage maps alike. A record is found by a row pointer: the page number in
+// the upper three bytes, the record's number on the page in the lowest one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "engine/mdb/ByteView.h"
+#include "engine/mdb/PageSource.h"
+
+namespace telvarn::mdb {
+
+namespace PageType {
+enum : uint8_t {
+  Header = 0x00,
+  Data = 0x01,
+  TableDefinition = 0x02,
+  IndexNode = 0x03,
+  IndexLeaf = 0x04,
+  UsageMap = 0x05,
+};
+}  // namespace PageType
+
+inline uint32_t pageOf(uint32_t rowPointer) {
+  return rowPointer >> 8;
+}
+inline uint8_t rowOf(uint32_t rowPointer) {
+  return static_cast<uint8_t>(rowPointer & 0xFF);
+}
+inline uint32_t rowPointer(uint32_t page, uint8_t row) {
+  return (page << 8) | row;
+}
+
+struct RecordSlot {
+  ByteView bytes;
+  bool deleted = false;
+  // The record is only a row pointer to where the row now lives.
+  bool moved = false;
+};
+
+// The number of records on a data page and the table definition that owns
+// it (or the "LVAL" mark of long-value pages).
+uint16_t recordCount(ByteView page);
+uint32_t owner(ByteView page);
+
+// Record `row` of a data page: 3049 when the page has no such record.
+RecordSlot recordAt(ByteView page, uint16_t row);
+
+// The live bytes a row pointer leads to, following a moved record to its new
+// place; 3049 when the record is deleted or missing. `page` receives the
+// page the bytes lie in.
+ByteView followRecord(PageSource& pages, uint32_t pointer, Page& page);
+
+}  // namespace telvarn::mdb

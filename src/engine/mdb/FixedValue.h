@@ -1,0 +1,31 @@
+// The fixed-length values of a row and how they become the engine's values.
+// The engine's Variant has no kind for money, exact decimals, identifiers or
+// bytes, so those are handed over as text: Currency and Decimal in exact
+// plain decimal (as CStr writes them), GUIDs in braces, bytes as they are.
+// Dates are the serial number (days since 1899-12-30, the time the fraction).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/Variant.h"
+#include "engine/mdb/ByteView.h"
+
+namespace telvarn::mdb {
+
+struct ColumnDef;
+
+// The number of bytes a fixed column of this type takes in a row (0 for
+// types that are not fixed, and for Boolean, which lives in the null mask).
+size_t fixedLength(const ColumnDef& column);
+
+// The value of a fixed column from its bytes.
+Variant fixedValue(const ColumnDef& column, ByteView bytes);
+
+// A scaled 64-bit integer (Currency: scale 4) or a sign and a 128-bit
+// magnitude (Decimal) as plain decimal text without trailing zeros.
+std::string scaledText(bool negative, unsigned __int128 magnitude, int scale);
+
+std::string guidText(ByteView bytes);
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,96 @@
+#include "engine/mdb/IndexPages.h"
+
+#include "engine/mdb/ByteView.h"
+#include "engine/mdb/DataPage.h"
+
+namespace telvarn::mdb {
+namespace {
+
+constexpr size_t kPrefixLengthAt = 0x18;
+constexpr size_t kEntryMapAt = 0x1B;
+constexpr size_t kEntriesAt = 0x1E0;
+constexpr size_t kRowPointerLength = 4;
+constexpr size_t kChildLength = 4;
+
+uint32_t bigEndian(const std::vector<uint8_t>& bytes, size_t at, size_t length) {
+  uint32_t value = 0;
+  for (size_t i = 0; i < length; ++i) value = (value << 8) | bytes[at + i];
+  return value;
+}
+
+// Where each entry ends, from the bitmap: bit i set means an entry ends
+// (and the next begins) i bytes after the first entry's start.
+std::vector<size_t> entryEnds(ByteView page) {
+  std::vector<size_t> ends;
+  for (size_t byte = kEntryMapAt; byte < kEntriesAt; ++byte) {
+    const uint8_t bits = page.u8(byte);
+    for (int bit = 0; bits != 0 && bit < 8; ++bit) {
+      if (bits & (1u << bit)) ends.push_back(kEntriesAt + (byte - kEntryMapAt) * 8 + bit);
+    }
+  }
+  return ends;
+}
+
+IndexEntry splitEntry(std::vector<uint8_t> bytes, bool leaf) {
+  const size_t tail = kRowPointerLength + (leaf ? 0 : kChildLength);
+  if (bytes.size() < tail) damaged("an index entry too short");
+  IndexEntry entry;
+  const size_t keyLength = bytes.size() - tail;
+  entry.rowPointer = rowPointer(bigEndian(bytes, keyLength, 3), bytes[keyLength + 3]);
+  if (!leaf) entry.childPage = bigEndian(bytes, keyLength + 4, 4);
+  bytes.erase(bytes.begin() + static_cast<std::ptrdiff_t>(keyLength), bytes.end());
+  entry.key = std::move(bytes);
+  return entry;
+}
+
+}  // namespace
+
+IndexPage readIndexPage(PageSource& pages, uint32_t number) {
+  const Page page = pages.readPage(number);
+  const ByteView view(page);
+  if (page[0] != PageType::IndexLeaf && page[0] != PageType::IndexNode) {
+    damaged("an index page of another kind");
+  }
+  IndexPage index;
+  index.leaf = page[0] == PageType::IndexLeaf;
+  index.previous = view.u32(0x08);
+  index.next = view.u32(0x0C);
+  index.tail = view.u32(0x10);
+  const size_t prefixLength = view.u16(kPrefixLengthAt);
+  std::vector<uint8_t> prefix;
+  size_t start = kEntriesAt;
+  for (const size_t end : entryEnds(view)) {
+    const ByteView stored = view.sub(start, end - start);
+    std::vector<uint8_t> bytes = prefix;
+    bytes.insert(bytes.end(), stored.data(), stored.data() + stored.size());
+    if (index.entries.empty()) {
+      if (bytes.size() < prefixLength) damaged("an index prefix longer than its entry");
+      prefix.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(prefixLength));
+    }
+    index.entries.push_back(splitEntry(std::move(bytes), index.leaf));
+    start = end;
+  }
+  return index;
+}
+
+void forEachIndexEntry(PageSource& pages, uint32_t root,
+                       const std::function<bool(const IndexEntry&)>& visit) {
+  uint32_t number = root;
+  for (uint32_t depth = 0;; ++depth) {
+    if (depth > 16) damaged("an index tree too deep");
+    const IndexPage page = readIndexPage(pages, number);
+    if (page.leaf) break;
+    if (page.entries.empty()) return;
+    number = page.entries.front().childPage;
+  }
+  for (uint32_t count = 0; number != 0; ++count) {
+    if (count > pages.pageCount()) damaged("an index whose leaves loop");
+    const IndexPage page = readIndexPage(pages, number);
+    for (const IndexEntry& entry : page.entries) {
+      if (!visit(entry)) return;
+    }
+    number = page.next;
+  }
+}
+
+}  // namespace telvarn::mdb

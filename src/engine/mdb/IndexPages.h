@@ -1,0 +1,39 @@
+// The pages of an index tree: leaves (type 0x04) hold one entry per row, the
+// key bytes then the row's pointer; nodes (type 0x03) hold the last entry of
+// each child followed by the child's page. Entry boundaries are marked in a
+// bitmap in the page header, and every entry after a page's first shares
+// that first entry's leading bytes (the page's prefix length), stored once.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "engine/mdb/PageSource.h"
+
+namespace telvarn::mdb {
+
+struct IndexEntry {
+  std::vector<uint8_t> key;
+  uint32_t rowPointer = 0;  // page << 8 | row, as elsewhere
+  uint32_t childPage = 0;   // nodes only
+};
+
+struct IndexPage {
+  bool leaf = false;
+  uint32_t previous = 0;
+  uint32_t next = 0;
+  uint32_t tail = 0;
+  std::vector<IndexEntry> entries;
+};
+
+// One page of an index, its entries with their prefixes restored: 3049 when
+// the page is not an index page or its entries do not fit.
+IndexPage readIndexPage(PageSource& pages, uint32_t number);
+
+// Every leaf entry of the tree whose root is `root`, in key order; `visit`
+// returns false to stop.
+void forEachIndexEntry(PageSource& pages, uint32_t root,
+                       const std::function<bool(const IndexEntry&)>& visit);
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,83 @@
+// MdbStorage: a database file of the desktop program (format version 4, as
+// its 2000-2003 editions write it), read in place page by page. Reading only
+// for now: every call that would change the file fails with 3027.
+//
+// Beyond the Storage calls it reads rows and what the object model has no
+// record for yet (table properties, the file's own index descriptions).
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/Storage.h"
+#include "engine/mdb/FileHeader.h"
+#include "engine/mdb/PageSource.h"
+#include "engine/mdb/PropertyBlock.h"
+#include "engine/mdb/SystemCatalog.h"
+#include "engine/mdb/TableDefinition.h"
+
+namespace telvarn::mdb {
+
+class MdbStorage : public Storage {
+ public:
+  // Opens the file: 3343 (with the reason) for another edition or an encoded
+  // file, 3049 when its catalog is damaged.
+  explicit MdbStorage(const std::string& path);
+  // Reads through `pages`, which stands for the file at `path`.
+  MdbStorage(std::string path, std::unique_ptr<PageSource> pages);
+
+  const std::string& path() const override { return path_; }
+
+  std::optional<TableRecord> findTable(const std::string& name) override;
+  // User tables and links, in the catalog's order; system tables are left
+  // out (findTable still finds them).
+  std::vector<std::string> tableNames() override;
+  std::optional<QueryRecord> findQuery(const std::string& name) override;
+  std::vector<std::string> queryNames() override;
+
+  void createTable(const TableRecord& table) override;
+  void dropTable(const std::string& name) override;
+  void addField(const std::string& table, const FieldRecord& field) override;
+  void deleteField(const std::string& table, const std::string& field) override;
+  void changeField(const std::string& table, const std::string& field,
+                   const FieldRecord& changed) override;
+  void addIndex(const std::string& table, const IndexRecord& index) override;
+  void dropIndex(const std::string& table, const std::string& index) override;
+  void createQuery(const QueryRecord& query) override;
+  void deleteQuery(const std::string& name) override;
+  void executeData(const jetsql::DataStatement& statement) override;
+
+  // Every live row of a local table, in storage order, one value per field
+  // in the order of findTable's fields (see FixedValue.h for how each type
+  // is given). `visit` returns false to stop. 3078 for a name that is no
+  // table, 3251 for a link (its rows are in another file).
+  using RowVisitor = std::function<bool(const std::vector<Variant>& values)>;
+  void forEachRow(const std::string& table, const RowVisitor& visit);
+  // The row count the table's definition keeps.
+  uint32_t rowCount(const std::string& table);
+
+  // The file's description of a local table (3078 / 3251 as above).
+  const TableDefinition& definition(const std::string& table);
+  // The table's own properties (not its fields'): Description, ...
+  std::vector<StoredProperty> tableProperties(const std::string& table);
+  // Every catalog entry, system objects included.
+  const std::vector<CatalogEntry>& catalog() const { return catalog_; }
+  const FileHeader& header() const { return header_; }
+  PageSource& pages() { return *pages_; }
+
+ private:
+  const CatalogEntry* find(const std::string& name, bool (*kind)(const CatalogEntry&)) const;
+  const CatalogEntry& localTable(const std::string& name);
+  std::vector<PropertySet> propertySets(const CatalogEntry& entry);
+
+  std::string path_;
+  std::unique_ptr<PageSource> pages_;
+  FileHeader header_;
+  std::vector<CatalogEntry> catalog_;
+  std::map<uint32_t, TableDefinition> definitions_;
+};
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,57 @@
+#include "engine/Catalog.h"
+#include "engine/mdb/QueryText.h"
+#include "engine/mdb/RowDecoder.h"
+#include "engine/mdb/TableScan.h"
+
+namespace telvarn::mdb {
+namespace {
+
+const CatalogEntry& queriesTable(const std::vector<CatalogEntry>& catalog) {
+  for (const CatalogEntry& entry : catalog) {
+    if (entry.type == ObjectType::Table && sameName(entry.name, "MSysQueries")) return entry;
+  }
+  damaged("a catalog without MSysQueries");
+}
+
+int columnIndex(const TableDefinition& table, const char* name) {
+  for (size_t i = 0; i < table.columns.size(); ++i) {
+    if (sameName(table.columns[i].name, name)) return static_cast<int>(i);
+  }
+  damaged(std::string("MSysQueries without its column ") + name);
+}
+
+}  // namespace
+
+std::vector<QueryRow> readQueryRows(PageSource& pages, const std::vector<CatalogEntry>& catalog,
+                                    int32_t objectId) {
+  const TableDefinition table = readTableDefinition(pages, queriesTable(catalog).definitionPage());
+  const int id = columnIndex(table, "ObjectId");
+  const int attribute = columnIndex(table, "Attribute");
+  const int flag = columnIndex(table, "Flag");
+  const int name1 = columnIndex(table, "Name1");
+  const int name2 = columnIndex(table, "Name2");
+  const int expression = columnIndex(table, "Expression");
+  const RowDecoder decoder(pages, table);
+  // Texts written by the desktop program's SQL view may end with a NUL.
+  const auto text = [](const Variant& value) {
+    std::string out = value.isNull() ? "" : value.toText();
+    while (!out.empty() && out.back() == '\0') out.pop_back();
+    return out;
+  };
+  std::vector<QueryRow> rows;
+  forEachStoredRow(pages, table, [&](uint32_t, ByteView bytes) {
+    const std::vector<Variant> values = decoder.decode(bytes);
+    if (values[id].isNull() || values[id].toInteger() != objectId) return true;
+    QueryRow row;
+    row.part = static_cast<int>(values[attribute].toInteger());
+    row.flag = values[flag].isNull() ? 0 : static_cast<int>(values[flag].toInteger());
+    row.name1 = text(values[name1]);
+    row.name2 = text(values[name2]);
+    row.expression = text(values[expression]);
+    rows.push_back(std::move(row));
+    return true;
+  });
+  return rows;
+}
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,251 @@
+#include <map>
+
+#include "engine/mdb/QueryFrom.h"
+#include "engine/mdb/QueryText.h"
+
+namespace telvarn::mdb {
+namespace {
+
+constexpr const char* kLine = "\r\n";
+
+namespace Option {
+enum : int {
+  AllFields = 0x01,
+  Distinct = 0x02,
+  OwnerAccess = 0x04,
+  DistinctRow = 0x08,
+  Top = 0x10,
+  Percent = 0x20
+};
+}
+
+namespace ColumnRole {
+enum : int { Value = 0, Pivot = 1, RowHeading = 2 };
+}
+
+class QueryBuilder {
+ public:
+  explicit QueryBuilder(const std::vector<QueryRow>& rows) : rows_(rows) {}
+
+  std::string build() const;
+
+ private:
+  const QueryRow* first(int part) const {
+    for (const QueryRow& row : rows_) {
+      if (row.part == part) return &row;
+    }
+    return nullptr;
+  }
+  int options() const { return first(QueryPart::Options) ? first(QueryPart::Options)->flag : 0; }
+  int kind() const { return first(QueryPart::Kind) ? first(QueryPart::Kind)->flag : 0; }
+
+  std::string list(int part, const char* separator, std::string (*item)(const QueryRow&),
+                   int excludedFlag = -1) const;
+  std::string parameters() const;
+  std::string selectWords() const;
+  std::string columns(int excludedRole = -1) const;
+  std::string target() const;
+  std::string from() const;
+  std::string tail(bool groups = true, bool order = true) const;
+  std::string finish(std::string text) const;
+
+  std::string select() const;
+  std::string makeTable() const;
+  std::string append() const;
+  std::string update() const;
+  std::string remove() const;
+  std::string crosstab() const;
+  std::string unionOf() const;
+
+  const std::vector<QueryRow>& rows_;
+};
+
+std::string expression(const QueryRow& row) {
+  return row.expression;
+}
+
+std::string column(const QueryRow& row) {
+  return row.name1.empty() ? row.expression : row.expression + " AS " + sqlName(row.name1);
+}
+
+std::string ordering(const QueryRow& row) {
+  const bool descending = row.name1 == "D" || row.name1 == "d";
+  return row.expression + (descending ? " DESC" : "");
+}
+
+std::string assignment(const QueryRow& row) {
+  return row.name2 + " = " + row.expression;
+}
+
+std::string targetColumn(const QueryRow& row) {
+  return sqlName(row.name2);
+}
+
+std::string parameterType(int type) {
+  static const std::map<int, std::string> names = {
+      {0, "Value"},    {1, "Bit"},      {2, "Byte"},          {3, "Short"},
+      {4, "Long"},     {5, "Currency"}, {6, "IEEESingle"},    {7, "IEEEDouble"},
+      {8, "DateTime"}, {9, "Binary"},   {10, "Text ( 255 )"}, {11, "LongBinary"},
+      {12, "Memo"},    {15, "Guid"},    {20, "Decimal"}};
+  const auto found = names.find(type);
+  return found == names.end() ? "Value" : found->second;
+}
+
+std::string parameter(const QueryRow& row) {
+  return sqlName(row.name1) + " " + parameterType(row.flag);
+}
+
+std::string QueryBuilder::list(int part, const char* separator,
+                               std::string (*item)(const QueryRow&), int excludedFlag) const {
+  std::string text;
+  for (const QueryRow& row : rows_) {
+    if (row.part != part || (excludedFlag >= 0 && row.flag == excludedFlag)) continue;
+    text += (text.empty() ? "" : separator) + item(row);
+  }
+  return text;
+}
+
+std::string QueryBuilder::parameters() const {
+  const std::string names = list(QueryPart::Parameter, ", ", parameter);
+  return names.empty() ? "" : "PARAMETERS " + names + ";" + kLine;
+}
+
+std::string QueryBuilder::selectWords() const {
+  const int flags = options();
+  std::string words;
+  if (flags & Option::Distinct) words += "DISTINCT ";
+  if (flags & Option::DistinctRow) words += "DISTINCTROW ";
+  if (flags & Option::Top) {
+    words += "TOP " + first(QueryPart::Options)->name1 + " ";
+    if (flags & Option::Percent) words += "PERCENT ";
+  }
+  return words;
+}
+
+std::string QueryBuilder::columns(int excludedRole) const {
+  std::string text = list(QueryPart::Column, ", ", column, excludedRole);
+  if (options() & Option::AllFields) text = text.empty() ? "*" : "*, " + text;
+  return text;
+}
+
+std::string QueryBuilder::target() const {
+  const QueryRow* kindRow = first(QueryPart::Kind);
+  std::string text = sqlName(kindRow->name1);
+  if (!kindRow->name2.empty()) text += " IN '" + kindRow->name2 + "'";
+  return text;
+}
+
+std::string QueryBuilder::from() const {
+  const std::string tables = fromList(rows_);
+  if (tables.empty()) return "";
+  std::string text = std::string(kLine) + "FROM " + tables;
+  if (const QueryRow* remote = first(QueryPart::RemoteDb)) {
+    text +=
+        " IN '" + remote->name2 + "'" + (remote->name1.empty() ? "" : "[" + remote->name1 + "]");
+  }
+  return text;
+}
+
+std::string QueryBuilder::tail(bool groups, bool order) const {
+  std::string text;
+  const std::string where = list(QueryPart::Where, " AND ", expression);
+  if (!where.empty()) text += std::string(kLine) + "WHERE " + where;
+  const std::string groupBy = list(QueryPart::GroupBy, ", ", expression, ColumnRole::Pivot);
+  if (groups && !groupBy.empty()) text += std::string(kLine) + "GROUP BY " + groupBy;
+  const std::string having = list(QueryPart::Having, " AND ", expression);
+  if (groups && !having.empty()) text += std::string(kLine) + "HAVING " + having;
+  const std::string orderBy = list(QueryPart::OrderBy, ", ", ordering);
+  if (order && !orderBy.empty()) text += std::string(kLine) + "ORDER BY " + orderBy;
+  return text;
+}
+
+std::string QueryBuilder::finish(std::string text) const {
+  if (options() & Option::OwnerAccess) text += std::string(kLine) + "WITH OWNERACCESS OPTION";
+  return parameters() + text + ";";
+}
+
+std::string QueryBuilder::select() const {
+  return finish("SELECT " + selectWords() + columns() + from() + tail());
+}
+
+std::string QueryBuilder::makeTable() const {
+  return finish("SELECT " + selectWords() + columns() + " INTO " + target() + from() + tail());
+}
+
+std::string QueryBuilder::append() const {
+  const std::string targets = list(QueryPart::Column, ", ", targetColumn);
+  return finish("INSERT INTO " + target() + " ( " + targets + " )" + kLine + "SELECT " +
+                selectWords() + columns() + from() + tail());
+}
+
+std::string QueryBuilder::update() const {
+  return finish("UPDATE " + fromList(rows_) + " SET " + list(QueryPart::Column, ", ", assignment) +
+                tail(false, false));
+}
+
+std::string QueryBuilder::remove() const {
+  return finish("DELETE " + selectWords() + columns() + from() + tail(false, false));
+}
+
+std::string QueryBuilder::crosstab() const {
+  const QueryRow* value = nullptr;
+  const QueryRow* pivot = nullptr;
+  for (const QueryRow& row : rows_) {
+    if (row.part != QueryPart::Column) continue;
+    if (row.flag == ColumnRole::Value && value == nullptr) value = &row;
+    if (row.flag == ColumnRole::Pivot && pivot == nullptr) pivot = &row;
+  }
+  std::string headings;
+  for (const QueryRow& row : rows_) {
+    if (row.part == QueryPart::Column && row.flag == ColumnRole::RowHeading) {
+      headings += (headings.empty() ? "" : ", ") + column(row);
+    }
+  }
+  std::string text = "TRANSFORM " + (value ? column(*value) : std::string()) + kLine + "SELECT " +
+                     selectWords() + headings + from() + tail();
+  if (pivot != nullptr) text += std::string(kLine) + "PIVOT " + pivot->expression;
+  return finish(text);
+}
+
+std::string QueryBuilder::unionOf() const {
+  std::vector<std::string> parts;
+  for (const QueryRow& row : rows_) {
+    if (row.part == QueryPart::Table && !row.expression.empty()) parts.push_back(row.expression);
+  }
+  const std::string word = (options() & Option::Distinct) ? "UNION" : "UNION ALL";
+  std::string text;
+  for (const std::string& part : parts) text += text.empty() ? part : kLine + word + " " + part;
+  const std::string orderBy = list(QueryPart::OrderBy, ", ", ordering);
+  if (!orderBy.empty()) text += std::string(kLine) + "ORDER BY " + orderBy;
+  return text + ";";
+}
+
+std::string QueryBuilder::build() const {
+  switch (kind()) {
+    case QueryKind::MakeTable:
+      return makeTable();
+    case QueryKind::Append:
+      return append();
+    case QueryKind::Update:
+      return update();
+    case QueryKind::Delete:
+      return remove();
+    case QueryKind::Crosstab:
+      return crosstab();
+    case QueryKind::Union:
+      return unionOf();
+    case QueryKind::DataDefinition:
+    case QueryKind::PassThrough:
+      return first(QueryPart::Kind)->expression;
+    default:
+      return select();
+  }
+}
+
+}  // namespace
+
+std::string querySql(const std::vector<QueryRow>& rows) {
+  return QueryBuilder(rows).build();
+}
+
+}  // namespace telvarn::mdb

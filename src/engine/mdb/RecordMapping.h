@@ -1,0 +1,33 @@
+// How the file's own descriptions become the records the object model reads:
+// column types and flags as the engine's field types and attributes, stored
+// properties as built-in field properties or user-defined ones, physical and
+// logical indexes as the table's named indexes.
+#pragma once
+
+#include <vector>
+
+#include "engine/Catalog.h"
+#include "engine/mdb/PropertyBlock.h"
+#include "engine/mdb/TableDefinition.h"
+
+namespace telvarn::mdb {
+
+namespace FieldAttribute {
+enum : int { Fixed = 1, Variable = 2, AutoIncrement = 16, Hyperlink = 32768 };
+}
+
+// The engine's type code for a column type (Decimal is 20).
+int engineType(const ColumnDef& column);
+
+// The field's Size as the engine reports it.
+int engineSize(const ColumnDef& column);
+
+// The field of a column, with the properties of its set (if any).
+FieldRecord fieldRecord(const ColumnDef& column, const PropertySet* properties);
+
+// The table's fields and indexes; `properties` are the sets of its property
+// block.
+void describeTable(const TableDefinition& table, const std::vector<PropertySet>& properties,
+                   TableRecord& record);
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,141 @@
+#include "engine/mdb/TableDefinition.h"
+
+#include <algorithm>
+
+#include "engine/mdb/ByteView.h"
+#include "engine/mdb/TextCodec.h"
+
+namespace telvarn::mdb {
+namespace {
+
+constexpr size_t kContinuationHeader = 8;
+constexpr size_t kPhysicalEntry = 12;
+constexpr size_t kColumnEntry = 25;
+constexpr size_t kPhysicalIndexEntry = 52;
+constexpr size_t kLogicalIndexEntry = 28;
+constexpr uint32_t kMaxDefinitionPages = 64;
+
+// The definition's bytes: the first page whole, then each continuation page
+// without its header, so offsets read as if it were one long page.
+std::vector<uint8_t> definitionBytes(PageSource& pages, uint32_t first) {
+  std::vector<uint8_t> bytes;
+  uint32_t next = first;
+  for (uint32_t count = 0; next != 0; ++count) {
+    if (count == kMaxDefinitionPages) damaged("a table definition that never ends");
+    const Page page = pages.readPage(next);
+    if (page[0] != 0x02) damaged("a table definition page of another kind");
+    bytes.insert(bytes.end(), page.begin() + (count == 0 ? 0 : kContinuationHeader), page.end());
+    next = ByteView(page).u32(4);
+  }
+  return bytes;
+}
+
+class Cursor {
+ public:
+  explicit Cursor(ByteView view, size_t at) : view_(view), at_(at) {}
+  ByteView take(size_t length) {
+    const ByteView part = view_.sub(at_, length);
+    at_ += length;
+    return part;
+  }
+  std::string name() {
+    const uint16_t length = view_.u16(at_);
+    at_ += 2;
+    return decodeText(take(length));
+  }
+
+ private:
+  ByteView view_;
+  size_t at_;
+};
+
+ColumnDef readColumn(ByteView entry) {
+  ColumnDef column;
+  column.type = entry.u8(0);
+  column.number = entry.u16(5);
+  column.varIndex = entry.u16(7);
+  column.ordinal = entry.u16(9);
+  column.sortOrder = entry.u16(11);
+  column.precision = entry.u8(11);
+  column.scale = entry.u8(12);
+  column.flags = entry.u8(15);
+  column.extraFlags = entry.u8(16);
+  column.fixedOffset = entry.u16(21);
+  column.length = entry.u16(23);
+  return column;
+}
+
+PhysicalIndex readPhysicalIndex(ByteView entry) {
+  PhysicalIndex index;
+  for (size_t i = 0; i < 10; ++i) {
+    const uint16_t number = entry.u16(4 + 3 * i);
+    if (number == 0xFFFF) continue;
+    index.columns.push_back({number, entry.u8(6 + 3 * i) != 0x01});
+  }
+  index.usageMap = entry.u32(34);
+  index.rootPage = entry.u32(38);
+  index.flags = entry.u8(46);
+  return index;
+}
+
+LogicalIndex readLogicalIndex(ByteView entry) {
+  LogicalIndex index;
+  index.number = entry.i32(4);
+  index.physical = entry.i32(8);
+  index.relatedTableKind = entry.u8(12);
+  index.relatedIndex = entry.i32(13);
+  index.relatedTablePage = entry.u32(17);
+  index.kind = entry.u8(23);
+  index.cascadeUpdates = index.foreign() && (entry.u8(21) & 0x01);
+  index.cascadeDeletes = index.foreign() && (entry.u8(22) & 0x01);
+  return index;
+}
+
+}  // namespace
+
+const ColumnDef* TableDefinition::columnByNumber(uint16_t number) const {
+  for (const ColumnDef& column : columns) {
+    if (column.number == number) return &column;
+  }
+  return nullptr;
+}
+
+TableDefinition readTableDefinition(PageSource& pages, uint32_t page) {
+  const std::vector<uint8_t> bytes = definitionBytes(pages, page);
+  const ByteView view(bytes);
+  TableDefinition table;
+  table.page = page;
+  table.rowCount = view.u32(0x10);
+  table.nextAutoNumber = view.u32(0x14);
+  table.system = view.u8(0x28) == 0x53;
+  table.maxColumns = view.u16(0x29);
+  table.varColumns = view.u16(0x2B);
+  const uint16_t columnCount = view.u16(0x2D);
+  const uint32_t logicalCount = view.u32(0x2F);
+  const uint32_t physicalCount = view.u32(0x33);
+  table.usedPages = view.u32(0x37);
+  table.freePages = view.u32(0x3B);
+  if (logicalCount > 1000 || physicalCount > 1000) damaged("a table with too many indexes");
+
+  Cursor cursor(view, 0x3F);
+  table.physicalIndexes.resize(physicalCount);
+  for (PhysicalIndex& index : table.physicalIndexes)
+    index.entryCount = cursor.take(kPhysicalEntry).u32(4);
+  for (uint16_t i = 0; i < columnCount; ++i)
+    table.columns.push_back(readColumn(cursor.take(kColumnEntry)));
+  for (ColumnDef& column : table.columns) column.name = cursor.name();
+  for (PhysicalIndex& index : table.physicalIndexes) {
+    const uint32_t count = index.entryCount;
+    index = readPhysicalIndex(cursor.take(kPhysicalIndexEntry));
+    index.entryCount = count;
+  }
+  for (uint32_t i = 0; i < logicalCount; ++i) {
+    table.logicalIndexes.push_back(readLogicalIndex(cursor.take(kLogicalIndexEntry)));
+  }
+  for (LogicalIndex& index : table.logicalIndexes) index.name = cursor.name();
+  std::stable_sort(table.columns.begin(), table.columns.end(),
+                   [](const ColumnDef& a, const ColumnDef& b) { return a.ordinal < b.ordinal; });
+  return table;
+}
+
+}  // namespace telvarn::mdb
