@@ -10,6 +10,7 @@
 
 #include "app/core/CommandLine.h"
 #include "app/core/ConsoleView.h"
+#include "app/core/CsvExport.h"
 #include "app/core/MainForm.h"
 #include "app/core/RunReport.h"
 #include "app/core/SchemaJson.h"
@@ -56,6 +57,18 @@ int checkDatabase(const std::string& path) {
               << (faults.empty() ? "consistent" : std::to_string(faults.size()) + " faults")
               << "\n";
     return faults.empty() ? 0 : 1;
+  } catch (const AppError& error) {
+    std::cerr << error.number() << " - " << error.description() << "\n";
+    return 1;
+  }
+}
+
+int exportTable(const std::string& path, const std::string& table) {
+  try {
+    DBEngine engine;
+    exportCsv(*engine.openDatabase(path), table, std::cout);
+    std::cout.flush();
+    return std::cout ? 0 : 1;
   } catch (const AppError& error) {
     std::cerr << error.number() << " - " << error.description() << "\n";
     return 1;
@@ -115,6 +128,8 @@ int main(int argc, char** argv) {
     }
     case CommandLine::Action::Check:
       return checkDatabase(line.file);
+    case CommandLine::Action::Export:
+      return exportTable(line.file, line.table);
     case CommandLine::Action::Run:
       break;
   }

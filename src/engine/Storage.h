@@ -64,6 +64,12 @@ class Storage {
   // 3265 when there is no relationship of that name.
   virtual void dropRelation(const std::string& name);
 
+  // Every row of a local table, one value per field in the order of
+  // findTable's fields; `visit` returns false to stop. 3078 for a name that
+  // is no table, 3251 for a link (its rows are in another file).
+  using RowVisitor = std::function<bool(const std::vector<Variant>& values)>;
+  virtual void forEachRow(const std::string& table, const RowVisitor& visit) = 0;
+
   // Runs one data statement (INSERT, UPDATE, DELETE, SELECT ... INTO) whole:
   // either every row it touches is changed or none is.
   virtual void executeData(const jetsql::DataStatement& statement) = 0;

@@ -12,6 +12,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
       line.action = CommandLine::Action::Help;
     } else if (argument == "--version") {
       line.action = CommandLine::Action::Version;
+    } else if (argument == "--export" && i + 2 < arguments.size()) {
+      line.action = CommandLine::Action::Export;
+      line.file = arguments[++i];
+      line.table = arguments[++i];
     } else if (argument == "--report" && i + 1 < arguments.size()) {
       line.reportFile = arguments[++i];
     } else if ((argument == "--schema" || argument == "--check") && i + 1 < arguments.size()) {
@@ -21,8 +25,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     } else {
       line.action = CommandLine::Action::Refused;
       line.refusal = argument == "--schema" || argument == "--check" || argument == "--report"
-                         ? argument + " needs a database file"
-                         : "unknown option '" + argument + "'";
+                         ? argument + " needs a file"
+                     : argument == "--export" ? "--export needs a database file and a table"
+                                              : "unknown option '" + argument + "'";
       return line;
     }
   }
@@ -31,7 +36,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 
 std::string usageText() {
   return "Usage: TELVARN [--batch] [--report FILE]\n"
-         "       TELVARN --schema FILE | --check FILE\n"
+         "       TELVARN --schema FILE | --check FILE | --export FILE TABLE\n"
          "       TELVARN --help | --version\n"
          "\n"
          "Applies the maintenance script (TELVARN.ini beside the program, or the path in\n"
@@ -44,6 +49,8 @@ std::string usageText() {
          "  --schema FILE  print the database FILE as the engine sees it, as JSON\n"
          "  --check FILE   check the database FILE: its storage's integrity and that its\n"
          "                 catalog agrees with its tables (exit 0 when consistent)\n"
+         "  --export FILE TABLE\n"
+         "                 write the table's rows as CSV (RFC 4180, UTF-8) to standard output\n"
          "  --help         show this text\n"
          "  --version      show the version\n"
          "\n"

@@ -8,11 +8,13 @@
 namespace telvarn {
 
 struct CommandLine {
-  enum class Action { Run, Help, Version, Schema, Check, Refused };
+  enum class Action { Run, Help, Version, Schema, Check, Export, Refused };
   Action action = Action::Run;
   bool batch = false;
-  // The database file of --schema or --check.
+  // The database file of --schema, --check or --export, and the table of
+  // --export.
   std::string file;
+  std::string table;
   // Where --report writes the run's machine-readable report, if anywhere.
   std::string reportFile;
   std::string refusal;

@@ -1,5 +1,7 @@
 #include "engine/mdb/MdbStorage.h"
 
+#include <algorithm>
+
 #include "engine/AppError.h"
 #include "engine/mdb/QueryText.h"
 #include "engine/mdb/RecordMapping.h"
@@ -123,16 +125,32 @@ std::vector<StoredProperty> MdbStorage::tableProperties(const std::string& table
   return {};
 }
 
-void MdbStorage::createTable(const TableRecord&) {
+// A change the file would refuse for what it holds is refused for that
+// first, as on any database, so that a script line applied before stays
+// quiet; every other change is refused because nothing writes yet.
+void MdbStorage::createTable(const TableRecord& table) {
+  if (findTable(table.name) || findQuery(table.name)) throw engineError(3010, {table.name});
   readOnly();
 }
-void MdbStorage::dropTable(const std::string&) {
+void MdbStorage::dropTable(const std::string& name) {
+  if (!findTable(name)) throw engineError(3376, {name});
   readOnly();
 }
-void MdbStorage::addField(const std::string&, const FieldRecord&) {
+void MdbStorage::addField(const std::string& table, const FieldRecord& field) {
+  const std::optional<TableRecord> found = findTable(table);
+  if (!found) throw engineError(3265);
+  for (const FieldRecord& existing : found->fields) {
+    if (sameName(existing.name, field.name)) throw engineError(3191);
+  }
   readOnly();
 }
-void MdbStorage::deleteField(const std::string&, const std::string&) {
+void MdbStorage::deleteField(const std::string& table, const std::string& field) {
+  const std::optional<TableRecord> found = findTable(table);
+  if (!found) throw engineError(3265);
+  if (std::none_of(found->fields.begin(), found->fields.end(),
+                   [&](const FieldRecord& f) { return sameName(f.name, field); })) {
+    throw engineError(3265);
+  }
   readOnly();
 }
 void MdbStorage::changeField(const std::string&, const std::string&, const FieldRecord&) {
@@ -144,7 +162,8 @@ void MdbStorage::addIndex(const std::string&, const IndexRecord&) {
 void MdbStorage::dropIndex(const std::string&, const std::string&) {
   readOnly();
 }
-void MdbStorage::createQuery(const QueryRecord&) {
+void MdbStorage::createQuery(const QueryRecord& query) {
+  if (findQuery(query.name) || findTable(query.name)) throw engineError(3012, {query.name});
   readOnly();
 }
 void MdbStorage::deleteQuery(const std::string&) {

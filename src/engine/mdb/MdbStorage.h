@@ -50,12 +50,8 @@ class MdbStorage : public Storage {
   void deleteQuery(const std::string& name) override;
   void executeData(const jetsql::DataStatement& statement) override;
 
-  // Every live row of a local table, in storage order, one value per field
-  // in the order of findTable's fields (see FixedValue.h for how each type
-  // is given). `visit` returns false to stop. 3078 for a name that is no
-  // table, 3251 for a link (its rows are in another file).
-  using RowVisitor = std::function<bool(const std::vector<Variant>& values)>;
-  void forEachRow(const std::string& table, const RowVisitor& visit);
+  // Live rows in storage order (see FixedValue.h for how each type is given).
+  void forEachRow(const std::string& table, const RowVisitor& visit) override;
   // The row count the table's definition keeps.
   uint32_t rowCount(const std::string& table);
 

@@ -39,6 +39,7 @@ class SqliteStorage : public Storage {
   std::vector<RelationRecord> relations() override;
   void addRelation(const RelationRecord& relation) override;
   void dropRelation(const std::string& name) override;
+  void forEachRow(const std::string& table, const RowVisitor& visit) override;
   void executeData(const jetsql::DataStatement& statement) override;
   std::vector<std::string> check() override;
   std::vector<FieldRecord> describeQuery(const jetsql::SelectStatement& select) override;

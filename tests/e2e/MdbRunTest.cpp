@@ -1,0 +1,65 @@
+// The program on a real file of the desktop program: a script runs every
+// step that only reads, each step that would write is refused with 3027,
+// and --schema and --export show the file as the engine reads it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "engine/DBEngine.h"
+#include "engine/mdb/MdbCorpus.h"
+#include "support/ProgramRun.h"
+#include "support/TempDir.h"
+
+namespace telvarn::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(MdbRun, ReadingStepsRunAndWritingStepsAreRefusedWithReadOnly) {
+  SKIP_WITHOUT_CORPUS();
+  TempDir dir;
+  std::filesystem::copy_file(corpusFile("accessLike.mdb"), dir.file("ZulData.mdb"));
+  DBEngine::createDatabase(dir.file("ZulSupt.mdb"));
+  const std::string before = readFile(dir.file("ZulData.mdb"));
+  writeFile(dir.file("TELVARN.ini"),
+            "add;ZulData.mdb;t_like1;\r\n"                 // exists: passed over
+            "del;ZulData.mdb;t_like1;NoSuchField\r\n"      // missing: passed over
+            "add;ZulData.mdb;NewTable;\r\n"                // a write
+            "sql;ZulData.mdb;DELETE FROM t_like1\r\n"      // a write
+            "chgCaption;ZulData.mdb;t_like1;a1;Shown\r\n"  // no Caption there: passed over
+            "add;ZulSupt.mdb;StillWritable;\r\n");
+  const ProgramResult result = runProgram(dir.path(), {"--batch"});
+  const Lines out = splitLines(result.out, "\n");
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(
+      std::count(out.begin(), out.end(), "3027 - Cannot update.  Database or object is read-only."),
+      2)
+      << result.out;
+  EXPECT_NE(std::find(out.begin(), out.end(), "Creating Table StillWritable"), out.end());
+  EXPECT_EQ(readFile(dir.file("ZulData.mdb")), before);
+}
+
+TEST(MdbRun, SchemaAndExportShowTheFile) {
+  SKIP_WITHOUT_CORPUS();
+  TempDir dir;
+  const ProgramResult schema = runProgram(dir.path(), {"--schema", corpusFile("accessLike.mdb")});
+  EXPECT_EQ(schema.status, 0) << schema.err;
+  for (const char* expected : {"\"name\": \"t_like1\"", "\"name\": \"q_like2\"",
+                               "\"DefaultValue\": \"\\\"rrr\\\"\"", "\"primary\": true"}) {
+    EXPECT_NE(schema.out.find(expected), std::string::npos) << expected << "\n" << schema.out;
+  }
+  const ProgramResult csv =
+      runProgram(dir.path(), {"--export", corpusFile("Northwind_Access2000.mdb"), "Shippers"});
+  EXPECT_EQ(csv.status, 0) << csv.err;
+  EXPECT_EQ(splitLines(csv.out, "\r\n"),
+            (Lines{"ShipperID,CompanyName,Phone", "1,Speedy Express,(503) 555-9831",
+                   "2,United Package,(503) 555-3199", "3,Federal Shipping,(503) 555-9931"}));
+  const ProgramResult missing =
+      runProgram(dir.path(), {"--export", corpusFile("accessLike.mdb"), "Nope"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err.substr(0, 7), "3078 - ");
+}
+
+}  // namespace
+}  // namespace telvarn::test
