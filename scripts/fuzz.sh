@@ -32,9 +32,19 @@ for target in $targets; do
   work=$(mktemp -d)
   [ -d "$seeds" ] && cp -r "$seeds"/. "$work"/
   [ "$target" = ParserFuzz ] && parserSeeds "$work"
+  options=()
+  if [ "$target" = MdbFuzz ]; then
+    # The desktop program's own small files, from the corpus beside the
+    # repository when it is there; they are copied to a scratch folder, never
+    # into the repository.
+    for file in ../shared/mdb-corpus/*.mdb; do
+      [ -f "$file" ] && [ "$(stat -c %s "$file")" -le 200000 ] && cp "$file" "$work"/
+    done
+    options=(-max_len=200000)
+  fi
   log=$(mktemp)
   if ! build-fuzz/fuzz/"$target" "$work" -max_total_time="$seconds" -timeout=10 \
-       -rss_limit_mb=2048 -print_final_stats=1 > "$log" 2>&1; then
+       -rss_limit_mb=2048 -print_final_stats=1 "${options[@]}" > "$log" 2>&1; then
     tail -40 "$log"
     echo "fuzz: $target failed; the input is in $(pwd)" >&2
     exit 1
