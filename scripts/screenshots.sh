@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp build/TELVARN "$work/"
+cp build/TELVARN build/libtelvarn-window.so "$work/"
 build/telvarn-createdb "$work/ZulData.mdb" "$work/ZulSupt.mdb"
 grep -v -e NoSuchTable -e 'mistake' demo/TELVARN.ini > "$work/TELVARN.ini"
 export XDG_CONFIG_HOME="$work/config" XDG_STATE_HOME="$work/state"

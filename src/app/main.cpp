@@ -1,10 +1,11 @@
 // TELVARN: applies a maintenance script to an installation's two databases,
 // in a window or, without a display or with --batch, on the console.
-#include <QApplication>
+#include <dlfcn.h>
+
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -12,10 +13,10 @@
 #include "app/core/ConsoleView.h"
 #include "app/core/CsvExport.h"
 #include "app/core/MainForm.h"
+#include "app/core/ProgramName.h"
 #include "app/core/RunReport.h"
 #include "app/core/SchemaJson.h"
 #include "app/core/Settings.h"
-#include "app/gui/frmMain.h"
 #include "engine/AppError.h"
 #include "engine/DBEngine.h"
 #include "engine/Database.h"
@@ -31,10 +32,6 @@ bool displayAvailable() {
     if (value && *value) return true;
   }
   return false;
-}
-
-std::string programName() {
-  return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
 }
 
 int printSchema(const std::string& path) {
@@ -86,17 +83,24 @@ int runBatch(RunReport* report) {
   return form.exitStatus();
 }
 
-int runWindow(QApplication& app, RunReport* report) {
-  frmMain window;
-  Settings settings(window, QCoreApplication::applicationDirPath().toStdString(), programName());
-  MainForm form(window, settings);
-  form.setRunReport(report);
-  window.setForm(&form);
-  form.load();
-  window.show();
-  app.exec();
-  if (report) report->finish(form.exitStatus());
-  return form.exitStatus();
+// The window lives in a module beside the program (or in ../lib/telvarn for
+// an installed one), loaded only when a window is shown. Without it the run
+// happens on the console, and says so.
+int runWindow(int argc, char** argv, RunReport* report) {
+  using RunWindow = int (*)(int, char**, RunReport*);
+  const std::string folder = std::filesystem::canonical("/proc/self/exe").parent_path().string();
+  for (const std::string& path :
+       {folder + "/libtelvarn-window.so", folder + "/../lib/telvarn/libtelvarn-window.so"}) {
+    if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
+      if (auto run = reinterpret_cast<RunWindow>(::dlsym(module, "telvarnRunWindow"))) {
+        return run(argc, argv, report);
+      }
+    }
+  }
+  std::cerr << "TELVARN: the window module libtelvarn-window.so is missing: "
+            << (::dlerror() ? ::dlerror() : "not found") << "; running without a window\n";
+  QCoreApplication app(argc, argv);
+  return runBatch(report);
 }
 
 // The report file, opened before the run so that a path that cannot be
@@ -145,6 +149,5 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     return runBatch(report.get());
   }
-  QApplication app(argc, argv);
-  return runWindow(app, report.get());
+  return runWindow(argc, argv, report.get());
 }
