@@ -75,3 +75,27 @@ int64_t Variant::toInteger() const {
 }
 
 }  // namespace telvarn
+
+namespace telvarn {
+
+double Variant::toDouble() const {
+  switch (kind_) {
+    case Kind::Double:
+      return double_;
+    case Kind::Boolean:
+    case Kind::Integer:
+      return static_cast<double>(integer_);
+    case Kind::Empty:
+      return 0;
+    case Kind::Null:
+      throw engineError(94);
+    case Kind::Text: {
+      const auto number = parseNumber(text_);
+      if (!number) throw engineError(13);
+      return *number;
+    }
+  }
+  return 0;
+}
+
+}  // namespace telvarn

@@ -31,6 +31,8 @@ class Variant {
   std::string toText() const;
   // CLng with half-to-even rounding; 13 for text that is not a number.
   int64_t toInteger() const;
+  // CDbl, exact for numbers; 13 for text that is not a number.
+  double toDouble() const;
 
   bool operator==(const Variant& other) const = default;
 

@@ -35,7 +35,7 @@ std::string hex(const std::string& bytes) {
 std::string number(const Variant& value) {
   if (value.kind() != Variant::Kind::Double) return value.toText();
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.15g", std::stod(value.toText()));
+  std::snprintf(buffer, sizeof buffer, "%.15g", value.toDouble());
   return buffer;
 }
 
@@ -48,7 +48,7 @@ std::string field(int type, const Variant& value) {
       return value.toBoolean() ? "True" : "False";
     case DataType::Date:
       if (value.kind() == Variant::Kind::Text) return value.toText();
-      return dateFromSerial(std::stod(value.toText())).value_or(value.toText());
+      return dateFromSerial(value.toDouble()).value_or(value.toText());
     case DataType::Binary:
     case DataType::LongBinary:
       return hex(value.toText());

@@ -27,7 +27,7 @@ QJsonValue jsonValue(const Variant& value) {
     case Variant::Kind::Integer:
       return static_cast<qint64>(value.toInteger());
     case Variant::Kind::Double:
-      return std::stod(value.toText());
+      return value.toDouble();
     case Variant::Kind::Text:
       return text(value.toText());
   }

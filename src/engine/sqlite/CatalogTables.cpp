@@ -23,6 +23,7 @@ Variant readValue(const Statement& row, int column, int type) {
 }
 
 void insertProperties(Connection& db, const std::string& table, const FieldRecord& field) {
+  db.noteCatalogChange();
   int position = 0;
   for (const UserProperty& property : field.properties) {
     Statement(db,
@@ -39,6 +40,7 @@ void insertProperties(Connection& db, const std::string& table, const FieldRecor
 }
 
 void deleteProperties(Connection& db, const std::string& table, const std::string& field) {
+  db.noteCatalogChange();
   Statement(db, "DELETE FROM MSysProperties WHERE TableName = ? AND FieldName = ?")
       .bind(1, table)
       .bind(2, field)
@@ -69,6 +71,7 @@ bool exists(Connection& db) {
 }
 
 void createTables(Connection& db) {
+  db.noteCatalogChange();
   db.exec(
       "CREATE TABLE MSysObjects(Name TEXT NOT NULL COLLATE NOCASE PRIMARY KEY, "
       "Type INTEGER NOT NULL, Connect TEXT NOT NULL DEFAULT '', "
@@ -109,6 +112,7 @@ std::vector<std::string> objectNames(Connection& db, int typeA, int typeB) {
 }
 
 void insertObject(Connection& db, const ObjectEntry& entry) {
+  db.noteCatalogChange();
   Statement(db, "INSERT INTO MSysObjects(Name, Type, Connect, ForeignName, Sql) VALUES (?,?,?,?,?)")
       .bind(1, entry.name)
       .bind(2, int64_t{entry.type})
@@ -119,6 +123,7 @@ void insertObject(Connection& db, const ObjectEntry& entry) {
 }
 
 void deleteObject(Connection& db, const std::string& name) {
+  db.noteCatalogChange();
   for (const char* sql :
        {"DELETE FROM MSysObjects WHERE Name = ?", "DELETE FROM MSysFields WHERE TableName = ?",
         "DELETE FROM MSysProperties WHERE TableName = ?",
@@ -150,6 +155,7 @@ std::vector<FieldRecord> readFields(Connection& db, const std::string& table) {
 }
 
 void insertField(Connection& db, const std::string& table, const FieldRecord& field) {
+  db.noteCatalogChange();
   Statement next(db, "SELECT coalesce(max(Position) + 1, 0) FROM MSysFields WHERE TableName = ?");
   next.bind(1, table);
   next.step();
@@ -171,6 +177,7 @@ void insertField(Connection& db, const std::string& table, const FieldRecord& fi
 
 void updateField(Connection& db, const std::string& table, const std::string& field,
                  const FieldRecord& changed) {
+  db.noteCatalogChange();
   Statement(db,
             "UPDATE MSysFields SET Name = ?, Type = ?, Size = ?, Attributes = ?, "
             "DefaultValue = ?, AllowZeroLength = ?, Required = ? "
@@ -195,6 +202,7 @@ void updateField(Connection& db, const std::string& table, const std::string& fi
 }
 
 void deleteField(Connection& db, const std::string& table, const std::string& field) {
+  db.noteCatalogChange();
   Statement(db, "DELETE FROM MSysFields WHERE TableName = ? AND Name = ?")
       .bind(1, table)
       .bind(2, field)
@@ -227,6 +235,7 @@ std::vector<IndexRecord> readIndexes(Connection& db, const std::string& table) {
 }
 
 void insertIndex(Connection& db, const std::string& table, const IndexRecord& index) {
+  db.noteCatalogChange();
   Statement(db,
             "INSERT INTO MSysIndexes(TableName, Name, IsPrimary, IsUnique, IsRequired, "
             "IgnoreNulls) VALUES (?,?,?,?,?,?)")
@@ -252,6 +261,7 @@ void insertIndex(Connection& db, const std::string& table, const IndexRecord& in
 }
 
 void deleteIndex(Connection& db, const std::string& table, const std::string& index) {
+  db.noteCatalogChange();
   for (const char* sql : {"DELETE FROM MSysIndexes WHERE TableName = ? AND Name = ?",
                           "DELETE FROM MSysIndexColumns WHERE TableName = ? AND IndexName = ?"}) {
     Statement(db, sql).bind(1, table).bind(2, index).run();

@@ -93,7 +93,7 @@ Statement& Statement::bind(int index, const Variant& value) {
     case Variant::Kind::Integer:
       return bind(index, value.toInteger());
     case Variant::Kind::Double:
-      sqlite3_bind_double(stmt_, index, std::stod(value.toText()));
+      sqlite3_bind_double(stmt_, index, value.toDouble());
       return *this;
     case Variant::Kind::Text:
       return bind(index, value.toText());
@@ -167,6 +167,12 @@ void Connection::giveBack(sqlite3_stmt* statement) {
 }
 
 void Connection::exec(const std::string& sql) {
+  // One statement (BEGIN, COMMIT, SAVEPOINT, ...) runs prepared from the
+  // cache: every engine call begins and ends a transaction.
+  if (sql.find(';') == std::string::npos) {
+    Statement(*this, sql).run();
+    return;
+  }
   char* error = nullptr;
   const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
   sqlite3_free(error);
@@ -188,9 +194,14 @@ std::string Connection::quote(const std::string& name) {
   return out + "\"";
 }
 
+bool Connection::catalogChangedInTransaction() const {
+  return !sqlite3_get_autocommit(db_) && catalogChanges_ != changesAtBegin_;
+}
+
 Transaction::Transaction(Connection& connection)
     : connection_(connection), nested_(!sqlite3_get_autocommit(connection.handle())) {
   connection_.exec(nested_ ? "SAVEPOINT telvarn" : "BEGIN IMMEDIATE");
+  if (!nested_) connection_.changesAtBegin_ = connection_.catalogChanges_;
 }
 
 Transaction::~Transaction() {
@@ -202,6 +213,7 @@ Transaction::~Transaction() {
 ReadTransaction::ReadTransaction(Connection& connection) : connection_(connection) {
   if (sqlite3_get_autocommit(connection_.handle())) {
     connection_.exec("BEGIN");
+    connection_.changesAtBegin_ = connection_.catalogChanges_;
     began_ = true;
   }
 }

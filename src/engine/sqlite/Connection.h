@@ -65,6 +65,15 @@ class Connection {
   // The database text of a name: "name" with inner quotes doubled.
   static std::string quote(const std::string& name);
 
+  // Every write to the catalog tables is counted, so that what was read from
+  // them before it is known to be stale, whether its transaction commits or
+  // rolls back.
+  void noteCatalogChange() { ++catalogChanges_; }
+  uint64_t catalogChanges() const { return catalogChanges_; }
+  // Whether the transaction now open has written to the catalog: what is read
+  // then may yet be rolled back.
+  bool catalogChangedInTransaction() const;
+
  private:
   friend class Statement;
   // A prepared statement for `sql` from the cache, or nullptr when the cached
@@ -76,9 +85,13 @@ class Connection {
     sqlite3_stmt* statement = nullptr;
     bool inUse = false;
   };
+  friend class Transaction;
+  friend class ReadTransaction;
   sqlite3* db_ = nullptr;
   std::string path_;
   std::unordered_map<std::string, Cached> cache_;
+  uint64_t catalogChanges_ = 0;
+  uint64_t changesAtBegin_ = 0;
 };
 
 // A write transaction that rolls back unless committed, so that every

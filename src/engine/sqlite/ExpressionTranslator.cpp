@@ -58,7 +58,8 @@ std::string wrap(const std::string& sql) {
   return "(" + sql + ")";
 }
 
-// Written out in full rather than bound, so that no digit is lost on the way.
+// A double written out in full (where values cannot be bound, as in a
+// view), so that no digit is lost on the way.
 std::string realLiteral(double value) {
   char buffer[40];
   std::snprintf(buffer, sizeof buffer, "%.17g", value);
@@ -141,7 +142,7 @@ std::string ExpressionTranslator::parameter(Variant value) {
       case Variant::Kind::Text:
         return textLiteral(value.toText());
       case Variant::Kind::Double:
-        return realLiteral(std::stod(value.toText()));
+        return realLiteral(value.toDouble());
       default:
         return std::to_string(value.toInteger());
     }
@@ -161,7 +162,7 @@ std::string ExpressionTranslator::translate(const Expr& expr) {
     case Expr::Kind::Integer:
       return parameter(Variant(expr.integer));
     case Expr::Kind::Double:
-      return realLiteral(expr.number);
+      return parameter(Variant(expr.number));
     case Expr::Kind::Text:
     case Expr::Kind::Date:
       return parameter(Variant(expr.text));

@@ -74,6 +74,7 @@ std::vector<RelationRecord> readAll(Connection& db) {
 }
 
 void insert(Connection& db, const RelationRecord& relation) {
+  db.noteCatalogChange();
   db.exec(
       "CREATE TABLE IF NOT EXISTS MSysRelationships(ccolumn INTEGER NOT NULL, "
       "grbit INTEGER NOT NULL, icolumn INTEGER NOT NULL, szColumn TEXT NOT NULL COLLATE NOCASE, "
@@ -96,12 +97,14 @@ void insert(Connection& db, const RelationRecord& relation) {
 }
 
 void remove(Connection& db, const std::string& name) {
+  db.noteCatalogChange();
   if (!exists(db)) return;
   Statement(db, "DELETE FROM MSysRelationships WHERE szRelationship = ?").bind(1, name).run();
 }
 
 void renameField(Connection& db, const std::string& table, const std::string& from,
                  const std::string& to) {
+  db.noteCatalogChange();
   if (!exists(db)) return;
   Statement(db, "UPDATE MSysRelationships SET szColumn = ? WHERE szObject = ? AND szColumn = ?")
       .bind(1, to)

@@ -1,6 +1,7 @@
 #include "engine/sqlite/SqliteStorage.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
@@ -83,6 +84,26 @@ void SqliteStorage::create(const std::string& path) {
 
 std::optional<TableRecord> SqliteStorage::findTable(const std::string& name) {
   ReadTransaction read(connection_);
+  // A record read before is good while neither this connection nor another
+  // has changed the file's catalog since; within a transaction that changed
+  // it, nothing is taken from or put in the cache.
+  const bool trusted = !connection_.catalogChangedInTransaction();
+  const int64_t version = connection_.queryInteger("PRAGMA data_version").value_or(-1);
+  std::string key = name;
+  for (char& c : key) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (trusted) {
+    const auto hit = tables_.find(key);
+    if (hit != tables_.end() && hit->second.catalogChanges == connection_.catalogChanges() &&
+        hit->second.dataVersion == version) {
+      return hit->second.record;
+    }
+  }
+  std::optional<TableRecord> table = readTable(name);
+  if (trusted && table) tables_[key] = {*table, connection_.catalogChanges(), version};
+  return table;
+}
+
+std::optional<TableRecord> SqliteStorage::readTable(const std::string& name) {
   const std::optional<catalog::ObjectEntry> entry = catalog::findObject(connection_, name);
   if (!entry || (entry->type != catalog::kTable && entry->type != catalog::kLink)) {
     return std::nullopt;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <unordered_map>
 
 #include "engine/Storage.h"
 #include "engine/sqlite/Connection.h"
@@ -48,7 +49,17 @@ class SqliteStorage : public Storage {
   Connection& connection() { return connection_; }
 
  private:
+  std::optional<TableRecord> readTable(const std::string& name);
+
+  // Table records as last read, by their name in lower case.
+  struct CachedTable {
+    TableRecord record;
+    uint64_t catalogChanges;
+    int64_t dataVersion;
+  };
+
   Connection connection_;
+  std::unordered_map<std::string, CachedTable> tables_;
 };
 
 }  // namespace telvarn::sqlite
