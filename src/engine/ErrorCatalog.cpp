@@ -71,6 +71,9 @@ const std::map<int, std::string_view>& catalogue() {
       {3085, "Undefined function '|' in expression."},
       {3086, "Could not delete from specified tables."},
       {3102, "Circular reference caused by '|'."},
+      {3122,
+       "You tried to execute a query that does not include the specified expression '|' as "
+       "part of an aggregate function."},
       {3125,
        "'|' is not a valid name.  Make sure that it does not include invalid characters or "
        "punctuation and that it is not too long."},

@@ -42,6 +42,7 @@ class ExpressionTranslator {
 
   // Literals written into the text instead of bound, for a view.
   void inlineLiterals() { inline_ = true; }
+  bool inlined() const { return inline_; }
 
   // A whole expression of a clause as a value (True is -1); 3085 for an
   // unknown function and 3075 (quoting this expression) for a function

@@ -15,6 +15,7 @@ struct ScopeSource {
   std::string alias;    // the statement's alias; empty without one
   std::string sqlName;  // what the translated text qualifies its columns with
   std::vector<FieldRecord> fields;
+  bool record = false;  // a table's rows, each with its rowid (not a query's)
 };
 
 class Scope {

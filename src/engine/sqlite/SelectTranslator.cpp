@@ -6,6 +6,9 @@
 #include "engine/Storage.h"
 #include "engine/jetsql/Parser.h"
 #include "engine/sqlite/Connection.h"
+#include "engine/sqlite/Grouping.h"
+#include "engine/sqlite/LinkedRows.h"
+#include "engine/sqlite/SqliteStorage.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -53,10 +56,10 @@ class Sources {
   }
 
   std::string named(const std::string& text, const std::string& name, const std::string& alias,
-                    const std::vector<FieldRecord>& fields) {
+                    const std::vector<FieldRecord>& fields, bool record = false) {
     std::string sqlName = alias.empty() ? name : alias;
     if (sqlName.empty()) sqlName = "Query" + std::to_string(scope_.sources().size() + 1);
-    scope_.add({name, alias, sqlName, fields});
+    scope_.add({name, alias, sqlName, fields, record});
     return text + " AS " + quote(sqlName);
   }
 
@@ -64,11 +67,11 @@ class Sources {
   std::string table(const TableSource& source) {
     Storage& storage = *translator_.storage();
     if (const auto table = storage.findTable(source.name)) {
-      if (table->kind != TableKind::Local) throw engineError(3251);
+      if (table->kind != TableKind::Local) return linked(*table, source.alias);
       // A table with no field yet has no SQLite table, and no rows.
       if (table->fields.empty())
         return named("(SELECT NULL WHERE 0)", table->name, source.alias, {});
-      return named(quote(table->name), table->name, source.alias, table->fields);
+      return named(quote(table->name), table->name, source.alias, table->fields, true);
     }
     const auto stored = storage.findQuery(source.name);
     if (!stored) throw engineError(3078, {source.name});
@@ -82,10 +85,30 @@ class Sources {
     return named("(" + inner.sql + ")", stored->name, source.alias, inner.columns);
   }
 
+  // A linked table reads a copy of its rows; a view, which outlives the
+  // statement, cannot.
+  std::string linked(const TableRecord& link, const std::string& alias) {
+    auto* storage = dynamic_cast<SqliteStorage*>(translator_.storage());
+    if (!storage || translator_.inlined()) throw engineError(3251);
+    const LinkedRows rows = copyLinkedRows(storage->connection(), link);
+    if (rows.table.empty()) return named("(SELECT NULL WHERE 0)", link.name, alias, {});
+    return named(rows.table, link.name, alias, rows.fields, true);
+  }
+
  private:
   Scope& scope_;
   ExpressionTranslator& translator_;
 };
+
+// `percent` percent of `count` (both SQLite text).
+std::string share(const std::string& count, double percent) {
+  return "(" + count + " * " + std::to_string(percent) + " / 100.0)";
+}
+
+std::string roundedUp(const std::string& value) {
+  const std::string whole = "CAST(" + value + " AS INTEGER)";
+  return whole + " + (" + value + " > " + whole + ")";
+}
 
 // One SELECT ... FROM ... WHERE ... GROUP BY ... HAVING of a query.
 class Level {
@@ -100,16 +123,21 @@ class Level {
       from += (from.empty() ? " FROM " : ", ") + translateSource(*source, scope_, translator_);
     }
     TranslatedQuery out;
-    out.sql = "SELECT ";
-    if (query_.predicate == SelectQuery::Predicate::Distinct) out.sql += "DISTINCT ";
-    out.sql += items(out.columns) + from;
-    if (query_.where) out.sql += " WHERE " + translator_.condition(*query_.where);
+    const std::vector<std::string> values = items(out.columns);
+    std::string rest = from;
+    if (query_.where) rest += " WHERE " + translator_.condition(*query_.where);
     std::string groups;
     for (const auto& group : query_.groupBy) {
       groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.clause(*group);
     }
-    out.sql += groups;
-    if (query_.having) out.sql += " HAVING " + translator_.condition(*query_.having);
+    rest += groups.empty() ? distinctRecords(query_, scope_) : groups;
+    if (query_.having) rest += " HAVING " + translator_.condition(*query_.having);
+    checkGrouping(query_, scope_, translator_.sql());
+    if (order && query_.top && !query_.orderBy.empty()) {
+      out.sql = topWithTies(values, out.columns, rest);
+      return out;
+    }
+    out.sql = select() + list(values, out.columns, "") + rest;
     if (!order) return out;
     std::string sorted;
     for (const auto& item : query_.orderBy) {
@@ -121,10 +149,51 @@ class Level {
   }
 
  private:
-  std::string items(std::vector<FieldRecord>& columns) {
-    std::string list;
+  std::string select() const {
+    return query_.predicate == SelectQuery::Predicate::Distinct ? "SELECT DISTINCT " : "SELECT ";
+  }
+
+  // The select list, each value named after its column or, with a `prefix`,
+  // numbered after it.
+  static std::string list(const std::vector<std::string>& values,
+                          const std::vector<FieldRecord>& columns, const std::string& prefix) {
+    std::string out;
+    for (size_t i = 0; i < values.size(); ++i) {
+      out += (i ? ", " : "") + values[i] + " AS " +
+             quote(prefix.empty() ? columns[i].name : prefix + std::to_string(i + 1));
+    }
+    return out;
+  }
+
+  // TOP over sorted rows: the first n (or n percent, rounded up) and every
+  // row equal to the last of them in all the sort keys, which rank with it.
+  std::string topWithTies(const std::vector<std::string>& values,
+                          const std::vector<FieldRecord>& columns, const std::string& rest) {
+    std::string keys;
+    std::string ranking;
+    for (size_t i = 0; i < query_.orderBy.size(); ++i) {
+      const std::string key = quote("telvarn.k" + std::to_string(i + 1));
+      keys += ", " + translator_.clause(*query_.orderBy[i].expr) + " AS " + key;
+      ranking += (i ? ", " : "") + key + (query_.orderBy[i].descending ? " DESC" : "");
+    }
+    std::string shown;
+    for (size_t i = 0; i < columns.size(); ++i) {
+      shown += (i ? ", " : "") + quote("telvarn.c" + std::to_string(i + 1)) + " AS " +
+               quote(columns[i].name);
+    }
+    const std::string cutoff = query_.topPercent
+                                   ? roundedUp(share("\"telvarn.count\"", *query_.top))
+                                   : std::to_string(static_cast<int64_t>(*query_.top));
+    return "SELECT " + shown + " FROM (SELECT *, RANK() OVER (ORDER BY " + ranking +
+           ") AS \"telvarn.rank\", COUNT(*) OVER () AS \"telvarn.count\" FROM (" + select() +
+           list(values, columns, "telvarn.c") + keys + rest +
+           ")) WHERE \"telvarn.rank\" <= " + cutoff + " ORDER BY \"telvarn.rank\"";
+  }
+
+  std::vector<std::string> items(std::vector<FieldRecord>& columns) {
+    std::vector<std::string> values;
     const auto add = [&](const std::string& sql, FieldRecord field) {
-      list += (list.empty() ? "" : ", ") + sql + " AS " + quote(field.name);
+      values.push_back(sql);
       columns.push_back(std::move(field));
     };
     int unnamed = 0;
@@ -150,7 +219,7 @@ class Level {
       if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed++);
       add(translator_.clause(*item.expr), column(name, translator_.typeOf(*item.expr)));
     }
-    return list;
+    return values;
   }
 
   // "*" names a column after its field, or "table.field" when another
@@ -186,13 +255,12 @@ std::string unionOrder(const SelectQuery& query, const std::vector<FieldRecord>&
   return sorted;
 }
 
-// TOP n as a limit; TOP n PERCENT as that share of the rows, rounded up.
+// TOP n without ORDER BY (or over a union) as a limit; TOP n PERCENT as
+// that share of the rows, rounded up.
 std::string limit(const SelectQuery& query, const std::string& body) {
   if (!query.top) return "";
   if (!query.topPercent) return " LIMIT " + std::to_string(static_cast<int64_t>(*query.top));
-  const std::string share = "(count(*) * " + std::to_string(*query.top) + " / 100.0)";
-  const std::string whole = "CAST(" + share + " AS INTEGER)";
-  return " LIMIT (SELECT " + whole + " + (" + share + " > " + whole + ") FROM (" + body + "))";
+  return " LIMIT (SELECT " + roundedUp(share("count(*)", *query.top)) + " FROM (" + body + "))";
 }
 
 }  // namespace
@@ -211,7 +279,7 @@ TranslatedQuery translateQuery(ExpressionTranslator& outer, const SelectQuery& q
     out.sql += (part.all ? " UNION ALL " : " UNION ") + next.sql;
   }
   if (compound) out.sql += unionOrder(query, out.columns);
-  out.sql += limit(query, out.sql);
+  if (compound || query.orderBy.empty()) out.sql += limit(query, out.sql);
   return out;
 }
 

@@ -8,6 +8,9 @@
 //   ? sqlite query => a,b|c,d
 //                         the rows SQLite reads back (columns joined by ",",
 //                         rows by "|", Null as NULL)
+//   %other statement      runs in the group's second file, which the
+//                         first links to
+//   %link name table      a link "name" to that file's table
 //   # comment
 #include <sqlite3.h>
 
@@ -42,6 +45,8 @@ class Corpus : public ::testing::Test {
     if (line[0] == '>') return succeeds(line.substr(1));
     if (line[0] == '!') return fails(line);
     if (line[0] == '?') return reads(line.substr(1));
+    if (line.rfind("%other ", 0) == 0) return other(line.substr(7));
+    if (line.rfind("%link ", 0) == 0) return link(line.substr(6));
     FAIL() << "unknown line";
   }
 
@@ -53,6 +58,24 @@ class Corpus : public ::testing::Test {
     DBEngine::createDatabase(path_);
     engine_ = std::make_unique<DBEngine>();
     db_ = engine_->openDatabase(path_);
+    otherPath_ = dir_->file("other.mdb");
+    DBEngine::createDatabase(otherPath_);
+  }
+
+  void other(const std::string& sql) {
+    try {
+      engine_->openDatabase(otherPath_)->execute(sql);
+    } catch (const AppError& e) {
+      ADD_FAILURE() << "failed in the other file with " << e.number() << ": " << e.description();
+    }
+  }
+
+  void link(const std::string& names) {
+    const size_t blank = names.find(' ');
+    auto table = db_->createTableDef(names.substr(0, blank));
+    table->setConnect(";DATABASE=" + otherPath_);
+    table->setSourceTableName(names.substr(blank + 1));
+    db_->appendTableDef(table);
   }
 
   void succeeds(const std::string& sql) {
@@ -119,6 +142,7 @@ class Corpus : public ::testing::Test {
 
   std::unique_ptr<TempDir> dir_;
   std::string path_;
+  std::string otherPath_;
   std::unique_ptr<DBEngine> engine_;
   std::shared_ptr<Database> db_;
 };
@@ -146,6 +170,9 @@ TEST_F(Corpus, RowRules) {
 }
 TEST_F(Corpus, Relationships) {
   run("relationships.jet");
+}
+TEST_F(Corpus, LinkedTables) {
+  run("links.jet");
 }
 TEST_F(Corpus, StoredQueries) {
   run("queries.jet");

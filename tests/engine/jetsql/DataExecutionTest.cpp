@@ -182,6 +182,9 @@ TEST_F(DataStatements, WhatExecuteRefusesOrLooksUp) {
   EXPECT_EQ(text(""),
             "The database engine cannot find the input table or query ''.  Make sure it "
             "exists and that its name is spelled correctly.");
+  EXPECT_EQ(text("SELECT Name & '!', Count(*) INTO C FROM T"),
+            "You tried to execute a query that does not include the specified expression "
+            "'Name & '!'' as part of an aggregate function.");
   // A text that is no statement may name a stored action query.
   db->execute("INSERT INTO T (Name) VALUES ('old')");
   db->createQueryDef("qryClear", "DELETE FROM T");

@@ -61,5 +61,25 @@ TEST_F(StoredQueries, ViewsFollowTheTablesTheyRead) {
   EXPECT_EQ(views(), "qA");
 }
 
+TEST_F(StoredQueries, TopWithTiesIsAViewAndALinkIsReadAtEachStatement) {
+  db->execute("INSERT INTO T VALUES (3, 'y')");
+  db->createQueryDef("qTop", "SELECT TOP 1 A FROM T ORDER BY B DESC");
+  EXPECT_EQ(rawColumn("SELECT A FROM qTop ORDER BY A"), "2|3");
+  const std::string otherPath = dir.file("other.mdb");
+  DBEngine::createDatabase(otherPath);
+  engine.openDatabase(otherPath)->execute("CREATE TABLE Source (A LONG)");
+  auto link = db->createTableDef("Linked");
+  link->setConnect(";DATABASE=" + otherPath);
+  link->setSourceTableName("Source");
+  db->appendTableDef(link);
+  // A view outlives the statement that would copy the link's rows, so a
+  // query over a link has none; statements that read it still work.
+  db->createQueryDef("qLinked", "SELECT A FROM Linked");
+  EXPECT_EQ(views(), "qTop");
+  db->execute("INSERT INTO Linked (A) VALUES (7)");
+  db->execute("INSERT INTO T (A) SELECT A FROM qLinked");
+  EXPECT_EQ(rawColumn("SELECT A FROM T WHERE B IS NULL"), "7");
+}
+
 }  // namespace
 }  // namespace telvarn::test
