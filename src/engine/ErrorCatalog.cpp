@@ -71,6 +71,7 @@ const std::map<int, std::string_view>& catalogue() {
       {3085, "Undefined function '|' in expression."},
       {3086, "Could not delete from specified tables."},
       {3102, "Circular reference caused by '|'."},
+      {3120, "Cannot group on fields selected with '*'."},
       {3122,
        "You tried to execute a query that does not include the specified expression '|' as "
        "part of an aggregate function."},

@@ -107,6 +107,11 @@ bool isGrouped(const jetsql::SelectQuery& query) {
 
 void checkGrouping(const jetsql::SelectQuery& query, const Scope& scope, std::string_view sql) {
   if (!isGrouped(query)) return;
+  // The fields behind a "*" are not named, so none of them can be grouped on.
+  if (std::any_of(query.items.begin(), query.items.end(),
+                  [](const jetsql::SelectItem& item) { return !item.expr; })) {
+    throw engineError(3120);
+  }
   const GroupingCheck check(query, scope);
   for (const Expr* expr : shownExpressions(query)) {
     if (check.determined(*expr)) continue;

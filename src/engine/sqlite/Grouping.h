@@ -14,7 +14,8 @@ namespace telvarn::sqlite {
 // its select list, HAVING or ORDER BY.
 bool isGrouped(const jetsql::SelectQuery& query);
 
-// For a grouped level, 3122 (quoting the expression as `sql` writes it) for
+// For a grouped level, 3120 when the select list has a "*", else 3122
+// (quoting the expression as `sql` writes it) for
 // the first expression of the select list, HAVING or ORDER BY that uses a
 // field of the level neither grouped on nor inside an aggregate.
 void checkGrouping(const jetsql::SelectQuery& query, const Scope& scope, std::string_view sql);
