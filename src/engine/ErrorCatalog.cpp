@@ -70,6 +70,7 @@ const std::map<int, std::string_view>& catalogue() {
        "of your SQL statement."},
       {3085, "Undefined function '|' in expression."},
       {3086, "Could not delete from specified tables."},
+      {3093, "ORDER BY clause (|) conflicts with DISTINCT."},
       {3102, "Circular reference caused by '|'."},
       {3120, "Cannot group on fields selected with '*'."},
       {3122,

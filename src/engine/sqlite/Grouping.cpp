@@ -52,7 +52,8 @@ class GroupingCheck {
                        [&](const auto& operand) { return determined(*operand); });
   }
 
- private:
+  // Whether two expressions are the same value: the same structure, with
+  // names compared by the field they resolve to.
   bool same(const Expr& a, const Expr& b) const {
     if (a.kind != b.kind || a.op != b.op || a.negated != b.negated ||
         a.operands.size() != b.operands.size() || a.integer != b.integer || a.number != b.number)
@@ -71,6 +72,7 @@ class GroupingCheck {
     return true;
   }
 
+ private:
   const jetsql::SelectQuery& query_;
   const Scope& scope_;
 };
@@ -117,6 +119,24 @@ void checkGrouping(const jetsql::SelectQuery& query, const Scope& scope, std::st
     if (check.determined(*expr)) continue;
     const size_t begin = std::min(expr->begin, sql.size());
     throw engineError(3122, {std::string(sql.substr(begin, expr->end - begin))});
+  }
+}
+
+void checkDistinctOrder(const jetsql::SelectQuery& query, const Scope& scope,
+                        std::string_view sql) {
+  if (query.predicate != jetsql::SelectQuery::Predicate::Distinct || !query.unions.empty()) return;
+  const GroupingCheck check(query, scope);
+  for (const auto& order : query.orderBy) {
+    const Expr& key = *order.expr;
+    const bool shown = std::any_of(query.items.begin(), query.items.end(), [&](const auto& item) {
+      if (!item.expr) return true;
+      if (key.kind == Expr::Kind::Column && key.qualifier.empty() && sameName(item.alias, key.text))
+        return true;
+      return check.same(*item.expr, key);
+    });
+    if (shown) continue;
+    const size_t begin = std::min(key.begin, sql.size());
+    throw engineError(3093, {std::string(sql.substr(begin, key.end - begin))});
   }
 }
 

@@ -20,6 +20,10 @@ bool isGrouped(const jetsql::SelectQuery& query);
 // field of the level neither grouped on nor inside an aggregate.
 void checkGrouping(const jetsql::SelectQuery& query, const Scope& scope, std::string_view sql);
 
+// With DISTINCT, 3093 for the first ORDER BY key the select list does not
+// show: the rows it would sort by are gone once duplicates are.
+void checkDistinctOrder(const jetsql::SelectQuery& query, const Scope& scope, std::string_view sql);
+
 // DISTINCTROW as a GROUP BY over the rowids of the tables whose fields the
 // select list shows, so that each combination of their records comes once.
 // Empty where it has no effect: one table, a grouped level, every table

@@ -133,6 +133,7 @@ class Level {
     rest += groups.empty() ? distinctRecords(query_, scope_) : groups;
     if (query_.having) rest += " HAVING " + translator_.condition(*query_.having);
     checkGrouping(query_, scope_, translator_.sql());
+    if (order) checkDistinctOrder(query_, scope_, translator_.sql());
     if (order && query_.top && !query_.orderBy.empty()) {
       out.sql = topWithTies(values, out.columns, rest);
       return out;
