@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "engine/AppError.h"
+#include "engine/Utf8.h"
 
 namespace telvarn {
 namespace {
@@ -40,19 +41,6 @@ bool isValidUtf8(const std::string& bytes) {
     i += length;
   }
   return true;
-}
-
-void appendUtf8(std::string& out, uint32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
 }
 
 // Windows-1252 differs from Latin-1 only in 0x80..0x9F; its five unused

@@ -1,12 +1,12 @@
 // "prk", "idx", "qdf", "lnk" and "exe": reports, trap options and results.
 #include <dirent.h>
-#include <sqlite3.h>
 
 #include "engine/DataType.h"
 #include "engine/Field.h"
 #include "engine/Index.h"
 #include "engine/QueryDef.h"
 #include "engine/TableDef.h"
+#include "support/RawSql.h"
 #include "support/RunFixture.h"
 
 namespace telvarn::test {
@@ -139,22 +139,6 @@ namespace telvarn::test {
 namespace {
 
 using LinkedRows = RunFixture;
-
-// The rows of a query run by SQLite itself on a file, joined by "|".
-std::string rawRows(const std::string& path, const std::string& sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open(path.c_str(), &db);
-  sqlite3_stmt* statement = nullptr;
-  sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr);
-  std::string rows;
-  while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-    if (!rows.empty()) rows += "|";
-    rows += reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return rows;
-}
 
 TEST_F(LinkedRows, StatementsOnALinkReadAndWriteTheSourceFile) {
   runScript({"add;ZulSupt.mdb;Codes (Code TEXT(5), Label TEXT(20));",

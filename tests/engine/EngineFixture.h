@@ -17,6 +17,7 @@
 #include "engine/Index.h"
 #include "engine/TableDef.h"
 #include "support/ErrorOf.h"
+#include "support/RawSql.h"
 #include "support/TempDir.h"
 
 namespace telvarn::test {
@@ -41,21 +42,7 @@ class EngineFixture : public ::testing::Test {
   }
 
   // The first column of every row of a raw query, joined by "|".
-  std::string rawColumn(const std::string& sql) {
-    sqlite3* handle = nullptr;
-    sqlite3_open(path.c_str(), &handle);
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
-    std::string out;
-    while (statement && sqlite3_step(statement) == SQLITE_ROW) {
-      if (!out.empty()) out += "|";
-      const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-      out += text ? text : "NULL";
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(handle);
-    return out;
-  }
+  std::string rawColumn(const std::string& sql) { return rawRows(path, sql); }
 
   // A saved table with the given (name, type, size) fields.
   std::shared_ptr<TableDef> makeTable(const std::string& name,

@@ -21,6 +21,7 @@
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
 #include "support/ProgramRun.h"
+#include "support/RawSql.h"
 #include "support/TempDir.h"
 
 namespace telvarn::test {
@@ -44,15 +45,7 @@ bool hasField(Database& db, const std::string& table, const std::string& field, 
 }
 
 long rawCount(Database& db, const std::string& sql) {
-  sqlite3* handle = nullptr;
-  sqlite3_open(db.name().c_str(), &handle);
-  sqlite3_stmt* statement = nullptr;
-  sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
-  const long count =
-      statement && sqlite3_step(statement) == SQLITE_ROW ? sqlite3_column_int64(statement, 0) : -1;
-  sqlite3_finalize(statement);
-  sqlite3_close(handle);
-  return count;
+  return std::stol(rawRows(db.name(), sql));
 }
 
 std::vector<Step> script() {

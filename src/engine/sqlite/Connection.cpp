@@ -185,6 +185,15 @@ std::optional<int64_t> Connection::queryInteger(const std::string& sql) {
   return statement.integer(0);
 }
 
+std::string Connection::literal(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    out += c;
+    if (c == '\'') out += '\'';
+  }
+  return out + "'";
+}
+
 std::string Connection::quote(const std::string& name) {
   std::string out = "\"";
   for (char c : name) {

@@ -64,6 +64,8 @@ class Connection {
 
   // The database text of a name: "name" with inner quotes doubled.
   static std::string quote(const std::string& name);
+  // The database text of a text value: 'text' with inner quotes doubled.
+  static std::string literal(const std::string& text);
 
   // Every write to the catalog tables is counted, so that what was read from
   // them before it is known to be stale, whether its transaction commits or

@@ -68,12 +68,6 @@ std::string realLiteral(double value) {
   return text;
 }
 
-std::string textLiteral(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-
 bool isNumeric(int type) {
   return type >= 1 && type <= 7;
 }
@@ -140,7 +134,7 @@ std::string ExpressionTranslator::parameter(Variant value) {
       case Variant::Kind::Null:
         return "NULL";
       case Variant::Kind::Text:
-        return textLiteral(value.toText());
+        return Connection::literal(value.toText());
       case Variant::Kind::Double:
         return realLiteral(value.toDouble());
       default:

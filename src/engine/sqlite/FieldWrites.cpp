@@ -14,12 +14,6 @@ namespace {
 
 constexpr int kAutoIncrementAttribute = 16;
 
-std::string sqlText(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-
 // 1 when the field is Required, 2 when a primary key or an index that
 // disallows Null covers it, 0 when Null may be stored.
 int nullRule(const TableRecord& table, const FieldRecord& field) {
@@ -70,8 +64,9 @@ std::string stored(const TableRecord& table, const FieldRecord& field, const std
   const int nulls = nullRule(table, field);
   const bool zeroLengthAllowed = !isTextType(field.type) || field.allowZeroLength;
   if (nulls == 0 && zeroLengthAllowed) return converted;
-  return "telvarn_check_field(" + converted + ", " + sqlText(table.name + "." + field.name) + ", " +
-         std::to_string(nulls) + ", " + (zeroLengthAllowed ? "1" : "0") + ")";
+  return "telvarn_check_field(" + converted + ", " +
+         Connection::literal(table.name + "." + field.name) + ", " + std::to_string(nulls) + ", " +
+         (zeroLengthAllowed ? "1" : "0") + ")";
 }
 
 std::optional<std::string> omittedValue(const TableRecord& table, const FieldRecord& field,

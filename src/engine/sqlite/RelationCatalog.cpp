@@ -17,12 +17,6 @@ std::string quote(const std::string& name) {
   return Connection::quote(name);
 }
 
-std::string literal(const std::string& text) {
-  std::string out = "'";
-  for (char c : text) out += c == '\'' ? std::string("''") : std::string(1, c);
-  return out + "'";
-}
-
 // "a.x = b.y AND ..." over the column pairs.
 std::string matching(const std::string& left, const std::vector<std::string>& leftColumns,
                      const std::string& right, const std::vector<std::string>& rightColumns) {
@@ -51,7 +45,7 @@ std::string columnList(const std::vector<std::string>& columns) {
 
 std::string raise(int number, const std::string& table) {
   return " BEGIN SELECT RAISE(ABORT, " +
-         literal("telvarn:" + std::to_string(number) + ":" + table) + "); END";
+         Connection::literal("telvarn:" + std::to_string(number) + ":" + table) + "); END";
 }
 
 }  // namespace

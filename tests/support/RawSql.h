@@ -1,0 +1,13 @@
+// SQLite itself, run on a database file behind the engine's back: the tests'
+// way to look at what the engine really stored.
+#pragma once
+
+#include <string>
+
+namespace telvarn::test {
+
+// The first column of every row of `sql` on the file at `path`, joined by
+// "|", Null as "NULL".
+std::string rawRows(const std::string& path, const std::string& sql);
+
+}  // namespace telvarn::test
