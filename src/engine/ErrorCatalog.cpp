@@ -54,6 +54,7 @@ const std::map<int, std::string_view>& catalogue() {
       {3049,
        "Cannot open database '|'.  It may not be a database that your application recognizes, "
        "or the file may be corrupt."},
+      {3047, "Record is too large."},
       {3051,
        "The database engine cannot open the file '|'.  It is already opened exclusively by "
        "another user, or you need permission to view its data."},
@@ -113,6 +114,7 @@ const std::map<int, std::string_view>& catalogue() {
        "person or process."},
       {3219, "Invalid operation."},
       {3251, "Operation is not supported for this type of object."},
+      {3260, "Could not update; currently locked by user '|2' on machine '|1'."},
       {3259, "Invalid field data type."},
       {3264, "No field defined--cannot append TableDef or Index."},
       {3265, "Item not found in this collection."},

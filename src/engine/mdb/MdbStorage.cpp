@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
+#include "engine/mdb/PageFile.h"
 #include "engine/mdb/QueryText.h"
 #include "engine/mdb/RecordMapping.h"
 #include "engine/mdb/RowDecoder.h"
@@ -30,7 +31,7 @@ std::string linkConnect(const CatalogEntry& entry) {
 }  // namespace
 
 MdbStorage::MdbStorage(const std::string& path)
-    : MdbStorage(path, std::make_unique<FilePageSource>(path, kPageSize)) {}
+    : MdbStorage(path, std::make_unique<PageFile>(path, kPageSize)) {}
 
 MdbStorage::MdbStorage(std::string path, std::unique_ptr<PageSource> pages)
     : path_(std::move(path)), pages_(std::move(pages)) {

@@ -1,0 +1,228 @@
+#include "engine/mdb/PageFile.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "engine/AppError.h"
+#include "engine/mdb/ByteView.h"
+#include "engine/mdb/DesktopLock.h"
+
+namespace telvarn::mdb {
+namespace {
+
+// How long a writer waits for another one before giving up with 3045, as
+// on the engine's own files.
+constexpr auto kLockWait = std::chrono::milliseconds(3000);
+constexpr auto kLockPoll = std::chrono::milliseconds(20);
+}  // namespace
+
+PageFile::PageFile(std::string path, uint32_t pageSize, Disk& disk, size_t pagesHeld)
+    : path_(std::move(path)), pageSize_(pageSize), disk_(disk), pagesHeld_(pagesHeld) {
+  reader_ = disk_.open(path_, OpenMode::Read);
+  if (!reader_) throw engineError(3024, {path_});
+  if (disk_.exists(journalPath(path_))) recover();
+  count_ = fileCount_ = static_cast<uint32_t>(reader_->size() / pageSize_);
+}
+
+PageFile::~PageFile() {
+  try {
+    while (depth() > 0) rollback();
+  } catch (const AppError&) {
+    // The journal stays and the next open rolls it back.
+  }
+}
+
+DiskFile& PageFile::current() {
+  return writer_ ? *writer_ : *reader_;
+}
+
+Page PageFile::readPage(uint32_t number) {
+  if (broken_) recover();
+  if (number >= count_) damaged("a page past the end of the file");
+  const auto found = dirty_.find(number);
+  if (found != dirty_.end()) return found->second;
+  Page page(pageSize_);
+  if (number < fileCount_) current().read(uint64_t{number} * pageSize_, page.data(), page.size());
+  return page;
+}
+
+void PageFile::lockForWriting() {
+  writer_ = disk_.open(path_, OpenMode::ReadWrite);
+  if (!writer_) throw engineError(3024, {path_});
+  try {
+    refuseWhileOpenInDesktopProgram(disk_, path_);
+    const auto giveUp = std::chrono::steady_clock::now() + kLockWait;
+    while (!writer_->tryLock()) {
+      if (std::chrono::steady_clock::now() >= giveUp) throw engineError(3045, {path_});
+      std::this_thread::sleep_for(kLockPoll);
+    }
+  } catch (const AppError&) {
+    writer_.reset();
+    throw;
+  }
+}
+
+// Rolls back a journal no writer holds: one a stopped run left, or one a
+// failed rollback of this PageFile could not finish.
+void PageFile::recover() {
+  lockForWriting();
+  try {
+    rollBackJournal(disk_, *writer_, journalPath(path_), pageSize_);
+  } catch (const AppError&) {
+    endTransaction();
+    throw;
+  }
+  endTransaction();
+  broken_ = false;
+  count_ = fileCount_ = static_cast<uint32_t>(reader_->size() / pageSize_);
+}
+
+void PageFile::begin() {
+  if (writer_) {
+    savepoints_.push_back({{}, count_});
+    return;
+  }
+  if (broken_) recover();
+  lockForWriting();
+  try {
+    rollBackJournal(disk_, *writer_, journalPath(path_), pageSize_);
+  } catch (const AppError&) {
+    endTransaction();
+    throw;
+  }
+  count_ = fileCount_ = countBefore_ = static_cast<uint32_t>(writer_->size() / pageSize_);
+}
+
+void PageFile::writePage(uint32_t number, Page page) {
+  if (!writer_) throw engineError(3219);
+  if (number >= count_) damaged("a page past the end of the file");
+  if (!savepoints_.empty()) {
+    Savepoint& top = savepoints_.back();
+    if (number < top.pageCount && !top.before.count(number)) top.before[number] = readPage(number);
+  }
+  page.resize(pageSize_);
+  dirty_[number] = std::move(page);
+  if (dirty_.size() > pagesHeld_) spill();
+}
+
+uint32_t PageFile::appendPage() {
+  if (!writer_) throw engineError(3219);
+  const uint32_t number = count_++;
+  dirty_[number] = Page(pageSize_, 0);
+  return number;
+}
+
+// The earlier contents of every written page that the file held before the
+// transaction, unless the journal has them already.
+void PageFile::journalOriginals() {
+  if (!journal_) journal_.emplace(disk_, journalPath(path_), pageSize_, countBefore_);
+  std::vector<uint32_t> numbers;
+  for (const auto& [number, page] : dirty_) {
+    if (number < countBefore_ && !journaled_.count(number)) numbers.push_back(number);
+  }
+  std::sort(numbers.begin(), numbers.end());
+  Page before(pageSize_);
+  for (const uint32_t number : numbers) {
+    writer_->read(uint64_t{number} * pageSize_, before.data(), before.size());
+    journal_->append(number, before);
+    journaled_.insert(number);
+  }
+}
+
+void PageFile::writeDirtyPages() {
+  std::vector<uint32_t> numbers;
+  for (const auto& entry : dirty_) numbers.push_back(entry.first);
+  std::sort(numbers.begin(), numbers.end());
+  for (const uint32_t number : numbers) {
+    writer_->write(uint64_t{number} * pageSize_, dirty_[number].data(), pageSize_);
+    fileCount_ = std::max(fileCount_, number + 1);
+  }
+  dirty_.clear();
+}
+
+void PageFile::spill() {
+  try {
+    journalOriginals();
+    journal_->sync();
+    spilled_ = true;
+    writeDirtyPages();
+  } catch (const AppError&) {
+    undoOnDisk();
+    throw;
+  }
+}
+
+void PageFile::commit() {
+  if (!writer_) throw engineError(3219);
+  if (!savepoints_.empty()) {
+    Savepoint done = std::move(savepoints_.back());
+    savepoints_.pop_back();
+    if (!savepoints_.empty()) {
+      Savepoint& parent = savepoints_.back();
+      for (auto& [number, page] : done.before) {
+        if (number < parent.pageCount) parent.before.emplace(number, std::move(page));
+      }
+    }
+    return;
+  }
+  try {
+    if (!dirty_.empty() || spilled_ || fileCount_ != count_) {
+      journalOriginals();
+      journal_->sync();
+      spilled_ = true;
+      writeDirtyPages();
+      if (fileCount_ > count_) writer_->truncate(uint64_t{count_} * pageSize_);
+      fileCount_ = count_;
+      writer_->sync();
+      journal_->remove();
+    }
+  } catch (const AppError&) {
+    undoOnDisk();
+    throw;
+  }
+  endTransaction();
+}
+
+void PageFile::rollback() {
+  // A transaction that failed in the file has ended already.
+  if (!writer_) return;
+  if (!savepoints_.empty()) {
+    Savepoint& top = savepoints_.back();
+    for (auto& [number, page] : top.before) dirty_[number] = std::move(page);
+    count_ = top.pageCount;
+    std::erase_if(dirty_, [&](const auto& entry) { return entry.first >= count_; });
+    savepoints_.pop_back();
+    return;
+  }
+  undoOnDisk();
+}
+
+// Ends the outermost transaction with the file as it was before it: pages
+// that reached the file are put back from the journal. When even that
+// fails, the journal stays for the next read or open to roll back.
+void PageFile::undoOnDisk() {
+  dirty_.clear();
+  savepoints_.clear();
+  try {
+    if (spilled_) {
+      rollBackJournal(disk_, *writer_, journalPath(path_), pageSize_);
+    } else if (journal_) {
+      journal_->remove();
+    }
+  } catch (const AppError&) {
+    broken_ = spilled_;
+  }
+  endTransaction();
+  count_ = fileCount_ = static_cast<uint32_t>(reader_->size() / pageSize_);
+}
+
+void PageFile::endTransaction() {
+  journal_.reset();
+  journaled_.clear();
+  spilled_ = false;
+  if (writer_) writer_->unlock();
+  writer_.reset();
+}
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,100 @@
+// PageFile: a database file read and written a page at a time, and the
+// transactions that make each change whole or nothing.
+//
+// Reads see the pages the open transaction has written. Written pages stay
+// in memory until the transaction commits (or until there are so many that
+// some go to the file early); before a page of the file is first
+// overwritten, its earlier contents are in the journal (see Journal.h), and
+// synced. Commit: the journal synced, the pages written, the file synced,
+// the journal removed. Transactions nest: an inner one is a savepoint that
+// keeps the contents its pages had when it began, in memory.
+//
+// While a transaction is open the writer holds a lock that keeps a second
+// writer (another run, or another PageFile of the same file) out.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/mdb/Disk.h"
+#include "engine/mdb/Journal.h"
+#include "engine/mdb/PageSource.h"
+
+namespace telvarn::mdb {
+
+class PageFile : public PageSource {
+ public:
+  // Opens the file at `path` for reading: 3024 when it is missing, 3051
+  // when it may not be read. A journal that a stopped run left beside it
+  // is rolled back first (3027 when the file may not be written to do so).
+  // A transaction holds up to `pagesHeld` written pages in memory (16 MB);
+  // more go to the file early.
+  PageFile(std::string path, uint32_t pageSize, Disk& disk = systemDisk(),
+           size_t pagesHeld = 4096);
+  // An open transaction is rolled back.
+  ~PageFile() override;
+  PageFile(const PageFile&) = delete;
+  PageFile& operator=(const PageFile&) = delete;
+
+  uint32_t pageSize() const override { return pageSize_; }
+  uint32_t pageCount() const override { return count_; }
+  // 3049 for a page past the end, 3043 when the read fails.
+  Page readPage(uint32_t number) override;
+
+  // The outermost begin takes the writer's lock: 3024 when the file is
+  // gone, 3027 when it may not be written, 3260 when the desktop program
+  // has it open, 3045 when another writer still holds it after 3 seconds.
+  void begin();
+  // The outermost commit makes the transaction durable: 3026 (disk full),
+  // 3027 or 3043 when it cannot, and then the file is as it was before and
+  // every level of the transaction has ended (rollback does nothing then).
+  // A write that fails on the way (pages going early) ends it the same way.
+  void commit();
+  void rollback();
+  // Open transactions, the outermost one included.
+  size_t depth() const { return savepoints_.size() + (writer_ ? 1 : 0); }
+
+  // Within a transaction (3219 outside one); 3049 for a page past the end.
+  void writePage(uint32_t number, Page page);
+  // A new page of zeros at the end of the file; its number.
+  uint32_t appendPage();
+
+ private:
+  struct Savepoint {
+    std::map<uint32_t, Page> before;  // pages as they were when it began
+    uint32_t pageCount = 0;
+  };
+
+  DiskFile& current();
+  void lockForWriting();
+  void journalOriginals();
+  void spill();
+  void writeDirtyPages();
+  void undoOnDisk();
+  void endTransaction();
+  void recover();
+
+  std::string path_;
+  uint32_t pageSize_;
+  Disk& disk_;
+  size_t pagesHeld_;
+  std::unique_ptr<DiskFile> reader_;
+  std::unique_ptr<DiskFile> writer_;  // only while a transaction is open
+  uint32_t count_ = 0;
+  uint32_t fileCount_ = 0;    // pages the file itself holds
+  uint32_t countBefore_ = 0;  // pages before the outermost transaction
+  std::unordered_map<uint32_t, Page> dirty_;
+  std::vector<Savepoint> savepoints_;
+  std::optional<JournalWriter> journal_;
+  std::unordered_set<uint32_t> journaled_;
+  bool spilled_ = false;  // pages of this transaction are in the file
+  bool broken_ = false;   // a failed rollback left the journal to undo
+};
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,200 @@
+// The page layer under the .mdb writer: reads see the open transaction,
+// savepoints undo only their own pages, a fault at any write or sync
+// leaves the file as it was before or after, a journal left behind is
+// rolled back at the next open, and a file someone else is writing or the
+// desktop program has open is not written.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "engine/AppError.h"
+#include "engine/mdb/DesktopLock.h"
+#include "engine/mdb/FaultyDisk.h"
+#include "engine/mdb/Journal.h"
+#include "engine/mdb/PageFile.h"
+#include "support/ErrorOf.h"
+#include "support/TempDir.h"
+
+namespace telvarn::test {
+namespace {
+
+using mdb::Page;
+using mdb::PageFile;
+
+constexpr uint32_t kSize = 4096;
+
+Page filled(uint8_t value) {
+  return Page(kSize, value);
+}
+
+// A file of `pages` pages, page i filled with the byte i.
+std::string makeFile(const TempDir& dir, int pages) {
+  std::string bytes;
+  for (int i = 0; i < pages; ++i) bytes.append(kSize, static_cast<char>(i));
+  writeFile(dir.file("pages.mdb"), bytes);
+  return dir.file("pages.mdb");
+}
+
+uint8_t firstByte(PageFile& file, uint32_t page) {
+  return file.readPage(page)[0];
+}
+
+TEST(MdbPageFile, ReadsSeeTheTransactionAndCommitMakesItDurable) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 4);
+  PageFile file(path, kSize);
+  file.begin();
+  file.writePage(1, filled(0xAA));
+  const uint32_t added = file.appendPage();
+  file.writePage(added, filled(0xBB));
+  EXPECT_EQ(added, 4u);
+  EXPECT_EQ(firstByte(file, 1), 0xAA);
+  {
+    PageFile other(path, kSize);
+    EXPECT_EQ(other.pageCount(), 4u);
+    EXPECT_EQ(firstByte(other, 1), 1);
+  }
+  file.commit();
+  EXPECT_FALSE(mdb::systemDisk().exists(mdb::journalPath(path)));
+  PageFile after(path, kSize);
+  EXPECT_EQ(after.pageCount(), 5u);
+  EXPECT_EQ(firstByte(after, 1), 0xAA);
+  EXPECT_EQ(firstByte(after, 4), 0xBB);
+  EXPECT_EQ(errorOf([&] { after.writePage(1, filled(0)); }), 3219);
+}
+
+TEST(MdbPageFile, SavepointsUndoOnlyTheirOwnPages) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 4);
+  const std::string before = readFile(path);
+  // Few pages held, so that some go to the file and come back from the
+  // journal.
+  PageFile file(path, kSize, mdb::systemDisk(), 2);
+  file.begin();
+  file.writePage(1, filled(0x11));
+  file.begin();
+  file.writePage(1, filled(0x22));
+  file.writePage(2, filled(0x22));
+  file.appendPage();
+  file.rollback();
+  EXPECT_EQ(firstByte(file, 1), 0x11);
+  EXPECT_EQ(firstByte(file, 2), 2);
+  EXPECT_EQ(file.pageCount(), 4u);
+  file.begin();
+  file.writePage(3, filled(0x33));
+  file.begin();
+  file.writePage(0, filled(0x44));
+  file.commit();
+  file.commit();
+  EXPECT_EQ(firstByte(file, 0), 0x44);
+  EXPECT_EQ(firstByte(file, 3), 0x33);
+  file.rollback();
+  EXPECT_EQ(file.depth(), 0u);
+  EXPECT_EQ(readFile(path), before);
+}
+
+// Each write, sync, truncation and removal of a transaction fails in turn,
+// once or for good; the error is numbered, and the file, opened again, is
+// as it was before or as it is after.
+TEST(MdbPageFile, AFaultAtEveryWriteAndSyncLeavesTheFileBeforeOrAfter) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 6);
+  const std::string before = readFile(path);
+  std::string after;
+  {
+    PageFile file(path, kSize, mdb::systemDisk(), 2);
+    file.begin();
+    for (uint32_t page : {4u, 1u, 2u, 5u}) file.writePage(page, filled(0xC0 + page));
+    file.writePage(file.appendPage(), filled(0xCC));
+    file.commit();
+    after = readFile(path);
+  }
+  for (const bool stays : {false, true}) {
+    for (const int error : {ENOSPC, EIO}) {
+      for (int countdown = 1;; ++countdown) {
+        writeFile(path, before);
+        FaultyDisk disk;
+        int number = 0;
+        {
+          PageFile file(path, kSize, disk, 2);
+          disk.arm(countdown, error, stays);
+          number = errorOf([&] {
+            file.begin();
+            for (uint32_t page : {4u, 1u, 2u, 5u}) file.writePage(page, filled(0xC0 + page));
+            file.writePage(file.appendPage(), filled(0xCC));
+            file.commit();
+          });
+          file.rollback();
+        }
+        if (!disk.struck()) break;
+        EXPECT_EQ(number, error == ENOSPC ? 3026 : 3043) << countdown;
+        PageFile reopened(path, kSize);
+        const std::string now = readFile(path);
+        EXPECT_TRUE(now == before || now == after) << "fault at " << countdown;
+      }
+    }
+  }
+}
+
+TEST(MdbPageFile, AJournalLeftByAStoppedRunIsRolledBackAtOpen) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 3);
+  const std::string before = readFile(path);
+  FaultyDisk disk;
+  {
+    // Everything after the journal's sync and the first page's write
+    // fails, the rollback too: the journal stays beside a changed file.
+    PageFile file(path, kSize, disk);
+    file.begin();
+    file.writePage(0, filled(0xEE));
+    file.writePage(2, filled(0xEE));
+    file.appendPage();
+    disk.arm(8, EIO);
+    EXPECT_EQ(errorOf([&] { file.commit(); }), 3043);
+  }
+  EXPECT_TRUE(mdb::systemDisk().exists(mdb::journalPath(path)));
+  EXPECT_NE(readFile(path), before);
+  PageFile reopened(path, kSize);
+  EXPECT_EQ(readFile(path), before);
+  EXPECT_FALSE(mdb::systemDisk().exists(mdb::journalPath(path)));
+}
+
+TEST(MdbPageFile, AFileSomeoneElseWritesOrCannotBeWrittenIsRefused) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 2);
+  PageFile reader(path, kSize);
+  FaultyDisk readOnly;
+  readOnly.setReadOnly(true);
+  PageFile onReadOnlyDisk(path, kSize, readOnly);
+  EXPECT_EQ(errorOf([&] { onReadOnlyDisk.begin(); }), 3027);
+  EXPECT_EQ(firstByte(onReadOnlyDisk, 1), 1);
+
+  writeFile(mdb::desktopLockPath(path), "");
+  PageFile writer(path, kSize);
+  writer.begin();
+  writer.rollback();
+  std::string entry(64, '\0');
+  entry.replace(0, 4, "PC07");
+  entry.replace(32, 5, "Admin");
+  writeFile(mdb::desktopLockPath(path), entry);
+  try {
+    writer.begin();
+    ADD_FAILURE() << "wrote a file the desktop program has open";
+  } catch (const AppError& error) {
+    EXPECT_EQ(error.number(), 3260);
+    EXPECT_EQ(error.description(),
+              "Could not update; currently locked by user 'Admin' on machine 'PC07'.");
+  }
+  ::remove(mdb::desktopLockPath(path).c_str());
+
+  writer.begin();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(errorOf([&] { reader.begin(); }), 3045);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(2900));
+  writer.commit();
+  reader.begin();
+  reader.commit();
+}
+
+}  // namespace
+}  // namespace telvarn::test
