@@ -1,8 +1,10 @@
 // The pages of an index tree: leaves (type 0x04) hold one entry per row, the
 // key bytes then the row's pointer; nodes (type 0x03) hold the last entry of
-// each child followed by the child's page. Entry boundaries are marked in a
-// bitmap in the page header, and every entry after a page's first shares
-// that first entry's leading bytes (the page's prefix length), stored once.
+// each child followed by the child's page, except for the last child of a
+// node with more than one, which the header names as its tail. Pages of one
+// level are chained both ways. Entry boundaries are marked in a bitmap in
+// the page header, and every entry after a page's first shares that first
+// entry's leading bytes (the page's prefix length), stored once.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +25,7 @@ struct IndexPage {
   bool leaf = false;
   uint32_t previous = 0;
   uint32_t next = 0;
-  uint32_t tail = 0;
+  uint32_t tail = 0;  // nodes: the last child, when not among the entries
   std::vector<IndexEntry> entries;
 };
 

@@ -64,7 +64,7 @@ TEST(MdbIndexKey, EveryStoredEntryIsMadeAgainFromItsRow) {
       }
     }
   }
-  EXPECT_GT(tally.entries, 6000u);
+  EXPECT_GT(tally.entries, 13000u);
   EXPECT_TRUE(tally.different.empty())
       << tally.different.size() << " differ, first: " << tally.different.front();
   for (size_t i = 0; i < tally.different.size() && i < 12; ++i)
