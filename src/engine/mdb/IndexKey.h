@@ -1,9 +1,12 @@
 // Index keys: the bytes an index entry holds for a row, built so that
 // comparing them byte by byte orders the rows as the index does. Each column
-// gives a flag (0x7F a value, 0x00 Null) and its value: integers big-endian
-// with the sign bit flipped, floating numbers and dates big-endian with the
-// sign bit flipped (all bits when negative), text as its sort key. A
-// descending column has all its bytes inverted.
+// gives a flag (0x7F a value, 0x00 Null) and its value: bytes as they are,
+// integers and Currency big-endian with the sign bit flipped, floating
+// numbers and dates big-endian with the sign bit flipped (all bits when
+// negative), text as its sort key, Yes/No as 0x00 for Yes and 0xFF for No,
+// GUIDs and binary values in runs of eight bytes each followed by a count,
+// Decimals behind a sign byte. A descending column has its bytes inverted
+// (but for the counts between runs and the sign byte of Decimals).
 #pragma once
 
 #include <cstdint>

@@ -11,6 +11,7 @@
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
 #include "engine/mdb/RowDecoder.h"
+#include "engine/mdb/StoredValue.h"
 #include "engine/mdb/TextSortKey.h"
 
 namespace telvarn::test {
@@ -88,6 +89,54 @@ TEST(MdbIndexKey, GeneralSortOrderIgnoresCaseAndPlacesAccentsAndSkippedCharacter
   EXPECT_LT(*generalSortKey(units(u"co-op")), *generalSortKey(units(u"cooq")));
   EXPECT_EQ(generalSortKey(units(u"Nuß")), generalSortKey(units(u"Nuss")));
   EXPECT_EQ(generalSortKey(units(u"a\u4E00")), std::nullopt);
+}
+
+// Types the corpus has no index over: the keys of values in ascending order
+// ascend byte by byte, and descend when the column is descending.
+std::vector<uint8_t> keyOf(const ColumnDef& column, const Variant& value, bool descending) {
+  const std::vector<uint8_t> stored = storedBytes(column, value);
+  return *columnKey(column, ByteView(stored), true, descending).key;
+}
+
+void expectOrdered(const ColumnDef& column, const std::vector<Variant>& ascending,
+                   bool descendingToo = true) {
+  for (size_t i = 1; i < ascending.size(); ++i) {
+    EXPECT_LT(keyOf(column, ascending[i - 1], false), keyOf(column, ascending[i], false))
+        << ascending[i].toText();
+    if (descendingToo) {
+      EXPECT_GT(keyOf(column, ascending[i - 1], true), keyOf(column, ascending[i], true))
+          << ascending[i].toText();
+    }
+  }
+}
+
+TEST(MdbIndexKey, GuidsDecimalsAndBytesSortAsTheirValues) {
+  ColumnDef guid;
+  guid.type = ColumnType::Guid;
+  expectOrdered(guid, {Variant("{00000000-0000-0000-0000-000000000001}"),
+                       Variant("{00000000-0000-0000-0000-000000000100}"),
+                       Variant("{00000000-0000-0001-0000-000000000000}"),
+                       Variant("{01000000-0000-0000-0000-000000000000}"),
+                       Variant("{FF000000-0000-0000-0000-000000000000}")});
+  EXPECT_EQ(keyOf(guid, Variant("{00112233-4455-6677-8899-AABBCCDDEEFF}"), false),
+            (std::vector<uint8_t>{0x7F, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x09,
+                                  0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x08}));
+
+  ColumnDef decimal;
+  decimal.type = ColumnType::Numeric;
+  decimal.precision = 18;
+  decimal.scale = 2;
+  // Descending keys of positive Decimals keep ascending order in version 4.
+  expectOrdered(decimal, {Variant("-300"), Variant("-2.5"), Variant("-0.01")});
+  expectOrdered(decimal, {Variant("-0.01"), Variant("0"), Variant("0.01"), Variant("7"),
+                          Variant("1234567890123")},
+                false);
+
+  ColumnDef bytes;
+  bytes.type = ColumnType::Binary;
+  bytes.length = 50;
+  expectOrdered(bytes, {Variant(std::string("\x01", 1)), Variant(std::string("\x01\x00", 2)),
+                        Variant(std::string(9, '\x01')), Variant(std::string("\x02", 1))});
 }
 
 }  // namespace
