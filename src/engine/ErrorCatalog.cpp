@@ -104,6 +104,8 @@ const std::map<int, std::string_view>& catalogue() {
       {3163,
        "The field is too small to accept the amount of data you attempted to add.  Try "
        "inserting or pasting less data."},
+      {3164, "Field cannot be updated."},
+      {3167, "Record is deleted."},
       {3191, "Cannot define field more than once."},
       {3200, "The record cannot be deleted or changed because table '|' includes related records."},
       {3201,

@@ -33,7 +33,6 @@ std::vector<size_t> entryEnds(ByteView page) {
 
 IndexEntry splitEntry(std::vector<uint8_t> bytes, bool leaf) {
   const size_t tail = kRowPointerLength + (leaf ? 0 : kChildLength);
-  if (bytes.size() < tail) damaged("an index entry too short");
   IndexEntry entry;
   const size_t keyLength = bytes.size() - tail;
   entry.rowPointer = rowPointer(bigEndian(bytes, keyLength, 3), bytes[keyLength + 3]);
@@ -45,31 +44,47 @@ IndexEntry splitEntry(std::vector<uint8_t> bytes, bool leaf) {
 
 }  // namespace
 
-IndexPage readIndexPage(PageSource& pages, uint32_t number) {
+StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number) {
   const Page page = pages.readPage(number);
   const ByteView view(page);
   if (page[0] != PageType::IndexLeaf && page[0] != PageType::IndexNode) {
     damaged("an index page of another kind");
   }
-  IndexPage index;
+  StoredIndexPage index;
   index.leaf = page[0] == PageType::IndexLeaf;
   index.previous = view.u32(0x0C);
   index.next = view.u32(0x10);
   index.tail = view.u32(0x14);
   const size_t prefixLength = view.u16(kPrefixLengthAt);
-  std::vector<uint8_t> prefix;
+  const size_t tail = kRowPointerLength + (index.leaf ? 0 : kChildLength);
+  size_t prefix = 0;
   size_t start = kEntriesAt;
   for (const size_t end : entryEnds(view)) {
     const ByteView stored = view.sub(start, end - start);
-    std::vector<uint8_t> bytes = prefix;
+    std::vector<uint8_t> bytes;
+    bytes.reserve(prefix + stored.size());
+    if (prefix > 0) bytes.assign(index.entries.front().begin(), index.entries.front().begin() + static_cast<std::ptrdiff_t>(prefix));
     bytes.insert(bytes.end(), stored.data(), stored.data() + stored.size());
     if (index.entries.empty()) {
       if (bytes.size() < prefixLength) damaged("an index prefix longer than its entry");
-      prefix.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(prefixLength));
+      prefix = prefixLength;
     }
-    index.entries.push_back(splitEntry(std::move(bytes), index.leaf));
+    if (bytes.size() < tail) damaged("an index entry too short");
+    index.entries.push_back(std::move(bytes));
     start = end;
   }
+  return index;
+}
+
+IndexPage readIndexPage(PageSource& pages, uint32_t number) {
+  StoredIndexPage stored = readStoredIndexPage(pages, number);
+  IndexPage index;
+  index.leaf = stored.leaf;
+  index.previous = stored.previous;
+  index.next = stored.next;
+  index.tail = stored.tail;
+  for (std::vector<uint8_t>& bytes : stored.entries)
+    index.entries.push_back(splitEntry(std::move(bytes), index.leaf));
   return index;
 }
 

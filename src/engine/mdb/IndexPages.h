@@ -33,6 +33,17 @@ struct IndexPage {
 // the page is not an index page or its entries do not fit.
 IndexPage readIndexPage(PageSource& pages, uint32_t number);
 
+// The same with each entry's bytes whole, as they sort: the key, the row
+// pointer and, in nodes, the child's page.
+struct StoredIndexPage {
+  bool leaf = false;
+  uint32_t previous = 0;
+  uint32_t next = 0;
+  uint32_t tail = 0;
+  std::vector<std::vector<uint8_t>> entries;
+};
+StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number);
+
 // Every leaf entry of the tree whose root is `root`, in key order; `visit`
 // returns false to stop.
 void forEachIndexEntry(PageSource& pages, uint32_t root,

@@ -75,6 +75,7 @@ void PageFile::recover() {
   }
   endTransaction();
   broken_ = false;
+  ++generation_;
   count_ = fileCount_ = static_cast<uint32_t>(reader_->size() / pageSize_);
 }
 
@@ -84,6 +85,7 @@ void PageFile::begin() {
     return;
   }
   if (broken_) recover();
+  ++generation_;
   lockForWriting();
   try {
     rollBackJournal(disk_, *writer_, journalPath(path_), pageSize_);
@@ -187,6 +189,7 @@ void PageFile::commit() {
 void PageFile::rollback() {
   // A transaction that failed in the file has ended already.
   if (!writer_) return;
+  ++generation_;
   if (!savepoints_.empty()) {
     Savepoint& top = savepoints_.back();
     for (auto& [number, page] : top.before) dirty_[number] = std::move(page);
@@ -202,6 +205,7 @@ void PageFile::rollback() {
 // that reached the file are put back from the journal. When even that
 // fails, the journal stays for the next read or open to roll back.
 void PageFile::undoOnDisk() {
+  ++generation_;
   dirty_.clear();
   savepoints_.clear();
   try {

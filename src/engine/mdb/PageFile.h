@@ -60,6 +60,12 @@ class PageFile : public PageSource {
   // Open transactions, the outermost one included.
   size_t depth() const { return savepoints_.size() + (writer_ ? 1 : 0); }
 
+  // Changes whenever pages may no longer hold what this PageFile last wrote
+  // or read: a new outermost transaction (another run may have written in
+  // between) and every rollback. Whoever keeps pages decoded starts afresh
+  // when it changes.
+  uint64_t generation() const { return generation_; }
+
   // Within a transaction (3219 outside one); 3049 for a page past the end.
   void writePage(uint32_t number, Page page);
   // A new page of zeros at the end of the file; its number.
@@ -95,6 +101,28 @@ class PageFile : public PageSource {
   std::unordered_set<uint32_t> journaled_;
   bool spilled_ = false;  // pages of this transaction are in the file
   bool broken_ = false;   // a failed rollback left the journal to undo
+  uint64_t generation_ = 0;
+};
+
+// A transaction (a savepoint when one is open) for the life of a scope:
+// rolled back unless committed.
+class PageTransaction {
+ public:
+  explicit PageTransaction(PageFile& file) : file_(file) { file_.begin(); }
+  ~PageTransaction() {
+    if (open_) file_.rollback();
+  }
+  PageTransaction(const PageTransaction&) = delete;
+  PageTransaction& operator=(const PageTransaction&) = delete;
+
+  void commit() {
+    open_ = false;
+    file_.commit();
+  }
+
+ private:
+  PageFile& file_;
+  bool open_ = true;
 };
 
 }  // namespace telvarn::mdb

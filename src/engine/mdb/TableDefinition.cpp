@@ -13,6 +13,7 @@ constexpr size_t kPhysicalEntry = 12;
 constexpr size_t kColumnEntry = 25;
 constexpr size_t kPhysicalIndexEntry = 52;
 constexpr size_t kLogicalIndexEntry = 28;
+constexpr size_t kLongValueMapsEntry = 8;
 constexpr uint32_t kMaxDefinitionPages = 64;
 
 // The definition's bytes: the first page whole, then each continuation page
@@ -38,6 +39,7 @@ class Cursor {
     at_ += length;
     return part;
   }
+  size_t at() const { return at_; }
   std::string name() {
     const uint16_t length = view_.u16(at_);
     at_ += 2;
@@ -100,6 +102,13 @@ const ColumnDef* TableDefinition::columnByNumber(uint16_t number) const {
   return nullptr;
 }
 
+const LongValueMaps* TableDefinition::longValueMapsOf(uint16_t column) const {
+  for (const LongValueMaps& maps : longValueMaps) {
+    if (maps.column == column) return &maps;
+  }
+  return nullptr;
+}
+
 TableDefinition readTableDefinition(PageSource& pages, uint32_t page) {
   const std::vector<uint8_t> bytes = definitionBytes(pages, page);
   const ByteView view(bytes);
@@ -133,6 +142,15 @@ TableDefinition readTableDefinition(PageSource& pages, uint32_t page) {
     table.logicalIndexes.push_back(readLogicalIndex(cursor.take(kLogicalIndexEntry)));
   }
   for (LogicalIndex& index : table.logicalIndexes) index.name = cursor.name();
+  // The long-value maps of Memo and OLE columns, up to a column number
+  // 0xFFFF or the definition's end.
+  const size_t end = view.u32(0x08);
+  while (cursor.at() + 2 + kLongValueMapsEntry <= end) {
+    const ByteView number = cursor.take(2);
+    if (number.u16(0) == 0xFFFF) break;
+    const ByteView maps = cursor.take(kLongValueMapsEntry);
+    table.longValueMaps.push_back({number.u16(0), maps.u32(0), maps.u32(4)});
+  }
   std::stable_sort(table.columns.begin(), table.columns.end(),
                    [](const ColumnDef& a, const ColumnDef& b) { return a.ordinal < b.ordinal; });
   return table;

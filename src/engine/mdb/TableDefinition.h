@@ -101,6 +101,14 @@ struct LogicalIndex {
   bool foreign() const { return kind == 2; }
 };
 
+// Where a Memo or OLE column keeps its long values: the usage maps of its
+// pages and of those with free space (row pointers, as the table's own).
+struct LongValueMaps {
+  uint16_t column = 0;
+  uint32_t usedPages = 0;
+  uint32_t freePages = 0;
+};
+
 struct TableDefinition {
   uint32_t page = 0;
   uint32_t rowCount = 0;
@@ -113,8 +121,11 @@ struct TableDefinition {
   std::vector<ColumnDef> columns;  // in the table's order
   std::vector<PhysicalIndex> physicalIndexes;
   std::vector<LogicalIndex> logicalIndexes;
+  std::vector<LongValueMaps> longValueMaps;
 
   const ColumnDef* columnByNumber(uint16_t number) const;
+  // nullptr when the definition lists no maps for the column.
+  const LongValueMaps* longValueMapsOf(uint16_t column) const;
 };
 
 // Reads the definition whose first page is `page`: 3049 when that page is

@@ -1,29 +1,18 @@
 // Every corpus file read by MdbStorage and by mdbtools: the same tables, the
 // same columns with the same types, the same row counts and the same rows.
 // Where the two readers legitimately differ the test says why.
-#include <algorithm>
-#include <cstdio>
 #include <map>
-#include <sstream>
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/DateText.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/mdb/MdbToolsRows.h"
 
 namespace telvarn::test {
 namespace {
 
 using mdb::MdbStorage;
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::string part;
-  std::istringstream in(text);
-  while (std::getline(in, part, separator)) parts.push_back(part);
-  return parts;
-}
 
 // Runs an mdbtools program: its options, the corpus file, then the table.
 std::string mdbTool(const std::string& tool, const std::string& options, const std::string& file,
@@ -78,99 +67,6 @@ std::vector<SchemaColumn> schemaColumns(const std::string& file, const std::stri
   return columns;
 }
 
-std::string hex(const std::string& bytes) {
-  std::string out;
-  char two[3];
-  for (unsigned char c : bytes) {
-    std::snprintf(two, sizeof two, "%02X", c);
-    out += two;
-  }
-  return out;
-}
-
-std::string plainDecimal(std::string text) {
-  if (text.find('.') != std::string::npos) {
-    while (text.back() == '0') text.pop_back();
-    if (text.back() == '.') text.pop_back();
-  }
-  return text == "-0" ? "0" : text;
-}
-
-std::string rounded(double value, int digits) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*g", digits, value);
-  return text;
-}
-
-// One value in a form both readers' output reduces to.
-std::string canonical(int type, const std::string& text) {
-  switch (type) {
-    case DataType::Currency:
-    case 20:
-      return plainDecimal(text);
-    case DataType::Single:
-      return rounded(std::stod(text), 6);
-    case DataType::Double:
-      return rounded(std::stod(text), 13);
-    case DataType::Guid:
-    case DataType::Binary:
-    case DataType::LongBinary: {
-      std::string upper = text;
-      std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
-      return upper;
-    }
-    default:
-      return text;
-  }
-}
-
-std::string ourText(int type, const Variant& value) {
-  if (value.isNull()) return "<null>";
-  switch (type) {
-    case DataType::Boolean:
-      return value.toBoolean() ? "1" : "0";
-    case DataType::Date:
-      return dateFromSerial(std::stod(value.toText())).value_or("?");
-    case DataType::Binary:
-    case DataType::LongBinary:
-      return canonical(type, hex(value.toText()));
-    default:
-      return canonical(type, value.toText());
-  }
-}
-
-std::vector<std::string> ourRows(MdbStorage& storage, const TableRecord& table) {
-  std::vector<std::string> rows;
-  storage.forEachRow(table.name, [&](const std::vector<Variant>& values) {
-    std::string row;
-    for (size_t i = 0; i < values.size(); ++i)
-      row += ourText(table.fields[i].type, values[i]) + "\x1f";
-    rows.push_back(row);
-    return true;
-  });
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
-
-std::vector<std::string> theirRows(const std::string& file, const TableRecord& table) {
-  const std::string options = "-H -Q -b hex -d " + shellQuote("\x1f") + " -R " +
-                              shellQuote("\x1e") + " -0 " + shellQuote("\x1d") +
-                              " -T '%Y-%m-%d %H:%M:%S'";
-  std::vector<std::string> rows;
-  const std::string text = mdbTool("mdb-export", options, file, table.name);
-  for (const std::string& line : split(text, '\x1e')) {
-    std::vector<std::string> values = split(line, '\x1f');
-    values.resize(table.fields.size());
-    std::string row;
-    for (size_t i = 0; i < values.size(); ++i) {
-      row += (values[i] == "\x1d" ? "<null>" : canonical(table.fields[i].type, values[i])) + "\x1f";
-    }
-    rows.push_back(row);
-  }
-  std::sort(rows.begin(), rows.end());
-  return rows;
-}
-
 // Links are tables to the engine (TableDefs lists them); mdb-tables leaves
 // them out.
 std::vector<std::string> localTables(MdbStorage& storage) {
@@ -220,7 +116,7 @@ TEST(MdbToolsAgreement, RowCountsAndRows) {
       const std::vector<std::string> ours = ourRows(storage, table);
       const std::string stored = std::to_string(storage.rowCount(name));
       EXPECT_EQ(stored, split(mdbTool("mdb-count", "", file, name), '\n').at(0));
-      EXPECT_EQ(ours, theirRows(file, table));
+      EXPECT_EQ(ours, theirRows(corpusFile(file), table));
       // Northwind's Customers keeps a count of 92 for its 91 rows: the count
       // is stale in the file itself, and both readers find 91 rows.
       if (file == "Northwind_Access2000.mdb" && name == "Customers") {

@@ -1,0 +1,389 @@
+#include "engine/mdb/IndexWriter.h"
+
+#include <algorithm>
+
+#include "engine/mdb/ByteView.h"
+#include "engine/mdb/DataPage.h"
+#include "engine/mdb/IndexPages.h"
+#include "engine/mdb/PageAllocator.h"
+#include "engine/mdb/UsageMapWriter.h"
+
+namespace telvarn::mdb {
+namespace {
+
+constexpr size_t kPrefixLengthAt = 0x18;
+constexpr size_t kNodeMarkAt = 0x1A;
+constexpr size_t kEntryMapAt = 0x1B;
+constexpr size_t kEntriesAt = 0x1E0;
+constexpr size_t kMaxDepth = 16;
+constexpr size_t kCachedPages = 512;
+
+void putBig(Bytes& bytes, uint32_t value, int length) {
+  for (int i = length - 1; i >= 0; --i) bytes.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
+
+void putLittle(Page& page, size_t at, uint32_t value, int length) {
+  for (int i = 0; i < length; ++i) page[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+Bytes entryOf(const Bytes& key, uint32_t row) {
+  Bytes entry = key;
+  putBig(entry, pageOf(row), 3);
+  entry.push_back(rowOf(row));
+  return entry;
+}
+
+uint32_t rowOfEntry(const Bytes& entry) {
+  const size_t at = entry.size() - 4;
+  return rowPointer((uint32_t{entry[at]} << 16) | (uint32_t{entry[at + 1]} << 8) | entry[at + 2],
+                    entry[at + 3]);
+}
+
+size_t sharedPrefix(const Bytes& a, const Bytes& b) {
+  size_t length = 0;
+  while (length < a.size() && length < b.size() && a[length] == b[length]) ++length;
+  return length;
+}
+
+}  // namespace
+
+IndexWriter::IndexWriter(PageFile& file, uint32_t tablePage, const PhysicalIndex& index)
+    : file_(file), tablePage_(tablePage), root_(index.rootPage), usageMap_(index.usageMap) {
+  if (root_ == 0) damaged("an index without its root page");
+}
+
+IndexWriter::Node& IndexWriter::node(uint32_t page) {
+  if (generation_ != file_.generation()) {
+    nodes_.clear();
+    generation_ = file_.generation();
+  }
+  const auto found = nodes_.find(page);
+  if (found != nodes_.end()) return found->second;
+  StoredIndexPage read = readStoredIndexPage(file_, page);
+  Node loaded;
+  loaded.page = page;
+  loaded.leaf = read.leaf;
+  loaded.previous = read.previous;
+  loaded.next = read.next;
+  loaded.entries = std::move(read.entries);
+  if (!read.leaf) {
+    for (Bytes& entry : loaded.entries) {
+      const size_t at = entry.size() - 4;
+      loaded.children.push_back((uint32_t{entry[at]} << 24) | (uint32_t{entry[at + 1]} << 16) |
+                                (uint32_t{entry[at + 2]} << 8) | entry[at + 3]);
+      entry.resize(at);
+    }
+    if (read.tail != 0) {
+      loaded.entries.emplace_back();
+      loaded.children.push_back(read.tail);
+    }
+    if (loaded.children.empty()) damaged("an index node without children");
+  }
+  return nodes_.emplace(page, std::move(loaded)).first->second;
+}
+
+// The path from the root to the leaf where `target` belongs: at each node
+// the first child whose last entry is not below it, or else the last.
+std::vector<IndexWriter::Step> IndexWriter::descend(const Bytes& target) {
+  std::vector<Step> path;
+  uint32_t page = root_;
+  while (true) {
+    if (path.size() > kMaxDepth) damaged("an index tree too deep");
+    const Node& current = node(page);
+    if (current.leaf) {
+      path.push_back({page, 0});
+      return path;
+    }
+    size_t child = 0;
+    while (child + 1 < current.children.size() && current.entries[child] < target) ++child;
+    path.push_back({page, child});
+    page = current.children[child];
+  }
+}
+
+Bytes IndexWriter::lastEntryOf(uint32_t page) {
+  Node& current = node(page);
+  if (current.entries.empty()) damaged("an empty index page inside the tree");
+  if (!current.leaf && current.entries.back().empty())
+    current.entries.back() = lastEntryOf(current.children.back());
+  return current.entries.back();
+}
+
+// The node at `level` of the path has a new last entry: its parent's entry
+// for it follows, and so on up while it is the parent's last child.
+void IndexWriter::newLastEntry(std::vector<Step>& path, size_t level) {
+  for (size_t at = level; at > 0; --at) {
+    const Bytes last = lastEntryOf(path[at].page);
+    Node& parent = node(path[at - 1].page);
+    const size_t child = path[at - 1].child;
+    parent.entries[child] = last;
+    parent.dirty = true;
+    if (child + 1 != parent.children.size()) return;
+  }
+}
+
+uint32_t IndexWriter::newPage() {
+  const uint32_t page = allocatePage(file_);
+  setUsageBit(file_, usageMap_, page, true);
+  return page;
+}
+
+// How many entries (or children) of a full page go to the new page before
+// it: all but the last when the last leaf grew, otherwise half the bytes;
+// then moved until both parts fit.
+size_t IndexWriter::splitPoint(const Node& full) {
+  const size_t count = full.entries.size();
+  if (count < 2) damaged("an index entry too large for a page");
+  size_t split = count - 1;
+  if (!full.leaf || full.next != 0) {
+    size_t total = 0;
+    for (const Bytes& entry : full.entries) total += entry.size();
+    size_t sum = 0;
+    for (split = 0; split + 1 < count && sum + full.entries[split].size() <= total / 2; ++split)
+      sum += full.entries[split].size();
+    split = std::max<size_t>(split, 1);
+  }
+  const auto fitsPart = [&](size_t from, size_t to) {
+    Node piece;
+    piece.leaf = full.leaf;
+    piece.entries.assign(full.entries.begin() + static_cast<long>(from),
+                         full.entries.begin() + static_cast<long>(to));
+    if (!full.leaf)
+      piece.children.assign(full.children.begin() + static_cast<long>(from),
+                            full.children.begin() + static_cast<long>(to));
+    return fits(piece);
+  };
+  while (split > 1 && !fitsPart(0, split)) --split;
+  while (split + 1 < count && !fitsPart(split, count)) ++split;
+  if (!fitsPart(0, split) || !fitsPart(split, count)) damaged("index entries too large to split");
+  return split;
+}
+
+void IndexWriter::splitIfFull(std::vector<Step>& path, size_t level) {
+  size_t at = level;
+  while (!fits(node(path[at].page))) {
+    if (at == 0) {
+      // The root keeps its page: its entries move down to a new child.
+      Node& root = node(path[0].page);
+      const uint32_t page = newPage();
+      Node child = root;
+      child.page = page;
+      child.previous = child.next = 0;
+      child.dirty = true;
+      nodes_.emplace(page, std::move(child));
+      root.leaf = false;
+      root.entries = {lastEntryOf(page)};
+      root.children = {page};
+      root.dirty = true;
+      path.insert(path.begin() + 1, Step{page, path[0].child});
+      path[0].child = 0;
+      at = 1;
+      continue;
+    }
+    Node& full = node(path[at].page);
+    const size_t split = splitPoint(full);
+    Node before;
+    before.page = newPage();
+    before.leaf = full.leaf;
+    before.dirty = true;
+    before.entries.assign(full.entries.begin(), full.entries.begin() + static_cast<long>(split));
+    full.entries.erase(full.entries.begin(), full.entries.begin() + static_cast<long>(split));
+    if (!full.leaf) {
+      before.children.assign(full.children.begin(),
+                             full.children.begin() + static_cast<long>(split));
+      full.children.erase(full.children.begin(), full.children.begin() + static_cast<long>(split));
+    }
+    before.previous = full.previous;
+    before.next = full.page;
+    if (full.previous != 0) {
+      Node& previous = node(full.previous);
+      previous.next = before.page;
+      previous.dirty = true;
+    }
+    full.previous = before.page;
+    full.dirty = true;
+    const Bytes beforeLast = before.entries.back();
+    const uint32_t beforePage = before.page;
+    nodes_.emplace(beforePage, std::move(before));
+    Node& parent = node(path[at - 1].page);
+    const size_t child = path[at - 1].child;
+    parent.entries.insert(parent.entries.begin() + static_cast<long>(child), beforeLast);
+    parent.children.insert(parent.children.begin() + static_cast<long>(child), beforePage);
+    parent.dirty = true;
+    path[at - 1].child = child + 1;
+    --at;
+  }
+}
+
+// The node at `level` of the path is empty: it leaves its level and its
+// parent, which may empty in turn; an empty root becomes an empty leaf.
+void IndexWriter::dropEmpty(std::vector<Step>& path, size_t level) {
+  for (size_t at = level;; --at) {
+    Node& gone = node(path[at].page);
+    if (at == 0) {
+      gone.leaf = true;
+      gone.entries.clear();
+      gone.children.clear();
+      gone.dirty = true;
+      return;
+    }
+    unlink(gone);
+    gone.dirty = false;
+    gone.released = true;
+    releasePage(file_, gone.page);
+    setUsageBit(file_, usageMap_, gone.page, false);
+    Node& parent = node(path[at - 1].page);
+    const size_t child = path[at - 1].child;
+    const bool wasLast = child + 1 == parent.children.size();
+    parent.entries.erase(parent.entries.begin() + static_cast<long>(child));
+    parent.children.erase(parent.children.begin() + static_cast<long>(child));
+    parent.dirty = true;
+    if (!parent.children.empty()) {
+      if (wasLast) newLastEntry(path, at - 1);
+      return;
+    }
+  }
+}
+
+void IndexWriter::unlink(const Node& gone) {
+  if (gone.previous != 0) {
+    Node& previous = node(gone.previous);
+    previous.next = gone.next;
+    previous.dirty = true;
+  }
+  if (gone.next != 0) {
+    Node& next = node(gone.next);
+    next.previous = gone.previous;
+    next.dirty = true;
+  }
+}
+
+// A page holds every entry of a leaf; a node holds an entry for each child,
+// the child's page after it, but for the last of two or more, which the
+// header names as the tail.
+size_t IndexWriter::writtenCount(const Node& current) const {
+  if (current.leaf || current.children.size() < 2) return current.entries.size();
+  return current.children.size() - 1;
+}
+
+const Bytes& IndexWriter::writtenKey(Node& current, size_t i) {
+  if (current.entries[i].empty()) current.entries[i] = lastEntryOf(current.children[i]);
+  return current.entries[i];
+}
+
+bool IndexWriter::fits(Node& current) {
+  const size_t count = writtenCount(current);
+  if (count == 0) return true;
+  const size_t child = current.leaf ? 0 : 4;
+  size_t total = 0;
+  for (size_t i = 0; i < count; ++i) total += writtenKey(current, i).size() + child;
+  if (count >= 2) total -= sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1);
+  return kEntriesAt + total <= file_.pageSize();
+}
+
+Page IndexWriter::encode(Node& current) {
+  Page page(file_.pageSize(), 0);
+  page[0] = current.leaf ? PageType::IndexLeaf : PageType::IndexNode;
+  page[1] = 0x01;
+  putLittle(page, 0x04, tablePage_, 4);
+  putLittle(page, 0x0C, current.previous, 4);
+  putLittle(page, 0x10, current.next, 4);
+  const bool tail = !current.leaf && current.children.size() >= 2;
+  putLittle(page, 0x14, tail ? current.children.back() : 0, 4);
+  page[kNodeMarkAt] = current.leaf ? 0 : 1;
+  const size_t count = writtenCount(current);
+  for (size_t i = 0; i < count; ++i) writtenKey(current, i);
+  // Entries differ before their child pages, so the child pages never
+  // lengthen the shared prefix.
+  const size_t prefix = count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) : 0;
+  putLittle(page, kPrefixLengthAt, static_cast<uint32_t>(prefix), 2);
+  size_t end = kEntriesAt;
+  for (size_t i = 0; i < count; ++i) {
+    const Bytes& entry = current.entries[i];
+    const size_t skip = i == 0 ? 0 : prefix;
+    const size_t length = entry.size() - skip + (current.leaf ? 0 : 4);
+    if (end + length > page.size()) damaged("index entries that overflow their page");
+    std::copy(entry.begin() + static_cast<long>(skip), entry.end(), page.begin() + static_cast<long>(end));
+    if (!current.leaf) {
+      const uint32_t child = current.children[i];
+      for (int b = 0; b < 4; ++b) page[end + length - 4 + b] = static_cast<uint8_t>(child >> (24 - 8 * b));
+    }
+    end += length;
+    const size_t bit = end - kEntriesAt;
+    page[kEntryMapAt + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+  }
+  putLittle(page, 0x02, static_cast<uint32_t>(page.size() - end), 2);
+  return page;
+}
+
+// Writes the changed pages; the decoded ones stay for the next call, up to
+// a bound.
+void IndexWriter::flush() {
+  for (auto& [page, current] : nodes_) {
+    if (!current.dirty) continue;
+    file_.writePage(page, encode(current));
+    current.dirty = false;
+  }
+  std::erase_if(nodes_, [](const auto& entry) { return entry.second.released; });
+  if (nodes_.size() > kCachedPages) nodes_.clear();
+  generation_ = file_.generation();
+}
+
+bool IndexWriter::hasKey(const Bytes& key, uint32_t row) {
+  Bytes lowest = key;
+  lowest.insert(lowest.end(), 4, 0);
+  const std::vector<Step> path = descend(lowest);
+  uint32_t page = path.back().page;
+  bool found = false;
+  for (size_t count = 0; page != 0 && !found; ++count) {
+    if (count > file_.pageCount()) damaged("an index whose leaves loop");
+    const Node& leaf = node(page);
+    auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), lowest);
+    bool beyond = false;
+    for (; at != leaf.entries.end(); ++at) {
+      if (at->size() != key.size() + 4 || !std::equal(key.begin(), key.end(), at->begin())) {
+        beyond = true;
+        break;
+      }
+      if (rowOfEntry(*at) != row) {
+        found = true;
+        break;
+      }
+    }
+    page = beyond || found ? 0 : leaf.next;
+  }
+  return found;
+}
+
+void IndexWriter::insert(const Bytes& key, uint32_t row) {
+  const Bytes entry = entryOf(key, row);
+  std::vector<Step> path = descend(entry);
+  Node& leaf = node(path.back().page);
+  const auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), entry);
+  if (at != leaf.entries.end() && *at == entry) damaged("an index entry made twice");
+  const bool last = at == leaf.entries.end();
+  leaf.entries.insert(at, entry);
+  leaf.dirty = true;
+  if (last) newLastEntry(path, path.size() - 1);
+  splitIfFull(path, path.size() - 1);
+  flush();
+}
+
+void IndexWriter::remove(const Bytes& key, uint32_t row) {
+  const Bytes entry = entryOf(key, row);
+  std::vector<Step> path = descend(entry);
+  Node& leaf = node(path.back().page);
+  const auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), entry);
+  if (at == leaf.entries.end() || *at != entry) damaged("an index without the entry of a row");
+  const bool last = at + 1 == leaf.entries.end();
+  leaf.entries.erase(at);
+  leaf.dirty = true;
+  if (leaf.entries.empty()) {
+    if (path.size() > 1) dropEmpty(path, path.size() - 1);
+  } else if (last) {
+    newLastEntry(path, path.size() - 1);
+  }
+  flush();
+}
+
+}  // namespace telvarn::mdb

@@ -1,0 +1,78 @@
+// IndexWriter: the entries of one physical index (see IndexPages.h) added
+// and removed in place. An entry is the row's key (IndexKey.h) then its row
+// pointer (page big-endian, then the record number), and entries sort by
+// their bytes. A page that no longer fits its entries splits: a new page
+// before it takes the first part (all but the new last entry when it grew
+// at the end of the index, half otherwise), the old page keeps the rest and
+// its place in its parent, and the parent gains an entry for the new page;
+// the root keeps its page number, moving its entries down a level when it
+// splits. A page left empty leaves the tree and is given back. Pages are
+// written with the longest prefix their first and last entries share.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <vector>
+
+#include "engine/mdb/PageFile.h"
+#include "engine/mdb/TableDefinition.h"
+
+namespace telvarn::mdb {
+
+using Bytes = std::vector<uint8_t>;
+
+class IndexWriter {
+ public:
+  // The index of the table whose definition starts on `tablePage`.
+  IndexWriter(PageFile& file, uint32_t tablePage, const PhysicalIndex& index);
+
+  // Whether an entry with exactly `key` exists for a row other than `row`.
+  bool hasKey(const Bytes& key, uint32_t row);
+  // Within a transaction. insert: 3049 when the entry is there already;
+  // remove: 3049 when it is missing.
+  void insert(const Bytes& key, uint32_t row);
+  void remove(const Bytes& key, uint32_t row);
+
+ private:
+  struct Node {
+    uint32_t page = 0;
+    bool leaf = true;
+    uint32_t previous = 0;
+    uint32_t next = 0;
+    // Leaves: the entries. Nodes: each child's last entry (empty while not
+    // known, for a tail child read from the file) and its page.
+    std::vector<Bytes> entries;
+    std::vector<uint32_t> children;
+    bool dirty = false;
+    bool released = false;
+  };
+  struct Step {
+    uint32_t page;
+    size_t child;  // the child taken at this node (nodes only)
+  };
+
+  Node& node(uint32_t page);
+  std::vector<Step> descend(const Bytes& target);
+  Bytes lastEntryOf(uint32_t page);
+  void newLastEntry(std::vector<Step>& path, size_t level);
+  void splitIfFull(std::vector<Step>& path, size_t level);
+  size_t splitPoint(const Node& full);
+  void dropEmpty(std::vector<Step>& path, size_t level);
+  void unlink(const Node& gone);
+  uint32_t newPage();
+  size_t writtenCount(const Node& node) const;
+  const Bytes& writtenKey(Node& node, size_t i);
+  bool fits(Node& node);
+  Page encode(Node& node);
+  void flush();
+
+  PageFile& file_;
+  uint32_t tablePage_;
+  uint32_t root_;
+  uint32_t usageMap_;
+  // Pages decoded, kept while the file's generation stays the same.
+  std::map<uint32_t, Node> nodes_;
+  uint64_t generation_ = 0;
+};
+
+}  // namespace telvarn::mdb

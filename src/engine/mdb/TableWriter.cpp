@@ -1,0 +1,319 @@
+#include "engine/mdb/TableWriter.h"
+
+#include <cstdio>
+#include <random>
+
+#include "engine/AppError.h"
+#include "engine/mdb/ByteView.h"
+#include "engine/mdb/DataPage.h"
+#include "engine/mdb/DataPageWriter.h"
+#include "engine/mdb/IndexKey.h"
+#include "engine/mdb/LongValueWriter.h"
+#include "engine/mdb/RecordSpace.h"
+#include "engine/mdb/RowDecoder.h"
+#include "engine/mdb/StoredValue.h"
+#include "engine/mdb/UsageMapWriter.h"
+
+namespace telvarn::mdb {
+namespace {
+
+constexpr size_t kMaxRowSize = 4060;
+constexpr size_t kRowCountAt = 0x10;
+constexpr size_t kLastAutoNumberAt = 0x14;
+constexpr size_t kReferenceLength = 12;
+constexpr int kMaxMoves = 8;
+
+bool isEmpty(const Variant& value) {
+  return value.kind() == Variant::Kind::Empty;
+}
+bool isMissing(const Variant& value) {
+  return isEmpty(value) || value.isNull();
+}
+
+void put32(uint8_t* at, uint32_t value) {
+  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+std::string newGuid() {
+  std::random_device random;
+  uint8_t bytes[16];
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(random());
+  bytes[6] = static_cast<uint8_t>((bytes[6] & 0x0F) | 0x40);
+  bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
+  char text[40];
+  std::snprintf(text, sizeof text,
+                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7],
+                bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14],
+                bytes[15]);
+  return text;
+}
+
+bool yes(const Variant& value) {
+  try {
+    return value.toBoolean();
+  } catch (const AppError& error) {
+    if (error.number() == 13) throw engineError(3421);
+    throw;
+  }
+}
+
+}  // namespace
+
+TableWriter::TableWriter(PageFile& file, uint32_t definitionPage)
+    : file_(file), table_(readTableDefinition(file, definitionPage)) {
+  for (size_t i = 0; i < table_.physicalIndexes.size(); ++i) {
+    const PhysicalIndex& index = table_.physicalIndexes[i];
+    indexes_.emplace_back(file_, table_.page, index);
+    IndexRules rules;
+    rules.unique = index.flags & IndexFlag::Unique;
+    rules.noNulls = index.flags & IndexFlag::Required;
+    rules.ignoreNulls = index.flags & IndexFlag::IgnoreNulls;
+    for (const LogicalIndex& logical : table_.logicalIndexes) {
+      if (logical.primary() && logical.physical == static_cast<int32_t>(i))
+        rules.unique = rules.noNulls = true;
+    }
+    rules_.push_back(rules);
+  }
+}
+
+TableWriter::Located TableWriter::locate(uint32_t row) {
+  if (pageOf(row) >= file_.pageCount()) throw engineError(3167);
+  Page page = file_.readPage(pageOf(row));
+  ByteView view(page);
+  if (view.u8(0) != PageType::Data || owner(view) != table_.page || rowOf(row) >= recordCount(view))
+    throw engineError(3167);
+  RecordSlot slot = recordAt(view, rowOf(row));
+  // Removed rows, and the new places of moved ones, name no row.
+  if (slot.deleted) throw engineError(3167);
+  Located found;
+  found.at = row;
+  for (int moves = 0; slot.moved; ++moves) {
+    if (moves == kMaxMoves) damaged("a row moved too many times");
+    found.moved = true;
+    found.at = slot.bytes.u32(0);
+    page = file_.readPage(pageOf(found.at));
+    view = ByteView(page);
+    if (view.u8(0) != PageType::Data || owner(view) != table_.page)
+      damaged("a moved row outside its table");
+    slot = recordAt(view, rowOf(found.at));
+  }
+  found.bytes = slot.bytes.bytes();
+  return found;
+}
+
+std::vector<Variant> TableWriter::read(uint32_t row) {
+  const Located found = locate(row);
+  return RowDecoder(file_, table_).decode(ByteView(found.bytes));
+}
+
+std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& values) {
+  std::vector<ColumnBytes> columns(table_.columns.size());
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const ColumnDef& column = table_.columns[i];
+    const Variant& value = values[i];
+    if (column.type == ColumnType::Boolean) {
+      columns[i].present = !isMissing(value) && yes(value);
+      continue;
+    }
+    if (isMissing(value)) continue;
+    columns[i].present = true;
+    // A long value's reference is made once its records are written.
+    columns[i].bytes = column.longValue() ? std::vector<uint8_t>(kReferenceLength, 0)
+                                          : storedBytes(column, value);
+  }
+  return columns;
+}
+
+std::vector<TableWriter::RowKey> TableWriter::keysOf(const std::vector<uint8_t>& row, bool check) {
+  const RowDecoder decoder(file_, table_);
+  const ByteView view(row);
+  std::vector<RowKey> keys;
+  for (size_t i = 0; i < table_.physicalIndexes.size(); ++i) {
+    const PhysicalIndex& index = table_.physicalIndexes[i];
+    const KeyResult made = indexKey(table_, index, view, decoder);
+    if (!made.key) throw AppError(3027, errorDescription(3027) + "  (" + made.unsupported + ")");
+    size_t nulls = 0;
+    for (const PhysicalIndexColumn& part : index.columns) {
+      const ColumnDef* column = table_.columnByNumber(part.number);
+      bool present = false;
+      decoder.columnBytes(view, *column, present);
+      if (!present && column->type != ColumnType::Boolean) ++nulls;
+    }
+    if (check && nulls > 0 && rules_[i].noNulls) throw engineError(3058);
+    RowKey key;
+    key.allNull = nulls == index.columns.size();
+    key.stored = !(key.allNull && rules_[i].ignoreNulls);
+    key.bytes = *made.key;
+    keys.push_back(std::move(key));
+  }
+  return keys;
+}
+
+// Unique indexes refuse a key another row has; Nulls in every column are
+// no duplicate.
+void TableWriter::checkKeys(const std::vector<RowKey>& keys, const std::vector<RowKey>& old,
+                            uint32_t row) {
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (!keys[i].stored || !rules_[i].unique || keys[i].allNull) continue;
+    if (!old.empty() && old[i].stored && old[i].bytes == keys[i].bytes) continue;
+    if (indexes_[i].hasKey(keys[i].bytes, row)) throw engineError(3022);
+  }
+}
+
+std::vector<uint8_t> TableWriter::withLongValues(std::vector<ColumnBytes>& columns,
+                                                 const std::vector<Variant>& values) {
+  size_t room = kMaxRowSize - std::min(kMaxRowSize, encodeRow(table_, columns).size());
+  for (size_t i = 0; i < columns.size(); ++i) {
+    const ColumnDef& column = table_.columns[i];
+    if (!column.longValue() || !columns[i].present) continue;
+    columns[i].bytes = writeLongValue(file_, table_, column, longValueData(column, values[i]),
+                                      room + kReferenceLength);
+    room -= columns[i].bytes.size() - kReferenceLength;
+  }
+  std::vector<uint8_t> row = encodeRow(table_, columns);
+  if (row.size() > kMaxRowSize) throw engineError(3047);
+  return row;
+}
+
+void TableWriter::removeLongValues(const std::vector<uint8_t>& row) {
+  const RowDecoder decoder(file_, table_);
+  for (const ColumnDef& column : table_.columns) {
+    if (!column.longValue()) continue;
+    bool present = false;
+    const ByteView reference = decoder.columnBytes(ByteView(row), column, present);
+    if (present) removeLongValue(file_, table_, column, reference);
+  }
+}
+
+uint32_t TableWriter::placeNew(const std::vector<uint8_t>& row, uint16_t flags) {
+  // The page the last row went to takes the next while it has room.
+  Page page;
+  if (insertPage_ != 0 && insertGeneration_ == file_.generation()) {
+    page = file_.readPage(insertPage_);
+    if (!recordFits(page, row.size())) insertPage_ = 0;
+  } else {
+    insertPage_ = 0;
+  }
+  if (insertPage_ == 0) {
+    insertPage_ = pageWithRoom(file_, {table_.usedPages, table_.freePages}, table_.page, row.size());
+    insertGeneration_ = file_.generation();
+    page = file_.readPage(insertPage_);
+  }
+  const uint32_t number = insertPage_;
+  const std::optional<uint8_t> record = addRecord(page, row, flags);
+  if (!record) damaged("a data page without the room it showed");
+  file_.writePage(number, page);
+  return rowPointer(number, *record);
+}
+
+// The row's new bytes where the old ones were, or else on another page
+// with the row's record pointing there.
+void TableWriter::place(uint32_t row, const Located& old, const std::vector<uint8_t>& bytes) {
+  Page page = file_.readPage(pageOf(old.at));
+  if (replaceRecord(page, rowOf(old.at), bytes, old.moved ? RecordFlag::Deleted : 0)) {
+    file_.writePage(pageOf(old.at), page);
+    if (bytes.size() < old.bytes.size()) setUsageBit(file_, table_.freePages, pageOf(old.at), true);
+    return;
+  }
+  const uint32_t target = placeNew(bytes, RecordFlag::Deleted);
+  if (old.moved) removeRecordAt(old.at);
+  Page header = file_.readPage(pageOf(row));
+  std::vector<uint8_t> pointer(4);
+  put32(pointer.data(), target);
+  if (!replaceRecord(header, rowOf(row), pointer, RecordFlag::Moved)) throw engineError(3047);
+  file_.writePage(pageOf(row), header);
+  setUsageBit(file_, table_.freePages, pageOf(row), true);
+}
+
+void TableWriter::removeRecordAt(uint32_t pointer) {
+  Page page = file_.readPage(pageOf(pointer));
+  removeRecord(page, rowOf(pointer));
+  file_.writePage(pageOf(pointer), page);
+  setUsageBit(file_, table_.freePages, pageOf(pointer), true);
+}
+
+uint32_t TableWriter::lastAutoNumber() {
+  return ByteView(file_.readPage(table_.page)).u32(kLastAutoNumberAt);
+}
+
+void TableWriter::changeDefinition(int rowCountChange, uint32_t lastAutoNumber) {
+  Page page = file_.readPage(table_.page);
+  const uint32_t rows = ByteView(page).u32(kRowCountAt);
+  put32(page.data() + kRowCountAt, static_cast<uint32_t>(static_cast<int64_t>(rows) + rowCountChange));
+  put32(page.data() + kLastAutoNumberAt, lastAutoNumber);
+  file_.writePage(table_.page, page);
+}
+
+uint32_t TableWriter::insert(std::vector<Variant> values) {
+  if (values.size() != table_.columns.size()) throw engineError(3219);
+  PageTransaction change(file_);
+  uint32_t last = lastAutoNumber();
+  for (size_t i = 0; i < values.size(); ++i) {
+    const ColumnDef& column = table_.columns[i];
+    if ((column.flags & ColumnFlag::AutoNumber) && column.type == ColumnType::Long) {
+      if (isMissing(values[i])) {
+        values[i] = Variant(static_cast<int64_t>(++last));
+      } else {
+        const int64_t given = values[i].toInteger();
+        if (given > static_cast<int64_t>(last) && given <= INT32_MAX) last = static_cast<uint32_t>(given);
+      }
+    } else if ((column.flags & ColumnFlag::AutoGuid) && isMissing(values[i])) {
+      values[i] = Variant(newGuid());
+    }
+  }
+  std::vector<ColumnBytes> columns = columnsOf(values);
+  if (encodeRow(table_, columns).size() > kMaxRowSize) throw engineError(3047);
+  const std::vector<RowKey> keys = keysOf(encodeRow(table_, columns), true);
+  checkKeys(keys, {}, 0);
+  const uint32_t row = placeNew(withLongValues(columns, values), 0);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i].stored) indexes_[i].insert(keys[i].bytes, row);
+  }
+  changeDefinition(+1, last);
+  change.commit();
+  return row;
+}
+
+void TableWriter::update(uint32_t row, std::vector<Variant> values) {
+  if (values.size() != table_.columns.size()) throw engineError(3219);
+  PageTransaction change(file_);
+  const Located old = locate(row);
+  const RowDecoder decoder(file_, table_);
+  const std::vector<Variant> before = decoder.decode(ByteView(old.bytes));
+  for (size_t i = 0; i < values.size(); ++i) {
+    const ColumnDef& column = table_.columns[i];
+    const bool automatic = column.flags & (ColumnFlag::AutoNumber | ColumnFlag::AutoGuid);
+    if (automatic && !isEmpty(values[i]) && !(values[i] == before[i])) throw engineError(3164);
+    if (isEmpty(values[i])) values[i] = before[i];
+  }
+  std::vector<ColumnBytes> columns = columnsOf(values);
+  if (encodeRow(table_, columns).size() > kMaxRowSize) throw engineError(3047);
+  const std::vector<RowKey> keys = keysOf(encodeRow(table_, columns), true);
+  const std::vector<RowKey> oldKeys = keysOf(old.bytes, false);
+  checkKeys(keys, oldKeys, row);
+  removeLongValues(old.bytes);
+  place(row, old, withLongValues(columns, values));
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i].stored == oldKeys[i].stored && keys[i].bytes == oldKeys[i].bytes) continue;
+    if (oldKeys[i].stored) indexes_[i].remove(oldKeys[i].bytes, row);
+    if (keys[i].stored) indexes_[i].insert(keys[i].bytes, row);
+  }
+  change.commit();
+}
+
+void TableWriter::remove(uint32_t row) {
+  PageTransaction change(file_);
+  const Located old = locate(row);
+  const std::vector<RowKey> keys = keysOf(old.bytes, false);
+  removeLongValues(old.bytes);
+  for (size_t i = 0; i < keys.size(); ++i) {
+    if (keys[i].stored) indexes_[i].remove(keys[i].bytes, row);
+  }
+  if (old.moved) removeRecordAt(old.at);
+  removeRecordAt(row);
+  changeDefinition(-1, lastAutoNumber());
+  change.commit();
+}
+
+}  // namespace telvarn::mdb

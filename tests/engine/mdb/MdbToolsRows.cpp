@@ -1,0 +1,118 @@
+#include "engine/mdb/MdbToolsRows.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "engine/DataType.h"
+#include "engine/DateText.h"
+#include "engine/mdb/MdbCorpus.h"
+
+namespace telvarn::test {
+namespace {
+
+std::string hex(const std::string& bytes) {
+  std::string out;
+  char two[3];
+  for (unsigned char c : bytes) {
+    std::snprintf(two, sizeof two, "%02X", c);
+    out += two;
+  }
+  return out;
+}
+
+std::string plainDecimal(std::string text) {
+  if (text.find('.') != std::string::npos) {
+    while (text.back() == '0') text.pop_back();
+    if (text.back() == '.') text.pop_back();
+  }
+  return text == "-0" ? "0" : text;
+}
+
+std::string rounded(double value, int digits) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
+  return text;
+}
+
+// One value in a form both readers' output reduces to.
+std::string canonical(int type, const std::string& text) {
+  switch (type) {
+    case DataType::Currency:
+    case 20:
+      return plainDecimal(text);
+    case DataType::Single:
+      return rounded(std::stod(text), 6);
+    case DataType::Double:
+      return rounded(std::stod(text), 13);
+    case DataType::Guid:
+    case DataType::Binary:
+    case DataType::LongBinary: {
+      std::string upper = text;
+      std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+      return upper;
+    }
+    default:
+      return text;
+  }
+}
+
+std::string ourText(int type, const Variant& value) {
+  if (value.isNull()) return "<null>";
+  switch (type) {
+    case DataType::Boolean:
+      return value.toBoolean() ? "1" : "0";
+    case DataType::Date:
+      return dateFromSerial(std::stod(value.toText())).value_or("?");
+    case DataType::Binary:
+    case DataType::LongBinary:
+      return canonical(type, hex(value.toText()));
+    default:
+      return canonical(type, value.toText());
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::string part;
+  std::istringstream in(text);
+  while (std::getline(in, part, separator)) parts.push_back(part);
+  return parts;
+}
+
+std::vector<std::string> ourRows(mdb::MdbStorage& storage, const TableRecord& table) {
+  std::vector<std::string> rows;
+  storage.forEachRow(table.name, [&](const std::vector<Variant>& values) {
+    std::string row;
+    for (size_t i = 0; i < values.size(); ++i)
+      row += ourText(table.fields[i].type, values[i]) + "\x1f";
+    rows.push_back(row);
+    return true;
+  });
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+std::vector<std::string> theirRows(const std::string& path, const TableRecord& table) {
+  const std::string options = "-H -Q -b hex -d " + shellQuote("\x1f") + " -R " +
+                              shellQuote("\x1e") + " -0 " + shellQuote("\x1d") +
+                              " -T '%Y-%m-%d %H:%M:%S'";
+  std::vector<std::string> rows;
+  const std::string text = commandOutput("mdb-export " + options + " " + shellQuote(path) + " " +
+                                         shellQuote(table.name));
+  for (const std::string& line : split(text, '\x1e')) {
+    std::vector<std::string> values = split(line, '\x1f');
+    values.resize(table.fields.size());
+    std::string row;
+    for (size_t i = 0; i < values.size(); ++i) {
+      row += (values[i] == "\x1d" ? "<null>" : canonical(table.fields[i].type, values[i])) + "\x1f";
+    }
+    rows.push_back(row);
+  }
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+}  // namespace telvarn::test
