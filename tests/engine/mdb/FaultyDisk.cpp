@@ -17,10 +17,7 @@ class FaultyFile : public mdb::DiskFile {
     disk_.operation();
     file_->write(offset, data, length);
   }
-  void sync() override {
-    disk_.operation();
-    file_->sync();
-  }
+  void sync() override { disk_.operation(); }
   void truncate(uint64_t size) override {
     disk_.operation();
     file_->truncate(size);
@@ -69,9 +66,8 @@ void FaultyDisk::remove(const std::string& path) {
   mdb::systemDisk().remove(path);
 }
 
-void FaultyDisk::syncFolder(const std::string& path) {
+void FaultyDisk::syncFolder(const std::string&) {
   operation();
-  mdb::systemDisk().syncFolder(path);
 }
 
 }  // namespace telvarn::test

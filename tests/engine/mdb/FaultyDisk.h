@@ -1,7 +1,9 @@
 // A disk that passes everything on to the machine's own and fails on
 // purpose: from the Nth write, sync, truncation or removal after arming,
 // that operation fails with the given errno, and (when the fault stays)
-// every later one too, as a disk that fills up or goes bad does.
+// every later one too, as a disk that fills up or goes bad does. Syncs are
+// counted (and may fail) but not carried out: what the tests hold the
+// writer to is their order, and the kill tests show that the order holds.
 #pragma once
 
 #include <cerrno>
