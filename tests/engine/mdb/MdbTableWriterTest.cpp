@@ -58,6 +58,47 @@ TEST(MdbTableWriter, UntouchedCorpusFilesPassTheProof) {
   }
 }
 
+// Every row of every user table of the corpus written again with its own
+// values (long values written afresh, Decimals, GUIDs, moved rows, tables
+// whose definition spans two pages): the values read back the same.
+TEST(MdbTableWriter, EveryCorpusRowWrittenAgainKeepsItsValues) {
+  SKIP_WITHOUT_CORPUS();
+  TempDir dir;
+  size_t rows = 0;
+  for (const std::string& name : corpusFiles()) {
+    const std::string path = corpusCopy(dir.path(), name);
+    std::vector<std::string> tables;
+    std::vector<uint32_t> pages;
+    {
+      MdbStorage storage(path);
+      for (const CatalogEntry& entry : storage.catalog()) {
+        if (entry.type != ObjectType::Table || entry.system()) continue;
+        tables.push_back(entry.name);
+        pages.push_back(entry.definitionPage());
+      }
+    }
+    PageFile file(path, 4096);
+    for (const uint32_t page : pages) {
+      TableWriter table(file, page);
+      file.begin();
+      for (const uint32_t row : rowIds(file, table.definition())) {
+        const std::vector<Variant> before = table.read(row);
+        std::vector<Variant> values = before;
+        for (size_t i = 0; i < values.size(); ++i) {
+          if (table.definition().columns[i].flags & (ColumnFlag::AutoNumber | ColumnFlag::AutoGuid))
+            values[i] = Variant();
+        }
+        table.update(row, values);
+        EXPECT_EQ(table.read(row), before) << name;
+        ++rows;
+      }
+      file.commit();
+    }
+    EXPECT_EQ(proofProblems(path, corpusFile(name), tables), std::vector<std::string>{}) << name;
+  }
+  EXPECT_GT(rows, 3500u);
+}
+
 TEST(MdbTableWriter, RowsOfEveryKindGoInComeBackAndLeave) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;

@@ -1,0 +1,21 @@
+// Statements of row writes on a copy of Northwind for the kill test: each
+// one transaction, inserting rows (with long values), updating them (long
+// values replaced, rows moved) or removing them, chosen by its number and
+// the file's rows alone, so that the same file state and number always
+// lead to the same next state.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace telvarn::test {
+
+constexpr int kWorkloadStatements = 45;
+
+// Runs statement `number` on the file at `path`.
+void runWorkloadStatement(const std::string& path, int number);
+
+// A digest of the rows of the tables the statements write.
+uint64_t workloadDigest(const std::string& path);
+
+}  // namespace telvarn::test
