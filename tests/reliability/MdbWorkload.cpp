@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "engine/mdb/MdbStorage.h"
+#include "engine/mdb/NorthwindLines.h"
 #include "engine/mdb/PageFile.h"
 #include "engine/mdb/TableScan.h"
 #include "engine/mdb/TableWriter.h"
@@ -13,7 +14,13 @@ namespace {
 
 using namespace telvarn::mdb;
 
-constexpr int kFirstOrder = 40000;
+// The lines the workload adds are those with this discount (Northwind's
+// own are at most 0.25).
+constexpr double kOurDiscount = 0.5;
+
+bool ours(const std::vector<Variant>& line) {
+  return line[4].toDouble() == kOurDiscount;
+}
 
 std::string bytesOf(size_t length, int seed) {
   std::string bytes(length, '\0');
@@ -33,11 +40,9 @@ std::vector<std::pair<uint32_t, std::vector<Variant>>> rowsOf(PageFile& file, Ta
   return rows;
 }
 
-void insertRows(TableWriter& categories, TableWriter& details, int number) {
-  for (int j = 0; j < 30; ++j) {
-    details.insert({Variant(kFirstOrder + number * 50 + j), Variant(1 + (number + j) % 77),
-                    Variant("2.5"), Variant(j), Variant(0)});
-  }
+void insertRows(PageFile& file, TableWriter& categories, TableWriter& details, int number) {
+  for (const auto& [order, product] : newOrderLines(file, details, 30, static_cast<size_t>(number)))
+    details.insert({Variant(order), Variant(product), Variant("2.5"), Variant(number), Variant(kOurDiscount)});
   for (int j = 0; j < 2; ++j) {
     categories.insert({Variant(), Variant("Kind " + std::to_string(number * 2 + j)),
                        Variant(std::string(static_cast<size_t>(number * 97 % 3000), 'd')),
@@ -47,8 +52,7 @@ void insertRows(TableWriter& categories, TableWriter& details, int number) {
 
 void updateRows(PageFile& file, TableWriter& categories, TableWriter& details, int number) {
   for (const auto& [id, values] : rowsOf(file, details)) {
-    const int64_t order = values[0].toInteger();
-    if (order < kFirstOrder || (order + number) % 4 != 0) continue;
+    if (!ours(values) || (values[0].toInteger() + number) % 4 != 0) continue;
     std::vector<Variant> change(values.size());
     change[3] = Variant(number % 100);
     change[2] = Variant(std::to_string(number) + ".25");
@@ -65,8 +69,7 @@ void updateRows(PageFile& file, TableWriter& categories, TableWriter& details, i
 
 void removeRows(PageFile& file, TableWriter& categories, TableWriter& details, int number) {
   for (const auto& [id, values] : rowsOf(file, details)) {
-    const int64_t order = values[0].toInteger();
-    if (order >= kFirstOrder && order % 5 == number % 5) details.remove(id);
+    if (ours(values) && values[0].toInteger() % 5 == number % 5) details.remove(id);
   }
   for (const auto& [id, values] : rowsOf(file, categories)) {
     if (values[0].toInteger() <= 8) continue;
@@ -91,7 +94,7 @@ void runWorkloadStatement(const std::string& path, int number) {
   file.begin();
   switch (number % 3) {
     case 0:
-      insertRows(categories, details, number);
+      insertRows(file, categories, details, number);
       break;
     case 1:
       updateRows(file, categories, details, number);

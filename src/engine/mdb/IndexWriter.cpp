@@ -58,10 +58,15 @@ IndexWriter::Node& IndexWriter::node(uint32_t page) {
     generation_ = file_.generation();
   }
   const auto found = nodes_.find(page);
-  if (found != nodes_.end()) return found->second;
+  if (found != nodes_.end()) {
+    // Another writer of the same index (a cascade's, say) wrote the page.
+    if (found->second.dirty || found->second.stamp == file_.pageStamp(page)) return found->second;
+    nodes_.erase(found);
+  }
   StoredIndexPage read = readStoredIndexPage(file_, page);
   Node loaded;
   loaded.page = page;
+  loaded.stamp = file_.pageStamp(page);
   loaded.leaf = read.leaf;
   loaded.previous = read.previous;
   loaded.next = read.next;
@@ -323,36 +328,43 @@ void IndexWriter::flush() {
     if (!current.dirty) continue;
     file_.writePage(page, encode(current));
     current.dirty = false;
+    current.stamp = file_.pageStamp(page);
   }
   std::erase_if(nodes_, [](const auto& entry) { return entry.second.released; });
+  // A tail's last entry is not on its parent's page, so a writer of the
+  // child alone would not show in the parent's stamp: it is found anew.
+  for (auto& [page, current] : nodes_) {
+    if (!current.leaf && current.children.size() >= 2) current.entries.back().clear();
+  }
   if (nodes_.size() > kCachedPages) nodes_.clear();
   generation_ = file_.generation();
 }
 
-bool IndexWriter::hasKey(const Bytes& key, uint32_t row) {
+std::vector<uint32_t> IndexWriter::rowsWithKey(const Bytes& key, size_t most) {
   Bytes lowest = key;
   lowest.insert(lowest.end(), 4, 0);
-  const std::vector<Step> path = descend(lowest);
-  uint32_t page = path.back().page;
-  bool found = false;
-  for (size_t count = 0; page != 0 && !found; ++count) {
+  std::vector<uint32_t> rows;
+  uint32_t page = descend(lowest).back().page;
+  for (size_t count = 0; page != 0 && rows.size() < most; ++count) {
     if (count > file_.pageCount()) damaged("an index whose leaves loop");
     const Node& leaf = node(page);
-    auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), lowest);
-    bool beyond = false;
-    for (; at != leaf.entries.end(); ++at) {
-      if (at->size() != key.size() + 4 || !std::equal(key.begin(), key.end(), at->begin())) {
-        beyond = true;
-        break;
-      }
-      if (rowOfEntry(*at) != row) {
-        found = true;
-        break;
-      }
+    for (auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), lowest);
+         at != leaf.entries.end(); ++at) {
+      if (at->size() != key.size() + 4 || !std::equal(key.begin(), key.end(), at->begin()))
+        return rows;
+      rows.push_back(rowOfEntry(*at));
+      if (rows.size() == most) return rows;
     }
-    page = beyond || found ? 0 : leaf.next;
+    page = leaf.next;
   }
-  return found;
+  return rows;
+}
+
+bool IndexWriter::hasKey(const Bytes& key, uint32_t row) {
+  for (const uint32_t found : rowsWithKey(key, 2)) {
+    if (found != row) return true;
+  }
+  return false;
 }
 
 void IndexWriter::insert(const Bytes& key, uint32_t row) {

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <map>
 #include <vector>
 
@@ -21,6 +22,14 @@ namespace telvarn::mdb {
 
 using Bytes = std::vector<uint8_t>;
 
+// A row's key in one physical index.
+struct RowKey {
+  Bytes bytes;
+  bool stored = false;  // false: all Null in an index that leaves such rows out
+  bool anyNull = false;
+  bool allNull = false;
+};
+
 class IndexWriter {
  public:
   // The index of the table whose definition starts on `tablePage`.
@@ -28,6 +37,8 @@ class IndexWriter {
 
   // Whether an entry with exactly `key` exists for a row other than `row`.
   bool hasKey(const Bytes& key, uint32_t row);
+  // The rows whose entries have exactly `key`, up to `most` of them.
+  std::vector<uint32_t> rowsWithKey(const Bytes& key, size_t most = SIZE_MAX);
   // Within a transaction. insert: 3049 when the entry is there already;
   // remove: 3049 when it is missing.
   void insert(const Bytes& key, uint32_t row);
@@ -45,6 +56,7 @@ class IndexWriter {
     std::vector<uint32_t> children;
     bool dirty = false;
     bool released = false;
+    uint64_t stamp = 0;  // the page's stamp when it was read or written
   };
   struct Step {
     uint32_t page;

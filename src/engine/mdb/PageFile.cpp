@@ -86,6 +86,7 @@ void PageFile::begin() {
   }
   if (broken_) recover();
   ++generation_;
+  stamps_.clear();
   lockForWriting();
   try {
     rollBackJournal(disk_, *writer_, journalPath(path_), pageSize_);
@@ -105,6 +106,7 @@ void PageFile::writePage(uint32_t number, Page page) {
   }
   page.resize(pageSize_);
   dirty_[number] = std::move(page);
+  stamps_[number] = ++lastStamp_;
   if (dirty_.size() > pagesHeld_) spill();
 }
 
@@ -112,6 +114,7 @@ uint32_t PageFile::appendPage() {
   if (!writer_) throw engineError(3219);
   const uint32_t number = count_++;
   dirty_[number] = Page(pageSize_, 0);
+  stamps_[number] = ++lastStamp_;
   return number;
 }
 

@@ -65,6 +65,12 @@ class PageFile : public PageSource {
   // between) and every rollback. Whoever keeps pages decoded starts afresh
   // when it changes.
   uint64_t generation() const { return generation_; }
+  // Changes whenever page `number` is written, so that one of several
+  // writers of a page sees that another wrote it since.
+  uint64_t pageStamp(uint32_t number) const {
+    const auto found = stamps_.find(number);
+    return found == stamps_.end() ? 0 : found->second;
+  }
 
   // Within a transaction (3219 outside one); 3049 for a page past the end.
   void writePage(uint32_t number, Page page);
@@ -102,6 +108,8 @@ class PageFile : public PageSource {
   bool spilled_ = false;  // pages of this transaction are in the file
   bool broken_ = false;   // a failed rollback left the journal to undo
   uint64_t generation_ = 0;
+  std::unordered_map<uint32_t, uint64_t> stamps_;
+  uint64_t lastStamp_ = 0;
 };
 
 // A transaction (a savepoint when one is open) for the life of a scope:

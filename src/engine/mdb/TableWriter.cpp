@@ -61,7 +61,9 @@ bool yes(const Variant& value) {
 }  // namespace
 
 TableWriter::TableWriter(PageFile& file, uint32_t definitionPage)
-    : file_(file), table_(readTableDefinition(file, definitionPage)) {
+    : file_(file),
+      table_(readTableDefinition(file, definitionPage)),
+      relationships_(file, table_) {
   for (size_t i = 0; i < table_.physicalIndexes.size(); ++i) {
     const PhysicalIndex& index = table_.physicalIndexes[i];
     indexes_.emplace_back(file_, table_.page, index);
@@ -125,7 +127,7 @@ std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& valu
   return columns;
 }
 
-std::vector<TableWriter::RowKey> TableWriter::keysOf(const std::vector<uint8_t>& row, bool check) {
+std::vector<RowKey> TableWriter::keysOf(const std::vector<uint8_t>& row, bool check) {
   const RowDecoder decoder(file_, table_);
   const ByteView view(row);
   std::vector<RowKey> keys;
@@ -142,6 +144,7 @@ std::vector<TableWriter::RowKey> TableWriter::keysOf(const std::vector<uint8_t>&
     }
     if (check && nulls > 0 && rules_[i].noNulls) throw engineError(3058);
     RowKey key;
+    key.anyNull = nulls > 0;
     key.allNull = nulls == index.columns.size();
     key.stored = !(key.allNull && rules_[i].ignoreNulls);
     key.bytes = *made.key;
@@ -266,6 +269,7 @@ uint32_t TableWriter::insert(std::vector<Variant> values) {
   if (encodeRow(table_, columns).size() > kMaxRowSize) throw engineError(3047);
   const std::vector<RowKey> keys = keysOf(encodeRow(table_, columns), true);
   checkKeys(keys, {}, 0);
+  relationships_.check(keys, {});
   const uint32_t row = placeNew(withLongValues(columns, values), 0);
   for (size_t i = 0; i < keys.size(); ++i) {
     if (keys[i].stored) indexes_[i].insert(keys[i].bytes, row);
@@ -292,6 +296,7 @@ void TableWriter::update(uint32_t row, std::vector<Variant> values) {
   const std::vector<RowKey> keys = keysOf(encodeRow(table_, columns), true);
   const std::vector<RowKey> oldKeys = keysOf(old.bytes, false);
   checkKeys(keys, oldKeys, row);
+  relationships_.check(keys, oldKeys);
   removeLongValues(old.bytes);
   place(row, old, withLongValues(columns, values));
   for (size_t i = 0; i < keys.size(); ++i) {
@@ -299,6 +304,7 @@ void TableWriter::update(uint32_t row, std::vector<Variant> values) {
     if (oldKeys[i].stored) indexes_[i].remove(oldKeys[i].bytes, row);
     if (keys[i].stored) indexes_[i].insert(keys[i].bytes, row);
   }
+  relationships_.cascade(keys, oldKeys, values);
   change.commit();
 }
 
@@ -306,6 +312,7 @@ void TableWriter::remove(uint32_t row) {
   PageTransaction change(file_);
   const Located old = locate(row);
   const std::vector<RowKey> keys = keysOf(old.bytes, false);
+  relationships_.check({}, keys);
   removeLongValues(old.bytes);
   for (size_t i = 0; i < keys.size(); ++i) {
     if (keys[i].stored) indexes_[i].remove(keys[i].bytes, row);
@@ -313,6 +320,7 @@ void TableWriter::remove(uint32_t row) {
   if (old.moved) removeRecordAt(old.at);
   removeRecordAt(row);
   changeDefinition(-1, lastAutoNumber());
+  relationships_.cascade({}, keys, {});
   change.commit();
 }
 

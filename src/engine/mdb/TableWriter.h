@@ -8,7 +8,9 @@
 //
 // Values are one per column in the table's order, in the forms forEachRow
 // gives them (see FixedValue.h). Each call is whole or nothing: a savepoint
-// of the file's open transaction, or a transaction of its own.
+// of the file's open transaction, or a transaction of its own. The
+// relationships the table takes part in are kept (see Relationships.h):
+// 3201 and 3200 before anything is written, cascades after.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +19,7 @@
 #include "engine/Variant.h"
 #include "engine/mdb/IndexWriter.h"
 #include "engine/mdb/PageFile.h"
+#include "engine/mdb/Relationships.h"
 #include "engine/mdb/RowEncoder.h"
 #include "engine/mdb/TableDefinition.h"
 
@@ -53,11 +56,6 @@ class TableWriter {
     uint32_t at = 0;  // where the row's bytes are
     std::vector<uint8_t> bytes;
   };
-  struct RowKey {
-    Bytes bytes;
-    bool stored = false;   // false: all Null in an index that ignores Nulls
-    bool allNull = false;
-  };
   struct IndexRules {
     bool unique = false;
     bool noNulls = false;  // primary key or Required
@@ -83,6 +81,7 @@ class TableWriter {
   TableDefinition table_;
   std::vector<IndexWriter> indexes_;
   std::vector<IndexRules> rules_;
+  Relationships relationships_;
   uint32_t insertPage_ = 0;  // where the last new row went
   uint64_t insertGeneration_ = 0;
 };

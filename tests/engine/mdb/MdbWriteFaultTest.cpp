@@ -11,6 +11,7 @@
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbProof.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/mdb/NorthwindLines.h"
 #include "engine/mdb/PageFile.h"
 #include "engine/mdb/TableScan.h"
 #include "engine/mdb/TableWriter.h"
@@ -38,15 +39,17 @@ void statement(PageFile& file, const Tables& tables) {
   file.begin();
   categories.insert({Variant(), Variant("Tools"), Variant(std::string(300, 'd')),
                      Variant(std::string(9000, 'p'))});
-  for (int order = 30000; order < 30040; ++order)
-    details.insert({Variant(order), Variant(1 + order % 77), Variant("3.5"), Variant(4), Variant(0)});
+  const uint32_t gone = categories.insert({Variant(), Variant("Toys"), Variant(std::string(5000, 'e')),
+                                           Variant(std::string(3000, 'q'))});
+  for (const auto& [order, product] : newOrderLines(file, details, 40))
+    details.insert({Variant(order), Variant(product), Variant("3.5"), Variant(4), Variant(0)});
   std::vector<uint32_t> rows;
   forEachStoredRow(file, categories.definition(), [&](uint32_t row, ByteView) {
     rows.push_back(row);
     return true;
   });
   categories.update(rows.at(1), {Variant(), Variant(), Variant(std::string(2000, 'u')), Variant("x")});
-  categories.remove(rows.at(2));
+  categories.remove(gone);
   file.commit();
 }
 
