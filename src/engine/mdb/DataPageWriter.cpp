@@ -70,6 +70,15 @@ size_t lowestStart(const Page& page) {
   return lowest;
 }
 
+// Every record spans from its start to the start of the one before it (the
+// page's end for the first), so the records take the page from the lowest
+// start on.
+size_t freeSpace(const Page& page) {
+  const size_t used = kOffsetsAt + 2 * recordCount(ByteView(page));
+  const size_t lowest = lowestStart(page);
+  return lowest > used ? lowest - used : 0;
+}
+
 }  // namespace
 
 Page newRecordPage(uint32_t pageSize, uint32_t owner) {
@@ -79,15 +88,6 @@ Page newRecordPage(uint32_t pageSize, uint32_t owner) {
   for (int i = 0; i < 4; ++i) page[kOwnerAt + i] = static_cast<uint8_t>(owner >> (8 * i));
   layOut(page, {});
   return page;
-}
-
-// Every record spans from its start to the start of the one before it (the
-// page's end for the first), so the records take the page from the lowest
-// start on.
-size_t freeSpace(const Page& page) {
-  const size_t used = kOffsetsAt + 2 * recordCount(ByteView(page));
-  const size_t lowest = lowestStart(page);
-  return lowest > used ? lowest - used : 0;
 }
 
 bool recordFits(const Page& page, size_t length) {

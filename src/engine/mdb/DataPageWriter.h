@@ -27,8 +27,6 @@ constexpr uint16_t kMaxRecordsPerPage = 255;
 
 Page newRecordPage(uint32_t pageSize, uint32_t owner);
 
-size_t freeSpace(const Page& page);
-
 // Whether a new record of `length` bytes fits (with its offset entry).
 bool recordFits(const Page& page, size_t length);
 

@@ -60,6 +60,67 @@ std::string decimalText(const Variant& value) {
   return std::to_string(converted([&] { return value.toInteger(); }));
 }
 
+// A decimal number written out ("-12.5", "1.5E+20") as a sign and its
+// magnitude times 10^scale, digits beyond the scale rounded half to even;
+// false when the text is no such number or the magnitude overflows.
+bool scaledInteger(const std::string& text, int scale, bool& negative, u128& magnitude) {
+  size_t at = 0;
+  negative = false;
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
+  std::string digits;
+  int exponent = 0;
+  bool seenDigit = false;
+  bool seenPoint = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c >= '0' && c <= '9') {
+      digits += c;
+      seenDigit = true;
+      if (seenPoint) --exponent;
+    } else if (c == '.' && !seenPoint) {
+      seenPoint = true;
+    } else {
+      break;
+    }
+  }
+  if (!seenDigit) return false;
+  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
+    ++at;
+    bool minus = false;
+    if (at < text.size() && (text[at] == '-' || text[at] == '+')) minus = text[at++] == '-';
+    int power = 0;
+    const size_t start = at;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && power < 1000; ++at)
+      power = power * 10 + (text[at] - '0');
+    if (at == start) return false;
+    exponent += minus ? -power : power;
+  }
+  if (at != text.size()) return false;
+  // The digits times 10^(exponent + scale), rounded half to even.
+  const int shift = exponent + scale;
+  const size_t kept = shift >= 0 ? digits.size()
+                                 : (static_cast<size_t>(-shift) >= digits.size()
+                                        ? 0
+                                        : digits.size() - static_cast<size_t>(-shift));
+  const u128 limit = std::numeric_limits<u128>::max() / 10 - 10;
+  magnitude = 0;
+  for (size_t i = 0; i < kept; ++i) {
+    if (magnitude > limit) return false;
+    magnitude = magnitude * 10 + static_cast<u128>(digits[i] - '0');
+  }
+  for (int i = 0; i < shift; ++i) {
+    if (magnitude > limit) return false;
+    magnitude *= 10;
+  }
+  if (kept < digits.size()) {
+    const std::string rest = digits.substr(kept);
+    const bool moreThanHalf = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
+    const bool half = rest[0] == '5' && !moreThanHalf;
+    if (moreThanHalf || (half && (magnitude % 2) == 1)) ++magnitude;
+  }
+  return true;
+}
+
 std::vector<uint8_t> currencyBytes(const Variant& value) {
   bool negative = false;
   u128 magnitude = 0;
@@ -147,64 +208,6 @@ std::vector<uint8_t> textBytes(const ColumnDef& column, const Variant& value) {
 }
 
 }  // namespace
-
-bool scaledInteger(const std::string& text, int scale, bool& negative, u128& magnitude) {
-  size_t at = 0;
-  negative = false;
-  if (at < text.size() && (text[at] == '-' || text[at] == '+')) negative = text[at++] == '-';
-  std::string digits;
-  int exponent = 0;
-  bool seenDigit = false;
-  bool seenPoint = false;
-  for (; at < text.size(); ++at) {
-    const char c = text[at];
-    if (c >= '0' && c <= '9') {
-      digits += c;
-      seenDigit = true;
-      if (seenPoint) --exponent;
-    } else if (c == '.' && !seenPoint) {
-      seenPoint = true;
-    } else {
-      break;
-    }
-  }
-  if (!seenDigit) return false;
-  if (at < text.size() && (text[at] == 'e' || text[at] == 'E')) {
-    ++at;
-    bool minus = false;
-    if (at < text.size() && (text[at] == '-' || text[at] == '+')) minus = text[at++] == '-';
-    int power = 0;
-    const size_t start = at;
-    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && power < 1000; ++at)
-      power = power * 10 + (text[at] - '0');
-    if (at == start) return false;
-    exponent += minus ? -power : power;
-  }
-  if (at != text.size()) return false;
-  // The digits times 10^(exponent + scale), rounded half to even.
-  const int shift = exponent + scale;
-  const size_t kept = shift >= 0 ? digits.size()
-                                 : (static_cast<size_t>(-shift) >= digits.size()
-                                        ? 0
-                                        : digits.size() - static_cast<size_t>(-shift));
-  const u128 limit = std::numeric_limits<u128>::max() / 10 - 10;
-  magnitude = 0;
-  for (size_t i = 0; i < kept; ++i) {
-    if (magnitude > limit) return false;
-    magnitude = magnitude * 10 + static_cast<u128>(digits[i] - '0');
-  }
-  for (int i = 0; i < shift; ++i) {
-    if (magnitude > limit) return false;
-    magnitude *= 10;
-  }
-  if (kept < digits.size()) {
-    const std::string rest = digits.substr(kept);
-    const bool moreThanHalf = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
-    const bool half = rest[0] == '5' && !moreThanHalf;
-    if (moreThanHalf || (half && (magnitude % 2) == 1)) ++magnitude;
-  }
-  return true;
-}
 
 std::vector<uint8_t> encodeText(const std::string& utf8, bool compress) {
   const std::vector<uint16_t> units = unitsFromUtf8(utf8);

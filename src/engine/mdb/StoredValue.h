@@ -25,10 +25,4 @@ std::vector<uint8_t> storedBytes(const ColumnDef& column, const Variant& value);
 // characters and every character fits in one byte; otherwise UTF-16.
 std::vector<uint8_t> encodeText(const std::string& utf8, bool compress);
 
-// An exact decimal ("-12.5", "3E2" is refused) as a sign and the magnitude
-// scaled by 10^scale; false when the text is no such number or the scaled
-// value has a fraction left or does not fit 96 bits.
-bool scaledInteger(const std::string& text, int scale, bool& negative,
-                   unsigned __int128& magnitude);
-
 }  // namespace telvarn::mdb
