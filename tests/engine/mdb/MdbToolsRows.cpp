@@ -58,7 +58,8 @@ std::string canonical(int type, const std::string& text) {
 }
 
 std::string ourText(int type, const Variant& value) {
-  if (value.isNull()) return "<null>";
+  // mdb-export shows a Memo holding "" as Null.
+  if (value.isNull() || (type == DataType::Memo && value.toText().empty())) return "<null>";
   switch (type) {
     case DataType::Boolean:
       return value.toBoolean() ? "1" : "0";
