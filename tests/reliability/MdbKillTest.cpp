@@ -46,11 +46,11 @@ int killsWanted() {
 TEST(MdbKill, AKilledWriterLeavesEachStatementWholeOrUndone) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;
-  const std::string original = corpusFile("Northwind_Access2000.mdb");
+  const std::string untouched = corpusFile("Northwind_Access2000.mdb");
   const std::string path = dir.file("Northwind.mdb");
   // The digest after each statement, from a run that is not killed.
   std::vector<uint64_t> digests;
-  writeFile(path, readFile(original));
+  writeFile(path, readFile(untouched));
   digests.push_back(workloadDigest(path));
   for (int number = 0; number < kWorkloadStatements; ++number) {
     runWorkloadStatement(path, number);
@@ -64,7 +64,7 @@ TEST(MdbKill, AKilledWriterLeavesEachStatementWholeOrUndone) {
   std::mt19937 random(20240601);
   // A worker takes about 30 ms to start and as long for a statement.
   std::uniform_int_distribution<int> delay(5, 120);
-  writeFile(path, readFile(original));
+  writeFile(path, readFile(untouched));
   int state = 0;
   int kills = 0;
   int rounds = 0;
@@ -72,7 +72,7 @@ TEST(MdbKill, AKilledWriterLeavesEachStatementWholeOrUndone) {
   const auto start = std::chrono::steady_clock::now();
   while (kills < killsWanted()) {
     if (state == kWorkloadStatements) {
-      writeFile(path, readFile(original));
+      writeFile(path, readFile(untouched));
       state = 0;
       ++rounds;
     }
@@ -95,11 +95,11 @@ TEST(MdbKill, AKilledWriterLeavesEachStatementWholeOrUndone) {
     ASSERT_GE(reached, state) << "rows went back after kill " << kills;
     state = reached;
     if (kills % 40 == 0) {
-      ASSERT_EQ(proofProblems(path, original, {"Categories", "Order Details"}),
+      ASSERT_EQ(proofProblems(path, untouched, {"Categories", "Order Details"}),
                 std::vector<std::string>{});
     }
   }
-  EXPECT_EQ(proofProblems(path, original, {"Categories", "Order Details"}),
+  EXPECT_EQ(proofProblems(path, untouched, {"Categories", "Order Details"}),
             std::vector<std::string>{});
   const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
                            std::chrono::steady_clock::now() - start).count();

@@ -120,7 +120,7 @@ uint32_t PageFile::appendPage() {
 
 // The earlier contents of every written page that the file held before the
 // transaction, unless the journal has them already.
-void PageFile::journalOriginals() {
+void PageFile::journalEarlierPages() {
   if (!journal_) journal_.emplace(disk_, journalPath(path_), pageSize_, countBefore_);
   std::vector<uint32_t> numbers;
   for (const auto& [number, page] : dirty_) {
@@ -148,7 +148,7 @@ void PageFile::writeDirtyPages() {
 
 void PageFile::spill() {
   try {
-    journalOriginals();
+    journalEarlierPages();
     journal_->sync();
     spilled_ = true;
     writeDirtyPages();
@@ -173,7 +173,7 @@ void PageFile::commit() {
   }
   try {
     if (!dirty_.empty() || spilled_ || fileCount_ != count_) {
-      journalOriginals();
+      journalEarlierPages();
       journal_->sync();
       spilled_ = true;
       writeDirtyPages();

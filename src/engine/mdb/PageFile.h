@@ -85,7 +85,7 @@ class PageFile : public PageSource {
 
   DiskFile& current();
   void lockForWriting();
-  void journalOriginals();
+  void journalEarlierPages();
   void spill();
   void writeDirtyPages();
   void undoOnDisk();

@@ -192,12 +192,12 @@ void proveTable(MdbStorage& storage, MdbStorage& before, const std::string& path
 
 }  // namespace
 
-std::vector<std::string> proofProblems(const std::string& path, const std::string& original,
+std::vector<std::string> proofProblems(const std::string& path, const std::string& untouched,
                                        const std::vector<std::string>& tables) {
   std::vector<std::string> problems;
   try {
     MdbStorage storage(path);
-    MdbStorage before(original);
+    MdbStorage before(untouched);
     for (const std::string& name : tables) proveTable(storage, before, path, name, problems);
   } catch (const AppError& error) {
     problems.push_back("error " + std::to_string(error.number()) + ": " + error.description());

@@ -46,7 +46,7 @@ TEST(MdbRelationship, ReferencesAreKeptAndCascadesFollow) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;
   const std::string path = corpusCopy(dir.path(), "Northwind_Access2000.mdb");
-  const std::string original = corpusFile("Northwind_Access2000.mdb");
+  const std::string untouched = corpusFile("Northwind_Access2000.mdb");
   MdbStorage storage(path);
   PageFile file(path, 4096);
   TableWriter details(file, storage.definition("Order Details").page);
@@ -80,7 +80,7 @@ TEST(MdbRelationship, ReferencesAreKeptAndCascadesFollow) {
   EXPECT_EQ(rowsWhere(file, orders, 1, Variant("ZZZZZ")).size(), theirOrders);
   EXPECT_TRUE(rowsWhere(file, orders, 1, Variant("ALFKI")).empty());
   file.commit();
-  EXPECT_EQ(proofProblems(path, original, {"Customers", "Orders", "Order Details"}),
+  EXPECT_EQ(proofProblems(path, untouched, {"Customers", "Orders", "Order Details"}),
             std::vector<std::string>{});
 }
 

@@ -104,7 +104,7 @@ TEST(MdbTableWriter, RowsOfEveryKindGoInComeBackAndLeave) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;
   const std::string path = corpusCopy(dir.path(), "Northwind_Access2000.mdb");
-  const std::string original = corpusFile("Northwind_Access2000.mdb");
+  const std::string untouched = corpusFile("Northwind_Access2000.mdb");
   PageFile file(path, 4096);
   TableWriter categories(file, definitionPage(path, "Categories"));
   file.begin();
@@ -124,14 +124,14 @@ TEST(MdbTableWriter, RowsOfEveryKindGoInComeBackAndLeave) {
   categories.remove(second);
   EXPECT_EQ(errorOf([&] { categories.read(second); }), 3167);
   file.commit();
-  EXPECT_EQ(proofProblems(path, original, {"Categories"}), std::vector<std::string>{});
+  EXPECT_EQ(proofProblems(path, untouched, {"Categories"}), std::vector<std::string>{});
 }
 
 TEST(MdbTableWriter, ManyRowsSplitIndexPagesAndMoveGrownRows) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;
   const std::string path = corpusCopy(dir.path(), "Northwind_Access2000.mdb");
-  const std::string original = corpusFile("Northwind_Access2000.mdb");
+  const std::string untouched = corpusFile("Northwind_Access2000.mdb");
   PageFile file(path, 4096);
   TableWriter details(file, definitionPage(path, "Order Details"));
   TableWriter customers(file, definitionPage(path, "Customers"));
@@ -149,7 +149,7 @@ TEST(MdbTableWriter, ManyRowsSplitIndexPagesAndMoveGrownRows) {
   for (size_t i = 0; i < ids.size(); i += 3)
     EXPECT_EQ(customers.read(ids[i])[4], Variant(std::string(60, 'A')));
   file.commit();
-  EXPECT_EQ(proofProblems(path, original, {"Order Details", "Customers"}),
+  EXPECT_EQ(proofProblems(path, untouched, {"Order Details", "Customers"}),
             std::vector<std::string>{});
 
   // Every row out again: the index pages empty and go back.
@@ -157,7 +157,7 @@ TEST(MdbTableWriter, ManyRowsSplitIndexPagesAndMoveGrownRows) {
   for (const uint32_t row : rowIds(file, details.definition())) details.remove(row);
   file.commit();
   EXPECT_EQ(MdbStorage(path).rowCount("Order Details"), 0u);
-  EXPECT_EQ(proofProblems(path, original, {"Order Details"}), std::vector<std::string>{});
+  EXPECT_EQ(proofProblems(path, untouched, {"Order Details"}), std::vector<std::string>{});
 }
 
 // Long text keys fill index pages fast: the trees grow a third level (the
@@ -168,7 +168,7 @@ TEST(MdbTableWriter, IndexTreesGrowALevelAndShrinkToNothing) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;
   const std::string path = corpusCopy(dir.path(), "Northwind_Access2000.mdb");
-  const std::string original = corpusFile("Northwind_Access2000.mdb");
+  const std::string untouched = corpusFile("Northwind_Access2000.mdb");
   PageFile file(path, 4096);
   TableWriter customers(file, definitionPage(path, "Customers"));
   TableWriter orders(file, definitionPage(path, "Orders"));
@@ -184,7 +184,7 @@ TEST(MdbTableWriter, IndexTreesGrowALevelAndShrinkToNothing) {
     customers.insert(values);
   }
   file.commit();
-  EXPECT_EQ(proofProblems(path, original, {"Customers"}), std::vector<std::string>{});
+  EXPECT_EQ(proofProblems(path, untouched, {"Customers"}), std::vector<std::string>{});
   const auto depth = [&](const PhysicalIndex& index) {
     int levels = 1;
     for (uint32_t page = index.rootPage;; ++levels) {
@@ -201,7 +201,7 @@ TEST(MdbTableWriter, IndexTreesGrowALevelAndShrinkToNothing) {
   file.commit();
   for (const PhysicalIndex& index : table.physicalIndexes) EXPECT_EQ(depth(index), 1);
   EXPECT_EQ(MdbStorage(path).rowCount("Order Details"), 0u);
-  EXPECT_EQ(proofProblems(path, original, {"Customers", "Orders", "Order Details"}),
+  EXPECT_EQ(proofProblems(path, untouched, {"Customers", "Orders", "Order Details"}),
             std::vector<std::string>{});
 }
 
