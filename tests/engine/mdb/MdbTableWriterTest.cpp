@@ -44,21 +44,6 @@ std::string bytesOf(size_t length, uint32_t seed) {
   return bytes;
 }
 
-TEST(MdbTableWriter, UntouchedCorpusFilesPassTheProof) {
-  SKIP_WITHOUT_CORPUS();
-  TempDir dir;
-  for (const std::string& file : {std::string("Northwind_Access2000.mdb"),
-                                  std::string("compIndexTestV2000.mdb"),
-                                  std::string("testIndexPropertiesV2000.mdb")}) {
-    const std::string path = corpusCopy(dir.path(), file);
-    MdbStorage storage(path);
-    std::vector<std::string> tables;
-    for (const CatalogEntry& entry : storage.catalog())
-      if (entry.type == ObjectType::Table && !entry.system()) tables.push_back(entry.name);
-    EXPECT_EQ(proofProblems(path, path, tables), std::vector<std::string>{}) << file;
-  }
-}
-
 // Every row of every user table of the corpus written again with its own
 // values (long values written afresh, Decimals, GUIDs, moved rows, tables
 // whose definition spans two pages): the values read back the same.
