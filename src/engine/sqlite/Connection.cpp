@@ -12,10 +12,28 @@ namespace {
 // before it gives up with the in-use error.
 constexpr int kBusyTimeoutMs = 3000;
 
+// SQLite's messages for a statement beyond its limits: too deeply nested
+// for its parser, an expression tree too deep, too many values, parts or
+// tables.
+bool beyondLimits(const std::string& message) {
+  static constexpr std::string_view kLimits[] = {"parser stack overflow",
+                                                 "Expression tree is too large",
+                                                 "too many SQL variables",
+                                                 "too many arguments on function",
+                                                 "too many terms in compound SELECT",
+                                                 "at most 64 tables in a join"};
+  for (const std::string_view limit : kLimits) {
+    if (message.rfind(limit, 0) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-void fail(sqlite3* db, int code, const std::string& path) {
+void fail(sqlite3* db, int code, const std::string& path, std::string_view source) {
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+  if ((code & 0xFF) == SQLITE_ERROR && beyondLimits(message))
+    throw engineError(3075, {"Expression too complex", std::string(source)});
   // An engine error raised inside one of our SQL functions or triggers: the
   // number and, after a ":", the text for its insertion.
   if (message.rfind(kErrorPrefix, 0) == 0) {
@@ -54,7 +72,8 @@ void fail(sqlite3* db, int code, const std::string& path) {
   }
 }
 
-Statement::Statement(Connection& connection, const std::string& sql) : connection_(connection) {
+Statement::Statement(Connection& connection, const std::string& sql, std::string_view source)
+    : connection_(connection) {
   stmt_ = connection.borrow(sql);
   if (stmt_) {
     borrowed_ = true;
@@ -62,7 +81,8 @@ Statement::Statement(Connection& connection, const std::string& sql) : connectio
   }
   sqlite3* db = connection.handle();
   const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr);
-  if (rc != SQLITE_OK) fail(db, sqlite3_extended_errcode(db), connection.path());
+  if (rc != SQLITE_OK) fail(db, sqlite3_extended_errcode(db), connection.path(), source);
+  borrowed_ = connection.keep(sql, stmt_);
 }
 
 Statement::~Statement() {
@@ -141,21 +161,20 @@ Connection::~Connection() {
 }
 
 sqlite3_stmt* Connection::borrow(const std::string& sql) {
-  // Statements built from table names vary without end; a bounded cache
-  // keeps the common catalog statements and prepares the rest each time.
-  constexpr size_t kCacheLimit = 64;
-  auto found = cache_.find(sql);
-  if (found == cache_.end()) {
-    if (cache_.size() >= kCacheLimit) return nullptr;
-    sqlite3_stmt* statement = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
-    if (rc != SQLITE_OK) fail(db_, sqlite3_extended_errcode(db_), path_);
-    found = cache_.emplace(sql, Cached{statement, false}).first;
-  }
-  if (found->second.inUse) return nullptr;
+  const auto found = cache_.find(sql);
+  if (found == cache_.end() || found->second.inUse) return nullptr;
   found->second.inUse = true;
   return found->second.statement;
+}
+
+bool Connection::keep(const std::string& sql, sqlite3_stmt* statement) {
+  // Statements built from table names vary without end; a bounded cache
+  // keeps the common catalog statements and prepares the rest each time.
+  // A long statement (a long In list) is rarely run twice, and holds much.
+  constexpr size_t kCacheLimit = 64;
+  constexpr size_t kLongestCached = 4096;
+  if (sql.size() > kLongestCached || cache_.size() >= kCacheLimit) return false;
+  return cache_.emplace(sql, Cached{statement, true}).second;
 }
 
 void Connection::giveBack(sqlite3_stmt* statement) {

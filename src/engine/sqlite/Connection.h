@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -21,7 +22,9 @@ class Connection;
 // its statement is reset (ending any read it had begun) and kept.
 class Statement {
  public:
-  Statement(Connection& connection, const std::string& sql);
+  // `source`: the text a statement beyond SQLite's limits of size and depth
+  // is refused quoting, with 3075 "Expression too complex".
+  Statement(Connection& connection, const std::string& sql, std::string_view source = {});
   ~Statement();
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
@@ -78,9 +81,12 @@ class Connection {
 
  private:
   friend class Statement;
-  // A prepared statement for `sql` from the cache, or nullptr when the cached
-  // one is in use (or the cache is full) and the caller must prepare its own.
+  // The cached prepared statement for `sql`, or nullptr when there is none
+  // free and the caller must prepare its own.
   sqlite3_stmt* borrow(const std::string& sql);
+  // Takes a statement the caller prepared into the cache, in use by it;
+  // false when the cache does not keep it.
+  bool keep(const std::string& sql, sqlite3_stmt* statement);
   void giveBack(sqlite3_stmt* statement);
 
   struct Cached {
@@ -125,7 +131,9 @@ class ReadTransaction {
   bool began_ = false;
 };
 
-// The engine error for a failed SQLite call on `connection`.
-[[noreturn]] void fail(sqlite3* db, int code, const std::string& path);
+// The engine error for a failed SQLite call on `connection`; `source` as
+// for Statement.
+[[noreturn]] void fail(sqlite3* db, int code, const std::string& path,
+                       std::string_view source = {});
 
 }  // namespace telvarn::sqlite

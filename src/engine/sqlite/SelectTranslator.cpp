@@ -43,7 +43,7 @@ class Sources {
         return table(source);
       case TableSource::Kind::Subquery: {
         const TranslatedQuery inner = translateQuery(translator_, *source.query);
-        return named("(" + inner.sql + ")", "", source.alias, inner.columns);
+        return named(nested(inner), "", source.alias, inner.columns);
       }
       case TableSource::Kind::Join:
         break;
@@ -82,7 +82,14 @@ class Sources {
     const Scope unrelated;
     ExpressionTranslator own(unrelated, translator_, std::string_view(select->sql));
     const TranslatedQuery inner = translateQuery(own, *select->query);
-    return named("(" + inner.sql + ")", stored->name, source.alias, inner.columns);
+    return named(nested(inner), stored->name, source.alias, inner.columns);
+  }
+
+  // A query in FROM: a common table of the statement, unless it reads the
+  // levels around it.
+  std::string nested(const TranslatedQuery& inner) {
+    return translator_.commonTable(inner.sql, inner.readsOuterLevels)
+        .value_or("(" + inner.sql + ")");
   }
 
   // A linked table reads a copy of its rows; a view, which outlives the
@@ -148,6 +155,10 @@ class Level {
     out.sql += sorted;
     return out;
   }
+
+  // Whether a name of the level, or of a query inside it, is a field of a
+  // level around it.
+  bool readsOuterLevels() const { return translator_.readsOuterLevels(); }
 
  private:
   std::string select() const {
@@ -273,11 +284,15 @@ std::string translateSource(const TableSource& source, Scope& scope,
 
 TranslatedQuery translateQuery(ExpressionTranslator& outer, const SelectQuery& query) {
   const bool compound = !query.unions.empty();
-  TranslatedQuery out = Level(outer, query).build(!compound);
+  Level first(outer, query);
+  TranslatedQuery out = first.build(!compound);
+  out.readsOuterLevels = first.readsOuterLevels();
   for (const SelectQuery::UnionPart& part : query.unions) {
-    const TranslatedQuery next = Level(outer, *part.query).build(false);
+    Level level(outer, *part.query);
+    const TranslatedQuery next = level.build(false);
     if (next.columns.size() != out.columns.size()) throw engineError(3307);
     out.sql += (part.all ? " UNION ALL " : " UNION ") + next.sql;
+    out.readsOuterLevels = out.readsOuterLevels || level.readsOuterLevels();
   }
   if (compound) out.sql += unionOrder(query, out.columns);
   if (compound || query.orderBy.empty()) out.sql += limit(query, out.sql);

@@ -15,8 +15,8 @@ class Storage;
 namespace telvarn::sqlite {
 
 struct TranslatedStatement {
-  std::string sql;  // empty: nothing to do (a DELETE on a table with no field yet)
-  std::vector<Variant> parameters;
+  std::string sql;                  // empty: nothing to do (a DELETE on a table with no field yet)
+  std::vector<Variant> parameters;  // the value of each "?" of `sql`, in order
 };
 
 // 3078 for a missing table, 3127 for an unknown field in the INSERT column
