@@ -125,6 +125,7 @@ const std::map<int, std::string_view>& catalogue() {
       {3281,
        "Cannot delete this index or table.  It is either the current index or is used in a "
        "relationship."},
+      {3282, "Operation not supported on a table that contains data."},
       {3283, "Primary key already exists."},
       {3284, "Index already exists."},
       {3289, "Syntax error in CONSTRAINT clause."},

@@ -73,6 +73,10 @@ void changeColumnType(Connection& db, const std::string& table,
   for (const IndexRecord& index : indexes) createIndex(db, table, index);
 }
 
+bool hasRows(Connection& db, const std::string& table) {
+  return db.queryInteger("SELECT 1 FROM " + Connection::quote(table) + " LIMIT 1").has_value();
+}
+
 bool anyNull(Connection& db, const std::string& table, const std::vector<IndexColumn>& columns) {
   std::string condition;
   for (const IndexColumn& column : columns) {

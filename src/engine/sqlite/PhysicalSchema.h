@@ -25,6 +25,8 @@ void changeColumnType(Connection& db, const std::string& table,
                       const std::vector<FieldRecord>& fieldsAfter, const FieldRecord& changed,
                       const std::vector<IndexRecord>& indexes);
 
+bool hasRows(Connection& db, const std::string& table);
+
 // Whether any row has Null in one of `columns`: such rows cannot be in a
 // primary key or an index that requires its fields.
 bool anyNull(Connection& db, const std::string& table, const std::vector<IndexColumn>& columns);

@@ -171,7 +171,10 @@ void SqliteStorage::deleteField(const std::string& tableName, const std::string&
   for (const IndexRecord& index : table.indexes) {
     if (indexUses(index, fieldName)) throw engineError(3280);
   }
+  // The last field goes with the SQLite table, so only while it holds no
+  // row: a row never disappears as a side effect.
   if (table.fields.size() == 1) {
+    if (physical::hasRows(connection_, table.name)) throw engineError(3282);
     physical::dropTable(connection_, table.name);
   } else {
     physical::dropColumn(connection_, table.name, field->name);
