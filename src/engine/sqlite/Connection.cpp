@@ -1,6 +1,7 @@
 #include "engine/sqlite/Connection.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "engine/AppError.h"
 #include "engine/sqlite/ValueConversion.h"
@@ -196,6 +197,20 @@ void Connection::exec(const std::string& sql) {
   const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
   sqlite3_free(error);
   if (rc != SQLITE_OK) fail(db_, sqlite3_extended_errcode(db_), path_);
+}
+
+bool Connection::accepts(const std::string& sql) {
+  sqlite3_stmt* prepared = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &prepared, nullptr);
+  const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared, sqlite3_finalize);
+  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+    rc = sqlite3_step(prepared);
+    if (rc == SQLITE_DONE) return true;
+  }
+  const int code = sqlite3_extended_errcode(db_);
+  const bool ours = std::string(sqlite3_errmsg(db_)).rfind(kErrorPrefix, 0) == 0;
+  if ((code & 0xFF) == SQLITE_ERROR && !ours) return false;
+  fail(db_, code, path_);
 }
 
 std::optional<int64_t> Connection::queryInteger(const std::string& sql) {

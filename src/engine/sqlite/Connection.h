@@ -62,6 +62,10 @@ class Connection {
 
   // Runs statements that return nothing.
   void exec(const std::string& sql);
+  // Runs one statement that returns nothing; false when SQLite refuses it
+  // as not fitting the schema (a change of a table that a view or trigger
+  // would not survive), which changes nothing.
+  bool accepts(const std::string& sql);
   // The first column of the first row, if there is a row.
   std::optional<int64_t> queryInteger(const std::string& sql);
 

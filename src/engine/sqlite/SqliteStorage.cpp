@@ -8,6 +8,7 @@
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"
 #include "engine/sqlite/DialectFunctions.h"
+#include "engine/sqlite/ForeignObjects.h"
 #include "engine/sqlite/PhysicalSchema.h"
 #include "engine/sqlite/RelationCatalog.h"
 #include "engine/sqlite/ValueConversion.h"
@@ -33,22 +34,37 @@ bool indexUses(const IndexRecord& index, const std::string& field) {
                      [&](const IndexColumn& c) { return sameName(c.field, field); });
 }
 
-// A change of a table, with the views and triggers that depend on tables
-// set aside while it runs and made again before it commits.
-class TableChange {
+// A change of the catalog, in one transaction, with the triggers other
+// tools put on the catalog tables set aside while it runs.
+class CatalogChange {
  public:
-  explicit TableChange(SqliteStorage& storage)
-      : storage_(storage), transaction_(storage.connection()) {
-    dependents::dropAll(storage.connection());
-  }
+  explicit CatalogChange(Connection& connection)
+      : transaction_(connection), triggers_(connection) {}
   void commit() {
-    dependents::createAll(storage_);
+    triggers_.restore();
     transaction_.commit();
   }
 
  private:
-  SqliteStorage& storage_;
   Transaction transaction_;
+  foreign::CatalogTriggersAside triggers_;
+};
+
+// A change of a table, with the views and triggers the engine made on
+// tables set aside too and made again before it commits.
+class TableChange {
+ public:
+  explicit TableChange(SqliteStorage& storage) : storage_(storage), change_(storage.connection()) {
+    dependents::dropAll(storage.connection());
+  }
+  void commit() {
+    dependents::createAll(storage_);
+    change_.commit();
+  }
+
+ private:
+  SqliteStorage& storage_;
+  CatalogChange change_;
 };
 
 bool related(SqliteStorage& storage, const std::string& table, const std::string& field = "") {
@@ -175,9 +191,11 @@ void SqliteStorage::deleteField(const std::string& tableName, const std::string&
   // row: a row never disappears as a side effect.
   if (table.fields.size() == 1) {
     if (physical::hasRows(connection_, table.name)) throw engineError(3282);
+    // Another tool's index or trigger on the table would go with it.
+    if (!foreign::on(connection_, table.name).empty()) throw engineError(3280);
     physical::dropTable(connection_, table.name);
-  } else {
-    physical::dropColumn(connection_, table.name, field->name);
+  } else if (!physical::dropColumn(connection_, table.name, field->name)) {
+    throw engineError(3280);
   }
   catalog::deleteField(connection_, table.name, field->name);
   transaction.commit();
@@ -192,7 +210,8 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
   if (field->name != changed.name) {
     const auto clash = findField(table, changed.name);
     if (clash != table.fields.end() && clash != field) throw engineError(3191);
-    physical::renameColumn(connection_, table.name, field->name, changed.name);
+    if (!physical::renameColumn(connection_, table.name, field->name, changed.name))
+      throw engineError(3211, {table.name});
     relations::renameField(connection_, table.name, field->name, changed.name);
   }
   if (field->type != changed.type || field->size != changed.size) {
@@ -206,7 +225,7 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
 }
 
 void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& index) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   const TableRecord table = requireTable(*this, tableName);
   if (index.columns.empty()) throw engineError(3264);
   for (const IndexRecord& existing : table.indexes) {
@@ -225,7 +244,7 @@ void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& in
 }
 
 void SqliteStorage::dropIndex(const std::string& tableName, const std::string& indexName) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   const TableRecord table = requireTable(*this, tableName);
   const auto index =
       std::find_if(table.indexes.begin(), table.indexes.end(),
@@ -252,7 +271,7 @@ std::vector<std::string> SqliteStorage::queryNames() {
 }
 
 void SqliteStorage::createQuery(const QueryRecord& query) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   if (catalog::findObject(connection_, query.name)) throw engineError(3012, {query.name});
   catalog::insertObject(connection_, {query.name, catalog::kQuery, "", "", query.sql});
   dependents::createView(*this, query);
@@ -260,7 +279,7 @@ void SqliteStorage::createQuery(const QueryRecord& query) {
 }
 
 void SqliteStorage::deleteQuery(const std::string& name) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   const std::optional<QueryRecord> query = findQuery(name);
   if (!query) throw engineError(3265);
   connection_.exec("DROP VIEW IF EXISTS " + Connection::quote(query->name));
@@ -274,7 +293,7 @@ std::vector<RelationRecord> SqliteStorage::relations() {
 }
 
 void SqliteStorage::addRelation(const RelationRecord& relation) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   for (const RelationRecord& other : relations()) {
     if (sameName(other.name, relation.name)) throw engineError(3012, {relation.name});
   }
