@@ -22,7 +22,9 @@
 namespace telvarn::test {
 namespace {
 
-const std::filesystem::path kCorpus = std::filesystem::path(__FILE__).parent_path() / "corpus";
+// Named by the build: __FILE__ may be relative to a folder the tests do not
+// run in (ccache rewrites paths so).
+const std::filesystem::path kCorpus = TELVARN_STATEMENT_CORPUS;
 
 class Corpus : public ::testing::Test {
  protected:
