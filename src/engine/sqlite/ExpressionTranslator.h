@@ -54,7 +54,7 @@ class ExpressionTranslator {
 
   // A whole expression of a clause as a value (True is -1); 3085 for an
   // unknown function and 3075 (quoting this expression) for a function
-  // given the wrong arguments.
+  // given the wrong arguments or nesting past kMaxDepth.
   std::string clause(const jetsql::Expr& expr);
   // A whole expression as a condition (WHERE, ON, HAVING).
   std::string condition(const jetsql::Expr& expr);

@@ -19,7 +19,8 @@ std::string columnList(const std::vector<FieldRecord>& fields) {
   return list;
 }
 
-// For as long as it lives, a table's renaming changes the table alone.
+// While it lives, renaming a table changes that table alone: the views and
+// triggers that name it are neither rewritten nor checked.
 class LegacyRename {
  public:
   explicit LegacyRename(Connection& db) : db_(db) { db_.exec("PRAGMA legacy_alter_table = ON"); }
