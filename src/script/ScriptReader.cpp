@@ -43,13 +43,6 @@ bool isValidUtf8(const std::string& bytes) {
   return true;
 }
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; its five unused
-// codes there map to the control characters of the same number.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 }  // namespace
 
 std::string decodeLine(const std::string& bytes) {
@@ -57,7 +50,7 @@ std::string decodeLine(const std::string& bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 2);
   for (unsigned char c : bytes) {
-    appendUtf8(out, c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c);
+    appendUtf8(out, fromWindows1252(c));
   }
   return out;
 }

@@ -24,12 +24,20 @@ QJsonValue jsonValue(const Variant& value) {
       return QJsonValue::Null;
     case Variant::Kind::Boolean:
       return value.toBoolean();
+    case Variant::Kind::Byte:
+    case Variant::Kind::Short:
+    case Variant::Kind::Long:
     case Variant::Kind::Integer:
       return static_cast<qint64>(value.toInteger());
+    case Variant::Kind::Currency:
+    case Variant::Kind::Single:
     case Variant::Kind::Double:
       return value.toDouble();
+    case Variant::Kind::Date:
     case Variant::Kind::Text:
       return text(value.toText());
+    case Variant::Kind::Binary:
+      return QJsonValue::Null;
   }
   return QJsonValue::Null;
 }

@@ -90,13 +90,23 @@ Statement& Statement::bind(int index, const Variant& value) {
       sqlite3_bind_null(stmt_, index);
       return *this;
     case Variant::Kind::Boolean:
+    case Variant::Kind::Byte:
+    case Variant::Kind::Short:
+    case Variant::Kind::Long:
     case Variant::Kind::Integer:
       return bind(index, value.toInteger());
+    case Variant::Kind::Currency:
+    case Variant::Kind::Single:
     case Variant::Kind::Double:
+    case Variant::Kind::Date:
       sqlite3_bind_double(stmt_, index, value.toDouble());
       return *this;
     case Variant::Kind::Text:
       return bind(index, value.toText());
+    case Variant::Kind::Binary:
+      sqlite3_bind_blob(stmt_, index, value.textValue().data(),
+                        static_cast<int>(value.textValue().size()), SQLITE_TRANSIENT);
+      return *this;
   }
   return *this;
 }
