@@ -1,6 +1,7 @@
 #include "engine/Variant.h"
 
 #include <cmath>
+#include <ostream>
 
 #include "engine/Conversions.h"
 #include "engine/values/Convert.h"
@@ -70,6 +71,28 @@ int64_t Variant::toInteger() const {
 
 double Variant::toDouble() const {
   return values::toDouble(*this);
+}
+
+std::ostream& operator<<(std::ostream& out, const Variant& value) {
+  using Kind = Variant::Kind;
+  static constexpr const char* kNames[] = {"Empty",  "Null",     "Boolean", "Byte",   "Short",
+                                           "Long",   "Integer",  "Currency", "Single", "Double",
+                                           "Date",   "Text",     "Binary"};
+  out << kNames[static_cast<int>(value.kind())] << "(";
+  switch (value.kind()) {
+    case Kind::Single:
+    case Kind::Double:
+    case Kind::Date:
+      out << value.realValue();
+      break;
+    case Kind::Text:
+    case Kind::Binary:
+      out << '"' << value.textValue() << '"';
+      break;
+    default:
+      out << value.wholeValue();
+  }
+  return out << ")";
 }
 
 }  // namespace telvarn

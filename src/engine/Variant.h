@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 
 namespace telvarn {
@@ -81,5 +82,8 @@ class Variant {
   double double_ = 0;
   std::string text_;
 };
+
+// The kind and the value, "Short(-7)", "Text(\"x\")", for diagnostics.
+std::ostream& operator<<(std::ostream& out, const Variant& value);
 
 }  // namespace telvarn
