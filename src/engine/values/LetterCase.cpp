@@ -9,7 +9,7 @@ namespace telvarn::values {
 namespace {
 
 // The C library's Unicode tables, from a locale named here so that the
-// user's own locale never changes a result.
+// user's own locale never changes a result (glibc has C.UTF-8 built in).
 locale_t unicodeLocale() {
   static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
   return locale;

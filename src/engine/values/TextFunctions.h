@@ -1,8 +1,8 @@
 // The dialect's text functions on Variants. Text is counted in UTF-16 code
 // units, as the engine keeps its strings (a character beyond U+FFFF counts
-// two). A text argument that is a number or date is taken as its CStr text;
-// Null in the text gives Null (StrReverse and Replace excepted: 94); a Null
-// count, position or compare argument is 94; counts and positions are
+// two). A text argument that is a number or date is taken as its CStr text.
+// Null in the text gives Null (StrReverse, Replace, Asc and AscW: 94); a
+// Null count, position or compare argument is 94; counts and positions are
 // rounded to a Long (13 for text that is no number, 6 beyond a Long).
 //
 // `compare`: 0 binary (code units), 1 text (letter case ignored), 2 the
