@@ -16,6 +16,7 @@
 #include "engine/Field.h"
 #include "engine/Index.h"
 #include "engine/TableDef.h"
+#include "engine/sqlite/TextOrder.h"
 #include "support/ErrorOf.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"
@@ -33,6 +34,7 @@ class EngineFixture : public ::testing::Test {
   void raw(const std::string& sql) {
     sqlite3* handle = nullptr;
     sqlite3_open(path.c_str(), &handle);
+    sqlite::registerTextOrder(handle);
     char* error = nullptr;
     const int rc = sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
     const std::string message = error ? error : "";

@@ -2,11 +2,14 @@
 
 #include <sqlite3.h>
 
+#include "engine/sqlite/TextOrder.h"
+
 namespace telvarn::test {
 
 std::string rawRows(const std::string& path, const std::string& sql) {
   sqlite3* handle = nullptr;
   sqlite3_open(path.c_str(), &handle);
+  sqlite::registerTextOrder(handle);
   sqlite3_stmt* statement = nullptr;
   sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
   std::string rows;

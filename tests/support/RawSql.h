@@ -1,5 +1,6 @@
 // SQLite itself, run on a database file behind the engine's back: the tests'
-// way to look at what the engine really stored.
+// way to look at what the engine really stored. It knows the engine's text
+// collation, as a program reading the file with the engine's help would.
 #pragma once
 
 #include <string>

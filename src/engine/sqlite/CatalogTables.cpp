@@ -96,7 +96,11 @@ void createTables(Connection& db) {
 }
 
 std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {
-  Statement row(db, "SELECT Name, Type, Connect, ForeignName, Sql FROM MSysObjects WHERE Name = ?");
+  // The catalog's own columns compare with NOCASE, which any SQLite tool
+  // knows; a name is found as the engine finds names.
+  Statement row(db,
+                "SELECT Name, Type, Connect, ForeignName, Sql FROM MSysObjects WHERE Name = ?"
+                " COLLATE JETGENERAL");
   row.bind(1, name);
   if (!row.step()) return std::nullopt;
   return ObjectEntry{row.text(0), static_cast<int>(row.integer(1)), row.text(2), row.text(3),
@@ -104,7 +108,8 @@ std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {
 }
 
 std::vector<std::string> objectNames(Connection& db, int typeA, int typeB) {
-  Statement row(db, "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name");
+  Statement row(db,
+                "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name COLLATE JETGENERAL");
   row.bind(1, int64_t{typeA}).bind(2, int64_t{typeB});
   std::vector<std::string> names;
   while (row.step()) names.push_back(row.text(0));

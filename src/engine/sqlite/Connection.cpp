@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/AppError.h"
+#include "engine/sqlite/TextOrder.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -133,6 +134,7 @@ Connection::Connection(const std::string& path, bool create) : path_(path) {
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  registerTextOrder(db_);
 }
 
 Connection::~Connection() {
@@ -207,16 +209,37 @@ bool Connection::catalogChangedInTransaction() const {
   return !sqlite3_get_autocommit(db_) && catalogChanges_ != changesAtBegin_;
 }
 
+void Connection::beforeFirstWrite(std::function<void()> work) {
+  firstWrite_ = std::move(work);
+  firstWriteDone_ = false;
+}
+
 Transaction::Transaction(Connection& connection)
     : connection_(connection), nested_(!sqlite3_get_autocommit(connection.handle())) {
   connection_.exec(nested_ ? "SAVEPOINT telvarn" : "BEGIN IMMEDIATE");
   if (!nested_) connection_.changesAtBegin_ = connection_.catalogChanges_;
+  if (connection_.firstWrite_ && !connection_.firstWriteDone_) {
+    connection_.firstWriteDone_ = true;
+    ranFirstWrite_ = true;
+    try {
+      connection_.firstWrite_();
+    } catch (...) {
+      rollBack();
+      throw;
+    }
+  }
 }
 
 Transaction::~Transaction() {
-  if (done_) return;
+  if (!done_) rollBack();
+}
+
+void Transaction::rollBack() {
   const char* undo = nested_ ? "ROLLBACK TO telvarn; RELEASE telvarn" : "ROLLBACK";
   sqlite3_exec(connection_.handle(), undo, nullptr, nullptr, nullptr);
+  // What the first write brought up to date went back with it.
+  if (ranFirstWrite_) connection_.firstWriteDone_ = false;
+  done_ = true;
 }
 
 ReadTransaction::ReadTransaction(Connection& connection) : connection_(connection) {
