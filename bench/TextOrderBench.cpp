@@ -41,9 +41,9 @@ void exec(sqlite3* db, const std::string& sql) {
 }
 
 std::vector<std::string> values() {
-  static const char* const words[] = {"Müller", "müller", "Ärger",   "apfel",  "Zebra", "côte",
-                                      "Straße", "ŁÓDŹ",   "Smith",   "JONES",  "Ødegård",
-                                      "naïve",  "Café",   "co-op",   "O'Neil", "garçon"};
+  static const char* const words[] = {"Müller", "müller", "Ärger",  "apfel", "Zebra",   "côte",
+                                      "Straße", "ŁÓDŹ",   "Smith",  "JONES", "Ødegård", "naïve",
+                                      "Café",   "co-op",  "O'Neil", "garçon"};
   std::vector<std::string> out;
   out.reserve(kRows);
   for (int i = 0; i < kRows; ++i) {
@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
   DBEngine engine;
   const double general = ours(engine, (folder / "general.mdb").string(), rows);
   const double nocase = theirs((folder / "nocase.db").string(), rows);
-  std::printf("unique index on 1,000,000 texts  General %.3fs  NOCASE %.3fs  ratio %.2f\n",
-              general, nocase, general / nocase);
+  std::printf("unique index on 1,000,000 texts  General %.3fs  NOCASE %.3fs  ratio %.2f\n", general,
+              nocase, general / nocase);
   if (argc <= 1) std::filesystem::remove_all(folder);
   return 0;
 }

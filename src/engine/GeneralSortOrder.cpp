@@ -94,9 +94,8 @@ int compareLevel(std::string_view a, std::string_view b) {
 
 void appendSkipped(std::vector<uint8_t>& out, size_t primaries, uint32_t weight) {
   const auto position = static_cast<uint16_t>(0x8000 + 4 * primaries + 7);
-  out.insert(out.end(),
-             {static_cast<uint8_t>(position >> 8), static_cast<uint8_t>(position & 0xFF),
-              static_cast<uint8_t>(weight >> 8), static_cast<uint8_t>(weight & 0xFF)});
+  out.insert(out.end(), {static_cast<uint8_t>(position >> 8), static_cast<uint8_t>(position & 0xFF),
+                         static_cast<uint8_t>(weight >> 8), static_cast<uint8_t>(weight & 0xFF)});
 }
 
 // Trailing blanks do not count.
@@ -161,8 +160,8 @@ std::optional<std::vector<uint8_t>> generalSortKey(const std::vector<uint16_t>& 
       appendSkipped(skipped, primary.size(), w.skipped);
       continue;
     }
-    const auto accent = static_cast<uint8_t>(w.accents.count() ? w.accents.first()
-                                                                : sortorder::Accents::kNone);
+    const auto accent =
+        static_cast<uint8_t>(w.accents.count() ? w.accents.first() : sortorder::Accents::kNone);
     for (int k = 0; k < w.primaries; ++k) {
       primary.push_back(static_cast<uint8_t>(w.primary[k] >> 24));
       accents.push_back(accent);

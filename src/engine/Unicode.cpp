@@ -73,15 +73,16 @@ std::string lowerCase(std::string_view text) {
 }
 
 CharClass charClass(char32_t code) {
-  const auto after = std::upper_bound(std::begin(kClasses), std::end(kClasses), code,
-                                      [](char32_t c, const ClassRun& run) { return c < run.first; });
+  const auto after =
+      std::upper_bound(std::begin(kClasses), std::end(kClasses), code,
+                       [](char32_t c, const ClassRun& run) { return c < run.first; });
   return after == std::begin(kClasses) ? CharClass::Letter : std::prev(after)->charClass;
 }
 
 const Decomposition* canonicalDecomposition(char32_t code) {
-  const auto found = std::lower_bound(
-      std::begin(kDecompositions), std::end(kDecompositions), code,
-      [](const Decomposition& d, char32_t c) { return d.code < c; });
+  const auto found =
+      std::lower_bound(std::begin(kDecompositions), std::end(kDecompositions), code,
+                       [](const Decomposition& d, char32_t c) { return d.code < c; });
   return found != std::end(kDecompositions) && found->code == code ? &*found : nullptr;
 }
 

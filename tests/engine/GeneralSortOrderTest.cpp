@@ -53,7 +53,10 @@ TEST(GeneralSortOrder, BlanksAtTheEndAndSkippedCharacters) {
   EXPECT_LT(compareGeneral(" abc", "abc"), 0);
   // The hyphen, the apostrophe and control codes count after all else.
   expectAscending({"coop", "co'op", "co-op", "cooq"});
-  expectAscending({"abc", "ab\x01" "c", "abd"});
+  expectAscending({"abc",
+                   "ab\x01"
+                   "c",
+                   "abd"});
   expectAscending({"abc", "ab-c", "ábc"});
 }
 
@@ -72,9 +75,9 @@ TEST(GeneralSortOrder, EveryOtherCharacterHasAPlace) {
   // Bytes that are no UTF-8 still sort, each apart from the others.
   expectAscending({"a", "a\xFE", "a\xFF"});
   // A list of all kinds sorts the same way from any start: the order is total.
-  std::vector<std::string> texts = {"b",  "Á",   "ä",    "a-",   "a", "A",  "é",  "ǅ", "α", "€",
-                                    "10", "1",   " ",    "",     "ß", "ss", "Æ",  "ø", "Ø", "\t",
-                                    "-",  "\x01", "e\xCC\x81", "ё", "е", "ÿ", "Ÿ", "z", "Ω", "ω"};
+  std::vector<std::string> texts = {"b",  "Á",    "ä",         "a-", "a", "A",  "é", "ǅ", "α", "€",
+                                    "10", "1",    " ",         "",   "ß", "ss", "Æ", "ø", "Ø", "\t",
+                                    "-",  "\x01", "e\xCC\x81", "ё",  "е", "ÿ",  "Ÿ", "z", "Ω", "ω"};
   std::mt19937 random(7);
   std::vector<std::string> first;
   for (int round = 0; round < 20; ++round) {
@@ -122,7 +125,10 @@ TEST(GeneralSortOrder, OrdersAsTheStoredKeysDo) {
 TEST(UnicodeCase, UpperAndLowerCaseCoverEveryLetter) {
   EXPECT_EQ(unicode::upperCase("äbc ß ǆ ως жё ı ÿ"), "ÄBC ß Ǆ ΩΣ ЖЁ I Ÿ");
   EXPECT_EQ(unicode::lowerCase("ÄBC Ǆ ΩΣ ЖЁ İ Ÿ"), "äbc ǆ ωσ жё i ÿ");
-  EXPECT_EQ(unicode::upperCase("a\xFF" "b\xC3"), "A\xFF" "B\xC3");
+  EXPECT_EQ(unicode::upperCase("a\xFF"
+                               "b\xC3"),
+            "A\xFF"
+            "B\xC3");
   EXPECT_EQ(unicode::upperCase("1,5 €"), "1,5 €");
 }
 

@@ -67,8 +67,8 @@ TEST_F(TextOrderFiles, TheSqliteShellReadsEveryTableAndView) {
   // A view compares text as NOCASE does: Ä is no letter to it.
   EXPECT_EQ(shell("SELECT * FROM Q"), "zebra\nÄpfel\n");
   // What needs the General order's index is refused, never done wrong.
-  for (const char* refused : {"SELECT count(*) FROM T", "PRAGMA integrity_check",
-                              "INSERT INTO T VALUES (3, 'x')"}) {
+  for (const char* refused :
+       {"SELECT count(*) FROM T", "PRAGMA integrity_check", "INSERT INTO T VALUES (3, 'x')"}) {
     EXPECT_NE(shell(refused).find("no such collation sequence: JETGENERAL"), std::string::npos)
         << refused;
   }

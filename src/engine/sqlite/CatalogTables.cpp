@@ -108,8 +108,8 @@ std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {
 }
 
 std::vector<std::string> objectNames(Connection& db, int typeA, int typeB) {
-  Statement row(db,
-                "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name COLLATE JETGENERAL");
+  Statement row(
+      db, "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name COLLATE JETGENERAL");
   row.bind(1, int64_t{typeA}).bind(2, int64_t{typeB});
   std::vector<std::string> names;
   while (row.step()) names.push_back(row.text(0));

@@ -177,8 +177,7 @@ bool anyOrphan(Connection& db, const RelationRecord& r) {
   return db
       .queryInteger("SELECT 1 FROM " + child + " WHERE " + allFilled(child, r.columns) +
                     " AND NOT EXISTS (SELECT 1 FROM " + parent + " WHERE " +
-                    matching(parent, r.referencedColumns, child, r.columns,
-                             keyCollations(db, r)) +
+                    matching(parent, r.referencedColumns, child, r.columns, keyCollations(db, r)) +
                     ") LIMIT 1")
       .has_value();
 }

@@ -88,8 +88,8 @@ struct Part {
   std::string value;
 };
 
-std::vector<Part> entryParts(const TableDefinition& table, const PhysicalIndex& index,
-                             ByteView row, const RowDecoder& decoder) {
+std::vector<Part> entryParts(const TableDefinition& table, const PhysicalIndex& index, ByteView row,
+                             const RowDecoder& decoder) {
   std::vector<Part> parts;
   for (const PhysicalIndexColumn& part : index.columns) {
     const ColumnDef& column = *table.columnByNumber(part.number);
@@ -151,8 +151,9 @@ TEST(MdbIndexKey, TextIndexesAreInTheGeneralSortOrder) {
           std::vector<Part> parts = entryParts(table, index, row, decoder);
           if (previous) {
             ++neighbours;
-            const int stored = sign(std::memcmp(previous->first.data(), entry.key.data(),
-                                                std::min(previous->first.size(), entry.key.size())));
+            const int stored =
+                sign(std::memcmp(previous->first.data(), entry.key.data(),
+                                 std::min(previous->first.size(), entry.key.size())));
             const int keys = stored != 0 ? stored
                                          : sign(static_cast<int>(previous->first.size()) -
                                                 static_cast<int>(entry.key.size()));
