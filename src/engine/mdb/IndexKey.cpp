@@ -33,8 +33,8 @@ std::vector<uint8_t> floatingKey(ByteView stored) {
 }
 
 // Trailing blanks do not count in a key.
-std::vector<uint16_t> textUnits(ByteView stored) {
-  std::vector<uint16_t> units = unitsFromUtf8(decodeText(stored));
+std::vector<uint16_t> keyUnits(const ColumnDef& column, ByteView stored) {
+  std::vector<uint16_t> units = textUnits(stored, column.fixed());
   while (!units.empty() && units.back() == ' ') units.pop_back();
   return units;
 }
@@ -52,7 +52,7 @@ KeyResult valueKey(const ColumnDef& column, ByteView stored) {
     case ColumnType::DateTime:
       return {floatingKey(stored), ""};
     case ColumnType::Text: {
-      auto key = generalSortKey(textUnits(stored));
+      auto key = generalSortKey(keyUnits(column, stored));
       if (!key) return {std::nullopt, "a character whose sort weights are not known"};
       if (column.sortOrder != 0x409) return {std::nullopt, "a sort order other than General"};
       return {key, ""};
