@@ -10,6 +10,7 @@
 
 #include "engine/DBEngine.h"
 #include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbStorage.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
@@ -63,6 +64,26 @@ TEST(MdbRun, SchemaAndExportShowTheFile) {
       runProgram(dir.path(), {"--export", corpusFile("accessLike.mdb"), "Nope"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err.substr(0, 7), "3078 - ");
+}
+
+TEST(MdbRun, CheckPassesTheFileAndReportsItsDamage) {
+  SKIP_WITHOUT_CORPUS();
+  TempDir dir;
+  const std::string file = corpusFile("Northwind_Access2000.mdb");
+  const ProgramResult clean = runProgram(dir.path(), {"--check", file});
+  EXPECT_EQ(clean.status, 0);
+  EXPECT_EQ(clean.out, file + ": consistent\n");
+  // The free-space count of the table definition's page, one off.
+  std::string bytes = readFile(file);
+  const uint32_t page = mdb::MdbStorage(file).definition("Shippers").page;
+  bytes[page * mdb::kPageSize + 2] ^= 0x01;
+  writeFile(dir.file("damaged.mdb"), bytes);
+  const ProgramResult damaged = runProgram(dir.path(), {"--check", dir.file("damaged.mdb")});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_EQ(splitLines(damaged.out, "\n"),
+            (Lines{"Table Shippers: its definition: its page " + std::to_string(page) +
+                       " keeps a free-space count of 3743 where the definition leaves 3742.",
+                   dir.file("damaged.mdb") + ": 1 faults"}));
 }
 
 // Northwind's discounts are Single values: each is written as the shortest

@@ -6,6 +6,8 @@
 namespace telvarn::mdb {
 namespace {
 
+constexpr size_t kFreeSpaceAt = 0x02;
+constexpr size_t kTableAt = 0x04;
 constexpr size_t kPreviousAt = 0x0C;
 constexpr size_t kNextAt = 0x10;
 constexpr size_t kChildTailAt = 0x14;
@@ -56,6 +58,8 @@ IndexPage readIndexPage(PageSource& pages, uint32_t number) {
   }
   IndexPage index;
   index.leaf = page[0] == PageType::IndexLeaf;
+  index.table = view.u32(kTableAt);
+  index.storedFreeSpace = view.u16(kFreeSpaceAt);
   index.previous = view.u32(kPreviousAt);
   index.next = view.u32(kNextAt);
   index.childTail = view.u32(kChildTailAt);
@@ -73,6 +77,7 @@ IndexPage readIndexPage(PageSource& pages, uint32_t number) {
     index.entries.push_back(splitEntry(std::move(bytes), index.leaf));
     start = end;
   }
+  index.freeSpace = page.size() - start;
   return index;
 }
 

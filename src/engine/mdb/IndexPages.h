@@ -24,10 +24,14 @@ struct IndexEntry {
 
 struct IndexPage {
   bool leaf = false;
+  uint32_t table = 0;     // the first page of the indexed table's definition
   uint32_t previous = 0;  // the pages before and after on the same level
   uint32_t next = 0;
   uint32_t childTail = 0;  // nodes: the child after those the entries name
   std::vector<IndexEntry> entries;
+  // The free-space count the page keeps, and the space its entries leave.
+  uint16_t storedFreeSpace = 0;
+  size_t freeSpace = 0;
 };
 
 // One page of an index, its entries with their prefixes restored: 3049 when

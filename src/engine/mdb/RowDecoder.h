@@ -5,6 +5,7 @@
 // column was added simply has fewer slots: the missing ones read as Null.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "engine/Variant.h"
@@ -24,6 +25,12 @@ class RowDecoder {
   // The stored bytes of one column (empty for Null and for Yes/No), for
   // the index keys; `present` tells Null apart.
   ByteView columnBytes(ByteView row, const ColumnDef& column, bool& present) const;
+
+  // What is wrong with the row's layout, or "": it has no more column slots
+  // than the table's rows may have, and its variable-length values lie in
+  // order between its fixed-length values and its offset table. 3049 when
+  // its null mask or offset table does not fit.
+  std::string layoutFault(ByteView row) const;
 
  private:
   Variant value(ByteView row, const ColumnDef& column) const;
