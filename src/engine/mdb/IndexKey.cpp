@@ -40,6 +40,8 @@ std::vector<uint16_t> keyUnits(const ColumnDef& column, ByteView stored) {
 }
 
 KeyResult valueKey(const ColumnDef& column, ByteView stored) {
+  const size_t length = fixedLength(column);
+  if (length != 0 && stored.size() != length) damaged("a value shorter or longer than its type");
   switch (column.type) {
     case ColumnType::Byte:
       return {std::vector<uint8_t>{stored.u8(0)}, ""};

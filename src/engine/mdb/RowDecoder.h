@@ -21,6 +21,8 @@ class RowDecoder {
 
   // One value per column of the table, in the table's column order.
   std::vector<Variant> decode(ByteView row) const;
+  // The value of one column: 3049 when its bytes do not hold one.
+  Variant value(ByteView row, const ColumnDef& column) const;
 
   // The stored bytes of one column (empty for Null and for Yes/No), for
   // the index keys; `present` tells Null apart.
@@ -33,8 +35,6 @@ class RowDecoder {
   std::string layoutFault(ByteView row) const;
 
  private:
-  Variant value(ByteView row, const ColumnDef& column) const;
-
   PageSource& pages_;
   const TableDefinition& table_;
 };

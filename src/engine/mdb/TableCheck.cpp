@@ -7,6 +7,7 @@
 #include "engine/Catalog.h"
 #include "engine/mdb/DataPage.h"
 #include "engine/mdb/FileCheckSteps.h"
+#include "engine/mdb/FixedValue.h"
 #include "engine/mdb/LongValue.h"
 #include "engine/mdb/RowDecoder.h"
 
@@ -33,6 +34,7 @@ class TableChecker {
   void indexes();
   ByteView movedRow(ByteView stub, Page& target, const std::string& where);
   void row(ByteView stored, const std::string& where);
+  std::string valueFault(ByteView stored, const ColumnDef& column);
   void longValuePage(uint32_t page);
 
   FileCheck& check_;
@@ -200,13 +202,32 @@ void TableChecker::row(ByteView stored, const std::string& where) {
     return;
   }
   for (const ColumnDef& column : table_.columns) {
-    bool present = false;
-    const ByteView bytes = decoder_.columnBytes(stored, column, present);
-    if (!present || !column.longValue() || bytes.empty()) continue;
-    const std::string fault =
-        longValueFault(check_.pages, bytes, [&](uint32_t page) { longValuePage(page); });
+    std::string fault;
+    try {
+      fault = valueFault(stored, column);
+    } catch (const AppError& error) {
+      if (error.number() == 3043) throw;
+      fault = damageOf(error);
+    }
     if (!fault.empty()) add(where + ", column " + column.name + ": " + fault);
   }
+}
+
+// A value is as long as its type takes, and a long value's records hold it.
+std::string TableChecker::valueFault(ByteView stored, const ColumnDef& column) {
+  bool present = false;
+  const ByteView bytes = decoder_.columnBytes(stored, column, present);
+  if (!present) return "";
+  if (const size_t length = fixedLength(column); length != 0 && bytes.size() != length) {
+    return "its value is " + std::to_string(bytes.size()) + " bytes long where its type takes " +
+           std::to_string(length);
+  }
+  if (!column.longValue()) {
+    decoder_.value(stored, column);
+    return "";
+  }
+  if (bytes.empty()) return "";
+  return longValueFault(check_.pages, bytes, [&](uint32_t page) { longValuePage(page); });
 }
 
 // Long-value pages are shared by the values of every table: each is checked

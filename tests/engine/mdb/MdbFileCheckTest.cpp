@@ -157,6 +157,19 @@ const std::vector<DamageCase>& damageCases() {
        "Table Shippers: its definition: its page 371 keeps a free-space count of"},
       {"Northwind_Access2000.mdb", [](Damage& d) { d.set16(d.table("Shippers").page, 0x29, 2); },
        "Table Shippers: it has 3 columns but its rows have 2 slots."},
+      // The key column made one of variable length in the definition.
+      {"Northwind_Access2000.mdb",
+       [](Damage& d) {
+         const TableDefinition& shippers = d.table("Shippers");
+         const size_t columns = 0x3F + 12 * shippers.physicalIndexes.size();
+         for (size_t entry = columns;; entry += 25) {
+           if (d.at(shippers.page, entry + 5) == shippers.columns[0].number) {
+             d.at(shippers.page, entry + 15) &= static_cast<uint8_t>(~ColumnFlag::Fixed);
+             break;
+           }
+         }
+       },
+       "Table Shippers: row 0 of page 373, column ShipperID: its value is"},
       // The first entry of the primary key's only leaf: the key's last byte.
       {"Northwind_Access2000.mdb",
        [](Damage& d) { d.at(d.table("Shippers").physicalIndexes[0].rootPage, 0x1E0 + 4) ^= 0x40; },
