@@ -47,7 +47,7 @@ class IndexChecker {
   void descend(uint32_t number, uint32_t depth, uint32_t& firstLeaf);
   std::vector<IndexEntry> leafEntries(uint32_t firstLeaf);
   std::vector<RowKey> rowKeys(const std::vector<uint32_t>& liveRows);
-  void compare(std::vector<IndexEntry> entries, std::vector<RowKey> rows);
+  void compare(std::vector<IndexEntry> entries, const std::vector<RowKey>& rows);
   void uniqueKeys(std::vector<RowKey> rows);
 
   FileCheck& check_;
@@ -159,7 +159,7 @@ std::vector<RowKey> IndexChecker::rowKeys(const std::vector<uint32_t>& liveRows)
 
 // Entries and rows matched by row pointer: one entry for each row that the
 // index holds, with the row's key.
-void IndexChecker::compare(std::vector<IndexEntry> entries, std::vector<RowKey> rows) {
+void IndexChecker::compare(std::vector<IndexEntry> entries, const std::vector<RowKey>& rows) {
   std::sort(entries.begin(), entries.end(),
             [](const IndexEntry& a, const IndexEntry& b) { return a.rowPointer < b.rowPointer; });
   auto entry = entries.begin();
