@@ -33,6 +33,8 @@ std::vector<uint8_t> floatingKey(ByteView stored) {
 }
 
 KeyResult valueKey(const ColumnDef& column, ByteView stored) {
+  const size_t length = fixedLength(column);
+  if (length != 0 && stored.size() != length) damaged("a value shorter or longer than its type");
   switch (column.type) {
     case ColumnType::Byte:
       return {std::vector<uint8_t>{stored.u8(0)}, ""};
@@ -45,7 +47,7 @@ KeyResult valueKey(const ColumnDef& column, ByteView stored) {
     case ColumnType::DateTime:
       return {floatingKey(stored), ""};
     case ColumnType::Text: {
-      auto key = generalSortKey(unitsFromUtf8(decodeText(stored)));
+      auto key = generalSortKey(textUnits(stored, column.fixed()));
       if (!key) return {std::nullopt, "a character whose sort weights are not known"};
       if (column.sortOrder != 0x409) return {std::nullopt, "a sort order other than General"};
       return {key, ""};
