@@ -26,6 +26,15 @@ namespace {
 
 using namespace telvarn;
 
+// The toolkit's application object, with numbers kept in the "C" form.
+class Application {
+ public:
+  Application(int& argc, char** argv) : app_(argc, argv) { keepNumbersInCLocale(); }
+
+ private:
+  QCoreApplication app_;
+};
+
 bool displayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);
@@ -99,7 +108,7 @@ int runWindow(int argc, char** argv, RunReport* report) {
   }
   std::cerr << "TELVARN: the window module libtelvarn-window.so is missing: "
             << (::dlerror() ? ::dlerror() : "not found") << "; running without a window\n";
-  QCoreApplication app(argc, argv);
+  Application app(argc, argv);
   return runBatch(report);
 }
 
@@ -127,7 +136,7 @@ int main(int argc, char** argv) {
                 << TELVARN_VERSION_PATCH << "\n";
       return 0;
     case CommandLine::Action::Schema: {
-      QCoreApplication app(argc, argv);
+      Application app(argc, argv);
       return printSchema(line.file);
     }
     case CommandLine::Action::Check:
@@ -146,7 +155,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   if (line.batch || !displayAvailable()) {
-    QCoreApplication app(argc, argv);
+    Application app(argc, argv);
     return runBatch(report.get());
   }
   return runWindow(argc, argv, report.get());

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "support/TempDir.h"
+#include "support/TestLocale.h"
 
 extern char** environ;
 
@@ -24,6 +25,13 @@ int startProgram(const std::string& folder, const std::vector<std::string>& argu
   std::vector<std::string> env = {"XDG_CONFIG_HOME=" + folder + "/config",
                                   "XDG_STATE_HOME=" + folder + "/state", "HOME=" + folder,
                                   "LANG=C.UTF-8", "PATH=/usr/bin:/bin"};
+  if (const std::optional<std::string> locale = programLocale()) {
+    env.push_back("LANG=" + *locale);
+    if (const std::optional<std::string> locales = localeFolder(*locale)) {
+      env.push_back("LOCPATH=" + *locales);
+    }
+    std::erase(env, "LANG=C.UTF-8");
+  }
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
     if (entry.rfind("ASAN_", 0) == 0 || entry.rfind("LSAN_", 0) == 0 ||

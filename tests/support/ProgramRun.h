@@ -18,7 +18,8 @@ struct ProgramResult {
 void installProgram(const std::string& folder);
 
 // Runs `folder`/TELVARN with `arguments`; XDG_CONFIG_HOME and XDG_STATE_HOME
-// point into the folder and no display is set.
+// point into the folder and no display is set. The language is C.UTF-8, or
+// in the second pass of the end-to-end tests the one that pass names.
 ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
                          const std::vector<std::string>& environment = {});
 

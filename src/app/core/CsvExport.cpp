@@ -1,11 +1,10 @@
 #include "app/core/CsvExport.h"
 
-#include <cstdio>
-
 #include "engine/DataType.h"
 #include "engine/Database.h"
 #include "engine/DateText.h"
 #include "engine/Field.h"
+#include "engine/NumberText.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
 
@@ -34,9 +33,7 @@ std::string hex(const std::string& bytes) {
 
 std::string number(const Variant& value) {
   if (value.kind() != Variant::Kind::Double) return value.toText();
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.15g", value.toDouble());
-  return buffer;
+  return writeDouble(value.toDouble(), Notation::General, 15);
 }
 
 // One value as its field's type writes it: both storages hand dates over

@@ -33,11 +33,8 @@ std::string lower(std::string text) {
 void str(sqlite3_context* context, sqlite3_value** argv) {
   if (isNull(argv[0])) return sqlite3_result_null(context);
   const Number number = numberOf(argv[0]);
-  std::string text = number.integral ? std::to_string(number.integer) : [&] {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15G", number.real);
-    return std::string(buffer);
-  }();
+  std::string text =
+      number.integral ? std::to_string(number.integer) : doubleText(number.real);
   if (text.front() != '-') text.insert(0, " ");
   resultText(context, text);
 }

@@ -1,13 +1,13 @@
 #include "engine/sqlite/ValueConversion.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
 #include "engine/DataType.h"
 #include "engine/DateText.h"
+#include "engine/NumberText.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -48,9 +48,7 @@ void toWholeNumber(sqlite3_context* context, double number, double low, double h
 void toText(sqlite3_context* context, sqlite3_value* value, int size) {
   std::string text;
   if (sqlite3_value_type(value) == SQLITE_FLOAT) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15g", sqlite3_value_double(value));
-    text = buffer;
+    text = writeDouble(sqlite3_value_double(value), Notation::General, 15);
   } else {
     text = valueText(value);
   }
