@@ -43,19 +43,29 @@ bool displayAvailable() {
   return false;
 }
 
-int printSchema(const std::string& path) {
+// Runs the work of --schema, --check or --export: whatever fails is one
+// line "number - description" on standard error and exit status 1.
+template <typename Work>
+int numbered(Work work) {
   try {
-    DBEngine engine;
-    std::cout << schemaJson(*engine.openDatabase(path));
-    return 0;
-  } catch (const AppError& error) {
+    return work();
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
     std::cerr << error.number() << " - " << error.description() << "\n";
     return 1;
   }
 }
 
+int printSchema(const std::string& path) {
+  return numbered([&] {
+    DBEngine engine;
+    std::cout << schemaJson(*engine.openDatabase(path));
+    return 0;
+  });
+}
+
 int checkDatabase(const std::string& path) {
-  try {
+  return numbered([&] {
     DBEngine engine;
     const std::vector<std::string> faults = engine.openDatabase(path)->storage().check();
     for (const std::string& fault : faults) std::cout << fault << "\n";
@@ -63,22 +73,16 @@ int checkDatabase(const std::string& path) {
               << (faults.empty() ? "consistent" : std::to_string(faults.size()) + " faults")
               << "\n";
     return faults.empty() ? 0 : 1;
-  } catch (const AppError& error) {
-    std::cerr << error.number() << " - " << error.description() << "\n";
-    return 1;
-  }
+  });
 }
 
 int exportTable(const std::string& path, const std::string& table) {
-  try {
+  return numbered([&] {
     DBEngine engine;
     exportCsv(*engine.openDatabase(path), table, std::cout);
     std::cout.flush();
     return std::cout ? 0 : 1;
-  } catch (const AppError& error) {
-    std::cerr << error.number() << " - " << error.description() << "\n";
-    return 1;
-  }
+  });
 }
 
 int runBatch(RunReport* report) {
@@ -149,7 +153,8 @@ int main(int argc, char** argv) {
   std::unique_ptr<RunReport> report;
   try {
     report = openRunReport(line.reportFile);
-  } catch (const AppError& error) {
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
     std::cerr << "TELVARN: the report " << line.reportFile
               << " cannot be written: " << error.number() << " - " << error.description() << "\n";
     return 2;

@@ -2,6 +2,7 @@
 // engine's wording, with "the database engine" where the original names its
 // vendor's product; run-time texts follow the BASIC run-time library.
 #include <map>
+#include <new>
 #include <string_view>
 
 #include "engine/AppError.h"
@@ -192,6 +193,12 @@ std::string errorDescription(int number, std::initializer_list<std::string> args
 
 AppError engineError(int number, std::initializer_list<std::string> args) {
   return AppError(number, errorDescription(number, args));
+}
+
+AppError asAppError(const std::exception& error) {
+  if (const auto* numbered = dynamic_cast<const AppError*>(&error)) return *numbered;
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return engineError(7);
+  return engineError(3000, {error.what()});
 }
 
 }  // namespace telvarn

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "EngineFixture.h"
+#include "engine/EngineFixture.h"
 #include "engine/Conversions.h"
 #include "engine/NumberText.h"
 #include "engine/QueryDef.h"

@@ -66,8 +66,9 @@ void exportCsv(Database& database, const std::string& table, std::ostream& out) 
   const std::shared_ptr<TableDef> definition = [&] {
     try {
       return database.tableDef(table);
-    } catch (const AppError&) {
-      throw engineError(3078, {table});
+    } catch (const AppError& error) {
+      if (error.number() == 3265) throw engineError(3078, {table});
+      throw;
     }
   }();
   for (const auto& column : definition->fields()) {

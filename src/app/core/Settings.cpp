@@ -38,7 +38,8 @@ void Settings::LoadSettings(ModuleSettings& settings) {
   const auto step = [&](std::string& variable, const auto& value) {
     try {
       variable = value();
-    } catch (const AppError& error) {
+    } catch (const std::exception& failure) {
+      const AppError error = asAppError(failure);
       view_.messageBox(std::to_string(error.number()) + " - " + error.description(), "Get Registry",
                        BoxIcon::None);
     }
@@ -58,7 +59,8 @@ std::string Settings::GetAppSetting(const std::string& section, const std::strin
                                     const std::optional<std::string>& defaultValue) {
   try {
     return readSetting(exeName_, section, key, defaultValue.value_or(""));
-  } catch (const AppError& error) {
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
     view_.messageBox(std::to_string(error.number()) + "\r\n" + error.description(),
                      "Get Registry Value", BoxIcon::Exclamation);
     return "";

@@ -86,18 +86,21 @@ inline void resultText(sqlite3_context* context, const std::string& text) {
 
 using Body = void (*)(sqlite3_context*, sqlite3_value**);
 
-// Runs a function body, handing any engine error to SQLite as its message.
+// Runs a function body, handing whatever it throws to SQLite as a numbered
+// error (asAppError numbers the C++ library's own failures), so that no C++
+// exception ever unwinds through SQLite. Every function we register runs so.
 template <Body body>
 void guarded(sqlite3_context* context, int, sqlite3_value** argv) {
   try {
     body(context, argv);
   } catch (const FunctionError& error) {
-    std::string message = kErrorPrefix + std::to_string(error.number);
-    if (!error.insertion.empty()) message += ":" + error.insertion;
-    sqlite3_result_error(context, message.c_str(), -1);
-  } catch (const AppError& error) {
-    const std::string message = kErrorPrefix + std::to_string(error.number());
-    sqlite3_result_error(context, message.c_str(), -1);
+    resultError(context, error.number, error.insertion);
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
+    // An AppError's text comes back from the catalogue by its number; a
+    // library failure brings its own as the insertion.
+    resultError(context, error.number(),
+                dynamic_cast<const AppError*>(&failure) ? "" : failure.what());
   }
 }
 

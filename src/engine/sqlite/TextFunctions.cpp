@@ -33,10 +33,9 @@ std::string lower(std::string text) {
 void str(sqlite3_context* context, sqlite3_value** argv) {
   if (isNull(argv[0])) return sqlite3_result_null(context);
   const Number number = numberOf(argv[0]);
-  std::string text =
+  const std::string text =
       number.integral ? std::to_string(number.integer) : doubleText(number.real);
-  if (text.front() != '-') text.insert(0, " ");
-  resultText(context, text);
+  resultText(context, text.front() == '-' ? text : " " + text);
 }
 
 // String(n, c): n times the first character of c, or the character with

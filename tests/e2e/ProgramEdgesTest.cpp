@@ -1,0 +1,63 @@
+// The program at its edges: damaged files, standard streams that close,
+// files that are not regular files, a broken settings file and scripts
+// written on Linux. Each ends in a numbered message, and the run, its log
+// and its databases go on to the end.
+#include <gtest/gtest.h>
+
+#include "engine/DBEngine.h"
+#include "support/ProgramRun.h"
+#include "support/RawSql.h"
+#include "support/TempDir.h"
+
+namespace telvarn::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+const std::string kBox = "Orvel Database Maintenance System: ";
+
+class ProgramEdges : public ::testing::Test {
+ protected:
+  ProgramEdges() {
+    DBEngine::createDatabase(dir.file("ZulData.mdb"));
+    DBEngine::createDatabase(dir.file("ZulSupt.mdb"));
+  }
+
+  void script(const std::string& bytes) { writeFile(dir.file("TELVARN.ini"), bytes); }
+  Lines out(const ProgramResult& result) { return splitLines(result.out, "\n"); }
+  Lines log() { return splitLines(readFile(dir.file("ErrorLog.txt")), "\r\n"); }
+  std::string tables(const std::string& file) {
+    return rawRows(dir.file(file), "SELECT Name FROM MSysObjects ORDER BY Name");
+  }
+
+  TempDir dir;
+};
+
+TEST_F(ProgramEdges, ADamagedCatalogValueIsANumberedErrorEverywhere) {
+  script("add;ZulData.mdb;T (F TEXT(10));\r\n");
+  ASSERT_EQ(runProgram(dir.path(), {"--batch"}).status, 0);
+  ASSERT_EQ(rawExec(dir.file("ZulData.mdb"),
+                    "UPDATE MSysProperties SET Type = 7, Value = 'abc' WHERE Name = 'Caption'"),
+            "");
+  const std::string damaged =
+      "3343 - Unrecognized database format '" + dir.file("ZulData.mdb") + "'.";
+
+  const ProgramResult check = runProgram(dir.path(), {"--check", dir.file("ZulData.mdb")});
+  EXPECT_EQ(check.status, 1);
+  EXPECT_EQ(check.err, damaged + "\n");
+  const ProgramResult schema = runProgram(dir.path(), {"--schema", dir.file("ZulData.mdb")});
+  EXPECT_EQ(schema.status, 1);
+  EXPECT_EQ(schema.err, damaged + "\n");
+  const ProgramResult exported = runProgram(dir.path(), {"--export", dir.file("ZulData.mdb"), "T"});
+  EXPECT_EQ(exported.err, damaged + "\n");
+
+  script("chgCaption;ZulData.mdb;T;F;Shown\r\nadd;ZulSupt.mdb;After;\r\n");
+  const ProgramResult run = runProgram(dir.path(), {"--batch"});
+  EXPECT_EQ(run.status, 1);
+  const Lines shown = out(run);
+  EXPECT_NE(std::find(shown.begin(), shown.end(), damaged), shown.end()) << run.out;
+  EXPECT_EQ(shown.back(), "Finished Press OK to Continue");
+  EXPECT_EQ(tables("ZulSupt.mdb"), "After");
+}
+
+}  // namespace
+}  // namespace telvarn::test
