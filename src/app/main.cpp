@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -126,6 +127,9 @@ std::unique_ptr<RunReport> openRunReport(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed standard output (a reader that went away) is a failed write
+  // the view handles, never a signal that ends the run half-way.
+  std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const CommandLine line = parseCommandLine(arguments);
   switch (line.action) {

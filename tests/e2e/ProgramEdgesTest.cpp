@@ -59,5 +59,20 @@ TEST_F(ProgramEdges, ADamagedCatalogValueIsANumberedErrorEverywhere) {
   EXPECT_EQ(tables("ZulSupt.mdb"), "After");
 }
 
+TEST_F(ProgramEdges, AClosedStandardOutputStopsTheListButNotTheRun) {
+  script("add;ZulData.mdb;A;\r\nsql;ZulData.mdb;DROP TABLE Missing\r\nadd;ZulData.mdb;B;\r\n");
+  const ProgramResult run = runProgram(dir.path(), {"--batch"}, {}, Output::ClosedPipe);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "TELVARN: standard output cannot be written; the list stops here, the run and its "
+            "log go on\n" +
+                kBox + "3376 :  Table 'Missing' does not exist.\n");
+  const Lines logged = log();
+  ASSERT_GE(logged.size(), 2u);
+  EXPECT_EQ(logged[logged.size() - 2], "Creating Table B");
+  EXPECT_NE(logged.back().find(':'), std::string::npos) << "closing date and time";
+  EXPECT_EQ(tables("ZulData.mdb"), "A|B");
+}
+
 }  // namespace
 }  // namespace telvarn::test

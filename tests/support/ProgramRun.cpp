@@ -20,7 +20,7 @@ void installProgram(const std::string& folder) {
 }
 
 int startProgram(const std::string& folder, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment) {
+                 const std::vector<std::string>& environment, Output output) {
   installProgram(folder);
   std::vector<std::string> env = {"XDG_CONFIG_HOME=" + folder + "/config",
                                   "XDG_STATE_HOME=" + folder + "/state", "HOME=" + folder,
@@ -61,13 +61,21 @@ int startProgram(const std::string& folder, const std::vector<std::string>& argu
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  int pipeEnds[2] = {-1, -1};
+  if (output == Output::ClosedPipe && ::pipe2(pipeEnds, O_CLOEXEC) == 0) {
+    ::close(pipeEnds[0]);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    writeFile(outPath, "");
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+  }
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  if (pipeEnds[1] >= 0) ::close(pipeEnds[1]);
   return rc == 0 ? pid : -1;
 }
 
@@ -84,8 +92,8 @@ ProgramResult finishProgram(const std::string& folder, int pid) {
 }
 
 ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment) {
-  return finishProgram(folder, startProgram(folder, arguments, environment));
+                         const std::vector<std::string>& environment, Output output) {
+  return finishProgram(folder, startProgram(folder, arguments, environment, output));
 }
 
 std::vector<std::string> splitLines(const std::string& text, const std::string& end) {

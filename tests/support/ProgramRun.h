@@ -14,6 +14,10 @@ struct ProgramResult {
   std::string err;
 };
 
+// Where the program's standard output goes: a file beside the folder, or a
+// pipe nobody reads, closed before the program starts.
+enum class Output { File, ClosedPipe };
+
 // Copies the program into `folder` (as "TELVARN") unless it is there.
 void installProgram(const std::string& folder);
 
@@ -21,12 +25,13 @@ void installProgram(const std::string& folder);
 // point into the folder and no display is set. The language is C.UTF-8, or
 // in the second pass of the end-to-end tests the one that pass names.
 ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment = {});
+                         const std::vector<std::string>& environment = {},
+                         Output output = Output::File);
 
 // Starts the program like runProgram without waiting for it; its output goes
 // to the folder's .stdout and .stderr. Returns the process id.
 int startProgram(const std::string& folder, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment = {});
+                 const std::vector<std::string>& environment = {}, Output output = Output::File);
 // Waits for a started program and returns its result.
 ProgramResult finishProgram(const std::string& folder, int pid);
 
