@@ -1,6 +1,8 @@
 #include "script/ScriptReader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -63,16 +65,24 @@ std::string decodeLine(const std::string& bytes) {
 }
 
 ScriptReader::ScriptReader(const std::string& path) {
+  // Opened without waiting, as a FIFO would wait for a writer, and kept only
+  // when it is a regular file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) throw engineError(75);
-  file_.reset(std::fopen(path.c_str(), "rb"));
-  if (file_) return;
-  if (errno == ENOENT) {
+  if (fd < 0 && errno == ENOENT) {
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     throw engineError(::stat(folder.c_str(), &info) == 0 ? 53 : 76);
   }
-  throw engineError(75);
+  if (fd < 0) throw engineError(75);
+  file_.reset(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+                      ::fcntl(fd, F_SETFL, 0) == 0
+                  ? ::fdopen(fd, "rb")
+                  : nullptr);
+  if (!file_) {
+    ::close(fd);
+    throw engineError(75);
+  }
 }
 
 std::optional<std::string> ScriptReader::next() {

@@ -15,7 +15,7 @@ namespace telvarn {
 class ScriptReader {
  public:
   // 53 when the file is missing, 76 when its folder is, 75 when it cannot
-  // be read.
+  // be read or is not a regular file (a folder, a FIFO, a device).
   explicit ScriptReader(const std::string& path);
 
   // The next line, or nullopt at the end of the file; 57 on a read error.

@@ -3,6 +3,10 @@
 // written on Linux. Each ends in a numbered message, and the run, its log
 // and its databases go on to the end.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
 
 #include "engine/DBEngine.h"
 #include "support/ProgramRun.h"
@@ -72,6 +76,29 @@ TEST_F(ProgramEdges, AClosedStandardOutputStopsTheListButNotTheRun) {
   EXPECT_EQ(logged[logged.size() - 2], "Creating Table B");
   EXPECT_NE(logged.back().find(':'), std::string::npos) << "closing date and time";
   EXPECT_EQ(tables("ZulData.mdb"), "A|B");
+}
+
+// A FIFO would block its opening until another program came to the other
+// end; each run here is killed after 20 seconds should it wait.
+TEST_F(ProgramEdges, AScriptOrLogThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  ASSERT_EQ(::mkfifo(dir.file("TELVARN.ini").c_str(), 0644), 0);
+  ProgramResult run = finishProgram(dir.path(), startProgram(dir.path(), {"--batch"}), 20);
+  EXPECT_EQ(out(run), (Lines{"Getting Registry Entries", "Reading Ini File Splitting Text",
+                             "SplitText", "75 - Path/File access error",
+                             "Finished Press OK to Continue"}));
+  EXPECT_EQ(run.err, "SplitText: 75 :  Path/File access error\n");
+
+  std::filesystem::remove(dir.file("TELVARN.ini"));
+  std::filesystem::remove(dir.file("ErrorLog.txt"));
+  script("add;ZulData.mdb;T;\r\n");
+  ASSERT_EQ(::mkfifo(dir.file("ErrorLog.txt").c_str(), 0644), 0);
+  run = finishProgram(dir.path(), startProgram(dir.path(), {"--batch"}), 20);
+  EXPECT_EQ(run.status, 0) << run.err;
+  ASSERT_FALSE(out(run).empty());
+  EXPECT_EQ(out(run)[0], "The log could not be written at " + dir.file("ErrorLog.txt") +
+                             "; it is written to " + dir.file("state/TELVARN/ErrorLog.txt"));
+  EXPECT_NE(readFile(dir.file("state/TELVARN/ErrorLog.txt")).find("Creating Table T"),
+            std::string::npos);
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ TEST(ScriptReader, AScriptThatCannotBeOpenedHasTheRuntimeNumbers) {
   EXPECT_EQ(openError(dir.file("missing.ini")), 53);
   EXPECT_EQ(openError(dir.file("no/folder/TELVARN.ini")), 76);
   EXPECT_EQ(openError(dir.path()), 75);
+  EXPECT_EQ(openError("/dev/null"), 75);
 }
 
 TEST(SplitFields, SplitsAtEverySemicolonWithoutQuoting) {

@@ -5,7 +5,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include "support/TempDir.h"
 #include "support/TestLocale.h"
@@ -79,11 +82,19 @@ int startProgram(const std::string& folder, const std::vector<std::string>& argu
   return rc == 0 ? pid : -1;
 }
 
-ProgramResult finishProgram(const std::string& folder, int pid) {
+ProgramResult finishProgram(const std::string& folder, int pid, int limitSeconds) {
   ProgramResult result;
   if (pid > 0) {
     int status = 0;
-    waitpid(pid, &status, 0);
+    if (limitSeconds > 0) {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+      while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    } else {
+      waitpid(pid, &status, 0);
+    }
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   result.out = readFile(folder + ".stdout");

@@ -32,8 +32,9 @@ ProgramResult runProgram(const std::string& folder, const std::vector<std::strin
 // to the folder's .stdout and .stderr. Returns the process id.
 int startProgram(const std::string& folder, const std::vector<std::string>& arguments,
                  const std::vector<std::string>& environment = {}, Output output = Output::File);
-// Waits for a started program and returns its result.
-ProgramResult finishProgram(const std::string& folder, int pid);
+// Waits for a started program and returns its result; with a time limit, a
+// program still running after that many seconds is killed (status 137).
+ProgramResult finishProgram(const std::string& folder, int pid, int limitSeconds = 0);
 
 // The text split at LF (for standard output) or CR LF (for the log).
 std::vector<std::string> splitLines(const std::string& text, const std::string& end);
