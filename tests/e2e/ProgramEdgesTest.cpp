@@ -101,5 +101,25 @@ TEST_F(ProgramEdges, AScriptOrLogThatIsNoRegularFileIsRefusedWithoutWaiting) {
             std::string::npos);
 }
 
+// The first key read from a broken settings file fails; so does every other
+// key of that file, so both databases are the defaults beside the program.
+TEST_F(ProgramEdges, ABrokenSettingsFileFailsForEveryKeyOfTheRun) {
+  const std::string settings = dir.file("config/VB and VBA Program Settings");
+  std::filesystem::create_directories(settings);
+  std::filesystem::create_directories(dir.file("elsewhere"));
+  DBEngine::createDatabase(dir.file("elsewhere/data.mdb"));
+  DBEngine::createDatabase(dir.file("elsewhere/supt.mdb"));
+  writeFile(settings + "/VARNOK.conf", "[Connections\nZulData=" + dir.file("elsewhere/data.mdb") +
+                                           "\nZulSupport=" + dir.file("elsewhere/supt.mdb") + "\n");
+  script("add;ZulData.mdb;D;\r\nadd;ZulSupt.mdb;S;\r\n");
+  const ProgramResult run = runProgram(dir.path(), {"--batch"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Get Registry: 5 - Invalid procedure call or argument\n"
+                     "Get Registry: 5 - Invalid procedure call or argument\n");
+  EXPECT_EQ(tables("ZulData.mdb"), "D");
+  EXPECT_EQ(tables("ZulSupt.mdb"), "S");
+  EXPECT_EQ(tables("elsewhere/data.mdb") + tables("elsewhere/supt.mdb"), "");
+}
+
 }  // namespace
 }  // namespace telvarn::test
