@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "engine/AppError.h"
 #include "engine/Utf8.h"
@@ -83,6 +84,23 @@ ScriptReader::ScriptReader(const std::string& path) {
     ::close(fd);
     throw engineError(75);
   }
+  learnLineEnd();
+}
+
+void ScriptReader::learnLineEnd() {
+  std::FILE* file = file_.get();
+  char buffer[65536];
+  bool carriageReturn = false;
+  while (const size_t got = std::fread(buffer, 1, sizeof buffer, file)) {
+    carriageReturn = carriageReturn || std::memchr(buffer, '\r', got) != nullptr;
+  }
+  if (std::ferror(file)) throw engineError(57);
+  lineFeedEnds_ = !carriageReturn;
+  static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+  char start[3] = {};
+  if (std::fseek(file, 0, SEEK_SET) != 0) throw engineError(57);
+  if (std::fread(start, 1, 3, file) == 3 && std::memcmp(start, kByteOrderMark, 3) == 0) return;
+  if (std::fseek(file, 0, SEEK_SET) != 0) throw engineError(57);
 }
 
 std::optional<std::string> ScriptReader::next() {
@@ -94,6 +112,7 @@ std::optional<std::string> ScriptReader::next() {
       if (bytes.empty()) return std::nullopt;
       break;
     }
+    if (lineFeedEnds_ && c == '\n') break;
     if (c == '\r') {
       const int after = std::getc(file_.get());
       if (after != '\n' && after != EOF) std::ungetc(after, file_.get());

@@ -121,5 +121,12 @@ TEST_F(ProgramEdges, ABrokenSettingsFileFailsForEveryKeyOfTheRun) {
   EXPECT_EQ(tables("elsewhere/data.mdb") + tables("elsewhere/supt.mdb"), "");
 }
 
+TEST_F(ProgramEdges, AScriptWrittenOnLinuxRunsEveryLine) {
+  script("\xEF\xBB\xBF" "add;ZulData.mdb;A;\nsql;ZulData.mdb;CREATE TABLE B (X LONG)\n");
+  const ProgramResult run = runProgram(dir.path(), {"--batch"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(tables("ZulData.mdb"), "A|B");
+}
+
 }  // namespace
 }  // namespace telvarn::test
