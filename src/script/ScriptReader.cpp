@@ -76,8 +76,7 @@ ScriptReader::ScriptReader(const std::string& path) {
     throw engineError(::stat(folder.c_str(), &info) == 0 ? 53 : 76);
   }
   if (fd < 0) throw engineError(75);
-  file_.reset(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-                      ::fcntl(fd, F_SETFL, 0) == 0
+  file_.reset(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0
                   ? ::fdopen(fd, "rb")
                   : nullptr);
   if (!file_) {

@@ -24,8 +24,8 @@ TEST_F(ChildProcesses, AChildInheritsNoFileAndNoIgnoredSignal) {
   const auto oldHandler = std::signal(SIGPIPE, SIG_IGN);
 
   const std::string seen = dir.file("seen.txt");
-  ChildProcess child = startProgram(
-      "sh -c \"ls -l /proc/$$/fd > '" + seen + "'; grep SigIgn /proc/$$/status >> '" + seen + "'\"");
+  ChildProcess child = startProgram("sh -c \"ls -l /proc/$$/fd > '" + seen +
+                                    "'; grep SigIgn /proc/$$/status >> '" + seen + "'\"");
   std::signal(SIGPIPE, oldHandler);
   ASSERT_GT(child.pid, 0);
   ASSERT_EQ(::waitpid(child.pid, nullptr, 0), child.pid);

@@ -39,8 +39,7 @@ TEST_F(HandlerTrap, LibraryFailuresAreNumberedAndEndOnlyTheHandler) {
 
   HandlerFrame other(run, options("Other"));
   other.step([] { throw std::invalid_argument("stod"); });
-  EXPECT_EQ(view.list.back(),
-            "3000 - Reserved error (stod); there is no message for this error.");
+  EXPECT_EQ(view.list.back(), "3000 - Reserved error (stod); there is no message for this error.");
 
   HandlerFrame quiet(run, options("Quiet"));
   quiet.quietStep([] { throw std::out_of_range("vector::_M_range_check"); });

@@ -31,8 +31,9 @@ TEST(Numbers, ScriptFieldsLiteralsAndExportKeepTheirDecimalPoint) {
   const std::string data = dir.file("ZulData.mdb");
   EXPECT_EQ(rawRows(data, "SELECT a || ' ' || b FROM N ORDER BY rowid"), "2.75 5.5|1.5 3.0");
   EXPECT_EQ(rawRows(data, "SELECT round(c, 3) FROM Tenth"), "0.275");
-  EXPECT_EQ(rawRows(data, "SELECT Name || ' ' || Type FROM MSysFields WHERE TableName = 'N' "
-                          "AND Position > 1 ORDER BY Position"),
+  EXPECT_EQ(rawRows(data,
+                    "SELECT Name || ' ' || Type FROM MSysFields WHERE TableName = 'N' "
+                    "AND Position > 1 ORDER BY Position"),
             "t 10|y 2|d 8");
   const ProgramResult exported = runProgram(dir.path(), {"--export", data, "N"});
   EXPECT_EQ(exported.out, "a,b,t,y,d\r\n2.75,5.5,,,\r\n1.5,3,,,\r\n");

@@ -83,9 +83,9 @@ TEST_F(ProgramEdges, AClosedStandardOutputStopsTheListButNotTheRun) {
 TEST_F(ProgramEdges, AScriptOrLogThatIsNoRegularFileIsRefusedWithoutWaiting) {
   ASSERT_EQ(::mkfifo(dir.file("TELVARN.ini").c_str(), 0644), 0);
   ProgramResult run = finishProgram(dir.path(), startProgram(dir.path(), {"--batch"}), 20);
-  EXPECT_EQ(out(run), (Lines{"Getting Registry Entries", "Reading Ini File Splitting Text",
-                             "SplitText", "75 - Path/File access error",
-                             "Finished Press OK to Continue"}));
+  EXPECT_EQ(out(run),
+            (Lines{"Getting Registry Entries", "Reading Ini File Splitting Text", "SplitText",
+                   "75 - Path/File access error", "Finished Press OK to Continue"}));
   EXPECT_EQ(run.err, "SplitText: 75 :  Path/File access error\n");
 
   std::filesystem::remove(dir.file("TELVARN.ini"));
@@ -114,15 +114,18 @@ TEST_F(ProgramEdges, ABrokenSettingsFileFailsForEveryKeyOfTheRun) {
   script("add;ZulData.mdb;D;\r\nadd;ZulSupt.mdb;S;\r\n");
   const ProgramResult run = runProgram(dir.path(), {"--batch"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Get Registry: 5 - Invalid procedure call or argument\n"
-                     "Get Registry: 5 - Invalid procedure call or argument\n");
+  EXPECT_EQ(run.err,
+            "Get Registry: 5 - Invalid procedure call or argument\n"
+            "Get Registry: 5 - Invalid procedure call or argument\n");
   EXPECT_EQ(tables("ZulData.mdb"), "D");
   EXPECT_EQ(tables("ZulSupt.mdb"), "S");
   EXPECT_EQ(tables("elsewhere/data.mdb") + tables("elsewhere/supt.mdb"), "");
 }
 
 TEST_F(ProgramEdges, AScriptWrittenOnLinuxRunsEveryLine) {
-  script("\xEF\xBB\xBF" "add;ZulData.mdb;A;\nsql;ZulData.mdb;CREATE TABLE B (X LONG)\n");
+  script(
+      "\xEF\xBB\xBF"
+      "add;ZulData.mdb;A;\nsql;ZulData.mdb;CREATE TABLE B (X LONG)\n");
   const ProgramResult run = runProgram(dir.path(), {"--batch"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(tables("ZulData.mdb"), "A|B");

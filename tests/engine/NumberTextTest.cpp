@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <limits>
 
-#include "engine/EngineFixture.h"
 #include "engine/Conversions.h"
+#include "engine/EngineFixture.h"
 #include "engine/NumberText.h"
 #include "engine/QueryDef.h"
 #include "engine/Variant.h"
@@ -28,8 +28,8 @@ TEST(NumberText, ReadsDecimalNumbersAndNothingElse) {
   EXPECT_EQ(readDecimal("5."), 5.0);
   EXPECT_EQ(readDecimal("1E-2"), 0.01);
   EXPECT_EQ(readDecimal("0.1"), 0.1);
-  for (const char* refused : {"", ".", "-", "e5", "1e", "1e+", "inf", "nan", "0x10", "1,5", " 1",
-                              "1 ", "1.2.3"}) {
+  for (const char* refused :
+       {"", ".", "-", "e5", "1e", "1e+", "inf", "nan", "0x10", "1,5", " 1", "1 ", "1.2.3"}) {
     EXPECT_EQ(readDecimal(refused), std::nullopt) << refused;
   }
   const auto leading = [](const char* text) {
@@ -61,8 +61,8 @@ TEST(NumberText, WritesAsPrintfDoesInTheCLocale) {
     std::snprintf(buffer, sizeof buffer, format, value);
     return std::string(buffer);
   };
-  for (double value : {0.0, -0.0, 2.75, -1.5, 0.1, 1.0 / 3, 1e15, 1e16, 123456789012345678.0,
-                       1e-5, 1.7976931348623157e308, 4.9e-324, kInfinity, -kInfinity}) {
+  for (double value : {0.0, -0.0, 2.75, -1.5, 0.1, 1.0 / 3, 1e15, 1e16, 123456789012345678.0, 1e-5,
+                       1.7976931348623157e308, 4.9e-324, kInfinity, -kInfinity}) {
     EXPECT_EQ(writeDouble(value, Notation::General, 15), printed("%.15g", value)) << value;
     EXPECT_EQ(writeDouble(value, Notation::General, 17), printed("%.17g", value)) << value;
     EXPECT_EQ(writeDouble(value, Notation::Fixed, 0), printed("%.0f", value)) << value;

@@ -24,7 +24,8 @@ std::optional<std::string> localeFolder(const std::string& locale) {
                               "' >/dev/null 2>&1";
   // localedef warns with a status of 1 about some locales it makes whole.
   std::system(command.c_str());
-  if (fs::exists(aside / locale / "LC_NUMERIC")) fs::rename(aside / locale, folder / locale, ignored);
+  if (fs::exists(aside / locale / "LC_NUMERIC"))
+    fs::rename(aside / locale, folder / locale, ignored);
   fs::remove_all(aside, ignored);
   if (!fs::exists(folder / locale / "LC_NUMERIC")) return std::nullopt;
   return folder.string();

@@ -19,8 +19,8 @@ void ConsoleView::addListLine(const std::string& text) {
   listWritable_ = false;
   if (errorsWritable_) {
     errorsWritable_ = writeLine(stderr,
-                            "TELVARN: standard output cannot be written; the list stops here, "
-                            "the run and its log go on");
+                                "TELVARN: standard output cannot be written; the list stops here, "
+                                "the run and its log go on");
   }
 }
 
