@@ -19,7 +19,6 @@ const std::map<int, std::string_view>& catalogue() {
       {9, "Subscript out of range"},
       {11, "Division by zero"},
       {13, "Type mismatch"},
-      {51, "Internal error"},
       {52, "Bad file name or number"},
       {53, "File not found"},
       {57, "Device I/O error"},
