@@ -44,12 +44,15 @@ bool displayAvailable() {
   return false;
 }
 
-// Runs the work of --schema, --check or --export: whatever fails is one
-// line "number - description" on standard error and exit status 1.
+// Runs the work of --schema, --check or --export: whatever fails, a
+// standard output that cannot be written (57) included, is one line
+// "number - description" on standard error and exit status 1.
 template <typename Work>
 int numbered(Work work) {
   try {
-    return work();
+    const int status = work();
+    if (!std::cout.flush()) throw engineError(57);
+    return status;
   } catch (const std::exception& failure) {
     const AppError error = asAppError(failure);
     std::cerr << error.number() << " - " << error.description() << "\n";
@@ -81,8 +84,7 @@ int exportTable(const std::string& path, const std::string& table) {
   return numbered([&] {
     DBEngine engine;
     exportCsv(*engine.openDatabase(path), table, std::cout);
-    std::cout.flush();
-    return std::cout ? 0 : 1;
+    return 0;
   });
 }
 

@@ -76,6 +76,11 @@ TEST_F(ProgramEdges, AClosedStandardOutputStopsTheListButNotTheRun) {
   EXPECT_EQ(logged[logged.size() - 2], "Creating Table B");
   EXPECT_NE(logged.back().find(':'), std::string::npos) << "closing date and time";
   EXPECT_EQ(tables("ZulData.mdb"), "A|B");
+
+  const ProgramResult exported =
+      runProgram(dir.path(), {"--export", dir.file("ZulData.mdb"), "A"}, {}, Output::ClosedPipe);
+  EXPECT_EQ(exported.status, 1);
+  EXPECT_EQ(exported.err, "57 - Device I/O error\n");
 }
 
 // A FIFO would block its opening until another program came to the other
