@@ -22,7 +22,8 @@
 namespace telvarn::test {
 namespace {
 
-const std::filesystem::path kCorpus = std::filesystem::path(__FILE__).parent_path() / "corpus";
+const std::filesystem::path kCorpus =
+    std::filesystem::path(TELVARN_SOURCE_DIR) / "tests/engine/jetsql/corpus";
 
 class Corpus : public ::testing::Test {
  protected:
