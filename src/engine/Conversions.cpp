@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 
 #include "engine/AppError.h"
+#include "engine/NumberText.h"
 
 namespace telvarn {
 namespace {
@@ -43,30 +43,12 @@ std::optional<double> parseRadix(const std::string& digits, int radix) {
   return static_cast<double>(value);
 }
 
-std::optional<double> parseDecimal(const std::string& text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++digits;
-  }
-  if (digits == 0) return std::nullopt;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-    size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    size_t expDigits = 0;
-    while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) ++j, ++expDigits;
-    if (expDigits == 0) return std::nullopt;
-    i = j;
-  }
-  if (i != text.size()) return std::nullopt;
-  std::string normalised = text;
-  for (char& c : normalised) {
+// A "D" exponent is the run-time library's mark of a Double; it reads as "E".
+std::optional<double> parseDecimal(std::string text) {
+  for (char& c : text) {
     if (c == 'd' || c == 'D') c = 'e';
   }
-  return std::strtod(normalised.c_str(), nullptr);
+  return readDecimal(text);
 }
 
 }  // namespace

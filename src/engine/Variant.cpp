@@ -1,10 +1,10 @@
 #include "engine/Variant.h"
 
 #include <cmath>
-#include <sstream>
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
+#include "engine/NumberText.h"
 
 namespace telvarn {
 
@@ -41,12 +41,8 @@ std::string Variant::toText() const {
       return integer_ ? "True" : "False";
     case Kind::Integer:
       return std::to_string(integer_);
-    case Kind::Double: {
-      std::ostringstream out;
-      out.precision(15);
-      out << double_;
-      return out.str();
-    }
+    case Kind::Double:
+      return writeDouble(double_, Notation::General, 15);
     case Kind::Text:
       return text_;
   }

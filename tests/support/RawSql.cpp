@@ -25,4 +25,16 @@ std::string rawRows(const std::string& path, const std::string& sql) {
   return rows;
 }
 
+std::string rawExec(const std::string& path, const std::string& sql) {
+  sqlite3* handle = nullptr;
+  sqlite3_open(path.c_str(), &handle);
+  sqlite::registerTextOrder(handle);
+  char* error = nullptr;
+  sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
+  const std::string message = error ? error : "";
+  sqlite3_free(error);
+  sqlite3_close(handle);
+  return message;
+}
+
 }  // namespace telvarn::test

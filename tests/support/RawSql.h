@@ -11,4 +11,8 @@ namespace telvarn::test {
 // "|", Null as "NULL".
 std::string rawRows(const std::string& path, const std::string& sql);
 
+// Runs statements of `sql` on the file; SQLite's message when one fails,
+// else "".
+std::string rawExec(const std::string& path, const std::string& sql);
+
 }  // namespace telvarn::test

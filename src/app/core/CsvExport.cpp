@@ -9,6 +9,7 @@
 #include "engine/Database.h"
 #include "engine/DateText.h"
 #include "engine/Field.h"
+#include "engine/NumberText.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
 
@@ -71,8 +72,9 @@ void exportCsv(Database& database, const std::string& table, std::ostream& out) 
   const std::shared_ptr<TableDef> definition = [&] {
     try {
       return database.tableDef(table);
-    } catch (const AppError&) {
-      throw engineError(3078, {table});
+    } catch (const AppError& error) {
+      if (error.number() == 3265) throw engineError(3078, {table});
+      throw;
     }
   }();
   for (const auto& column : definition->fields()) {

@@ -1,24 +1,33 @@
 #include "engine/sqlite/CatalogTables.h"
 
+#include "engine/AppError.h"
+
 namespace telvarn::sqlite::catalog {
 namespace {
 
 // Property values keep their kind: the type column holds the engine's type
-// code of the value (1 Boolean, 4 Long, 7 Double, 10 Text).
-Variant readValue(const Statement& row, int column, int type) {
-  if (row.isNull(column)) return Variant::null();
-  switch (type) {
-    case 1:
-      return Variant(row.integer(column) != 0);
-    case 2:
-    case 3:
-    case 4:
-      return Variant(row.integer(column));
-    case 6:
-    case 7:
-      return Variant(std::stod(row.text(column)));
-    default:
-      return Variant(row.text(column));
+// code of the value (1 Boolean, 4 Long, 7 Double, 10 Text). A stored value
+// that is no value of its type was not written by the engine: the file is
+// damaged, 3343, as SQLite's own damage is.
+Variant readValue(const Statement& row, int column, int type, const std::string& path) {
+  const Variant stored = row.value(column);
+  if (stored.isNull()) return stored;
+  try {
+    switch (type) {
+      case 1:
+        return Variant(stored.toInteger() != 0);
+      case 2:
+      case 3:
+      case 4:
+        return Variant(stored.toInteger());
+      case 6:
+      case 7:
+        return Variant(stored.toDouble());
+      default:
+        return Variant(row.text(column));
+    }
+  } catch (const AppError&) {
+    throw engineError(3343, {path});
   }
 }
 
@@ -56,7 +65,7 @@ std::vector<UserProperty> readProperties(Connection& db, const std::string& tabl
   std::vector<UserProperty> properties;
   while (row.step()) {
     const int type = static_cast<int>(row.integer(1));
-    properties.push_back({row.text(0), type, readValue(row, 2, type)});
+    properties.push_back({row.text(0), type, readValue(row, 2, type, db.path())});
   }
   return properties;
 }

@@ -123,6 +123,19 @@ bool Statement::isNull(int column) const {
   return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+Variant Statement::value(int column) const {
+  switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL:
+      return Variant::null();
+    case SQLITE_INTEGER:
+      return Variant(integer(column));
+    case SQLITE_FLOAT:
+      return Variant(sqlite3_column_double(stmt_, column));
+    default:
+      return Variant(text(column));
+  }
+}
+
 Connection::Connection(const std::string& path, bool create) : path_(path) {
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);

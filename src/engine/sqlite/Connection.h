@@ -40,6 +40,9 @@ class Statement {
   std::string text(int column) const;
   int64_t integer(int column) const;
   bool isNull(int column) const;
+  // The value as SQLite holds it: Null, an Integer, a Double or a Text
+  // (bytes as text).
+  Variant value(int column) const;
 
  private:
   Connection& connection_;

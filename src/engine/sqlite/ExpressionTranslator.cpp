@@ -1,10 +1,10 @@
 #include "engine/sqlite/ExpressionTranslator.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
+#include "engine/NumberText.h"
 #include "engine/jetsql/Lexer.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/FunctionTranslation.h"
@@ -63,9 +63,7 @@ std::string wrap(const std::string& sql) {
 // A double written out in full (where values cannot be bound, as in a
 // view), so that no digit is lost on the way.
 std::string realLiteral(double value) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  std::string text = buffer;
+  std::string text = writeDouble(value, Notation::General, 17);
   if (text.find_first_of(".eEn") == std::string::npos) text += ".0";
   return text;
 }

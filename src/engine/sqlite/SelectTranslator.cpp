@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
+#include "engine/NumberText.h"
 #include "engine/Storage.h"
 #include "engine/jetsql/Parser.h"
 #include "engine/sqlite/Connection.h"
@@ -102,7 +103,7 @@ class Sources {
 
 // `percent` percent of `count` (both SQLite text).
 std::string share(const std::string& count, double percent) {
-  return "(" + count + " * " + std::to_string(percent) + " / 100.0)";
+  return "(" + count + " * " + writeDouble(percent, Notation::General, 17) + " / 100.0)";
 }
 
 std::string roundedUp(const std::string& value) {

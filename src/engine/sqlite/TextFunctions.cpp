@@ -42,13 +42,9 @@ void lowered(sqlite3_context* context, sqlite3_value** argv) {
 void str(sqlite3_context* context, sqlite3_value** argv) {
   if (isNull(argv[0])) return sqlite3_result_null(context);
   const Number number = numberOf(argv[0]);
-  std::string text = number.integral ? std::to_string(number.integer) : [&] {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15G", number.real);
-    return std::string(buffer);
-  }();
-  if (text.front() != '-') text.insert(0, " ");
-  resultText(context, text);
+  const std::string text =
+      number.integral ? std::to_string(number.integer) : doubleText(number.real);
+  resultText(context, text.front() == '-' ? text : " " + text);
 }
 
 // String(n, c): n times the first character of c, or the character with

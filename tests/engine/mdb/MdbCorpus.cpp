@@ -19,7 +19,7 @@ bool isFolder(const std::string& path) {
 
 std::string corpusFolder() {
   if (const char* given = std::getenv("TELVARN_MDB_CORPUS")) return isFolder(given) ? given : "";
-  const std::string folder = std::string(TELVARN_SOURCE_DIR) + "/../shared/mdb-corpus";
+  const std::string folder = TELVARN_SOURCE_DIR "/../shared/mdb-corpus";
   return isFolder(folder) ? folder : "";
 }
 
