@@ -2,7 +2,7 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
+#include "engine/NumberText.h"
 
 #include "engine/AppError.h"
 
@@ -91,7 +91,7 @@ std::optional<double> parseNumber(std::string_view text) {
   if (number->radix) return static_cast<double>(*number->radix);
   const std::string written =
       (number->negative ? "-" : "") + number->digits + "e" + std::to_string(number->exponent);
-  return std::strtod(written.c_str(), nullptr);
+  return readDecimal(written);
 }
 
 double roundHalfEven(double value) {

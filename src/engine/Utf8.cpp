@@ -15,32 +15,8 @@ bool isSurrogate(uint32_t code) {
   return code >= 0xD800 && code <= 0xDFFF;
 }
 
-// The code point starting at `i`, which moves past it.
-uint32_t decodeAt(std::string_view text, size_t& i) {
-  const auto lead = static_cast<unsigned char>(text[i++]);
-  if (lead < 0x80) return lead;
-  size_t length;
-  uint32_t code;
-  if ((lead & 0xE0) == 0xC0) {
-    length = 1, code = lead & 0x1F;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 2, code = lead & 0x0F;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 3, code = lead & 0x07;
-  } else {
-    return kReplacement;
-  }
-  for (size_t k = 0; k < length; ++k) {
-    if (i >= text.size() || (static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
-      return kReplacement;
-    code = (code << 6) | (static_cast<unsigned char>(text[i++]) & 0x3F);
-  }
-  constexpr uint32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
-  if (code < kSmallest[length] || code > 0x10FFFF || isSurrogate(code)) return kReplacement;
-  return code;
-}
-
 }  // namespace
+
 
 void appendUtf8(std::string& out, uint32_t code) {
   if (code < 0x80) {
@@ -52,19 +28,48 @@ void appendUtf8(std::string& out, uint32_t code) {
     out += static_cast<char>(0xE0 | (code >> 12));
     out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
+  } else if (code < kRawByte) {
     out += static_cast<char>(0xF0 | (code >> 18));
     out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(code - kRawByte);
   }
 }
+
+char32_t nextCodePoint(std::string_view text, size_t& at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  if (lead < 0x80) {
+    ++at;
+    return lead;
+  }
+  const size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+  char32_t code = lead & (0x3F >> extra);
+  bool valid = extra > 0 && at + extra < text.size();
+  for (size_t k = 1; valid && k <= extra; ++k) {
+    const auto next = static_cast<unsigned char>(text[at + k]);
+    valid = (next & 0xC0) == 0x80;
+    code = (code << 6) | (next & 0x3F);
+  }
+  // Overlong forms, surrogates and codes past Unicode are no valid text.
+  static constexpr char32_t kSmallest[] = {0, 0x80, 0x800, 0x10000};
+  valid = valid && code >= kSmallest[extra] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+  if (!valid) {
+    ++at;
+    return kRawByte + lead;
+  }
+  at += extra + 1;
+  return code;
+}
+
 
 std::u16string toUtf16(std::string_view utf8) {
   std::u16string units;
   units.reserve(utf8.size());
   for (size_t i = 0; i < utf8.size();) {
-    const uint32_t code = decodeAt(utf8, i);
+    char32_t code = nextCodePoint(utf8, i);
+    if (code >= kRawByte) code = kReplacement;
     if (code >= 0x10000) {
       units += static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10));
       units += static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF));

@@ -1,8 +1,11 @@
 #include "script/ScriptReader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "engine/AppError.h"
 #include "engine/Utf8.h"
@@ -56,16 +59,40 @@ std::string decodeLine(const std::string& bytes) {
 }
 
 ScriptReader::ScriptReader(const std::string& path) {
+  // Opened without waiting, as a FIFO would wait for a writer, and kept only
+  // when it is a regular file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) throw engineError(75);
-  file_.reset(std::fopen(path.c_str(), "rb"));
-  if (file_) return;
-  if (errno == ENOENT) {
+  if (fd < 0 && errno == ENOENT) {
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     throw engineError(::stat(folder.c_str(), &info) == 0 ? 53 : 76);
   }
-  throw engineError(75);
+  if (fd < 0) throw engineError(75);
+  file_.reset(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0
+                  ? ::fdopen(fd, "rb")
+                  : nullptr);
+  if (!file_) {
+    ::close(fd);
+    throw engineError(75);
+  }
+  learnLineEnd();
+}
+
+void ScriptReader::learnLineEnd() {
+  std::FILE* file = file_.get();
+  char buffer[65536];
+  bool carriageReturn = false;
+  while (const size_t got = std::fread(buffer, 1, sizeof buffer, file)) {
+    carriageReturn = carriageReturn || std::memchr(buffer, '\r', got) != nullptr;
+  }
+  if (std::ferror(file)) throw engineError(57);
+  lineFeedEnds_ = !carriageReturn;
+  static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+  char start[3] = {};
+  if (std::fseek(file, 0, SEEK_SET) != 0) throw engineError(57);
+  if (std::fread(start, 1, 3, file) == 3 && std::memcmp(start, kByteOrderMark, 3) == 0) return;
+  if (std::fseek(file, 0, SEEK_SET) != 0) throw engineError(57);
 }
 
 std::optional<std::string> ScriptReader::next() {
@@ -77,6 +104,7 @@ std::optional<std::string> ScriptReader::next() {
       if (bytes.empty()) return std::nullopt;
       break;
     }
+    if (lineFeedEnds_ && c == '\n') break;
     if (c == '\r') {
       const int after = std::getc(file_.get());
       if (after != '\n' && after != EOF) std::ungetc(after, file_.get());

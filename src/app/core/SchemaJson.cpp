@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/core/BinaryText.h"
+#include "engine/DataType.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
 #include "engine/Index.h"
@@ -42,12 +44,34 @@ QJsonValue jsonValue(const Variant& value) {
   return QJsonValue::Null;
 }
 
+// Whether the field's property of that name holds bytes (a Binary or Long
+// Binary user-defined property); built-in properties never do.
+bool holdsBytes(const Field& field, const std::string& name) {
+  for (const UserProperty& property : field.record().properties) {
+    if (sameName(property.name, name)) {
+      return property.type == DataType::Binary || property.type == DataType::LongBinary;
+    }
+  }
+  return false;
+}
+
+// Bytes cannot be JSON text as they are: the GUID property's sixteen bytes
+// show in the braced form, any other bytes as hexadecimal digits.
+QJsonValue bytesJson(const std::string& name, const Variant& value) {
+  if (value.isNull()) return QJsonValue::Null;
+  constexpr size_t kGuidLength = 16;
+  const std::string bytes = value.toText();
+  if (sameName(name, "GUID") && bytes.size() == kGuidLength) return text(guidText(bytes));
+  return text(hexText(bytes));
+}
+
 // The properties beyond the ones the field object already shows.
 QJsonObject fieldJson(const Field& field) {
   QJsonObject properties;
   for (const auto& [name, value] : field.properties()) {
     if (name == "Name" || name == "Type" || name == "Size") continue;
-    properties.insert(text(name), jsonValue(value));
+    properties.insert(text(name),
+                      holdsBytes(field, name) ? bytesJson(name, value) : jsonValue(value));
   }
   return {{"name", text(field.name())},
           {"type", field.type()},

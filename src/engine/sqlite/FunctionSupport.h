@@ -5,13 +5,14 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cmath>
-#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
+#include "engine/NumberText.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -35,13 +36,19 @@ inline std::string rawText(sqlite3_value* value) {
   return bytes ? std::string(bytes, static_cast<size_t>(sqlite3_value_bytes(value))) : "";
 }
 
-// A value as text the way the run-time library writes it: 15 significant
-// digits for a Double, no trailing ".0".
+// A Double as the run-time library writes it: by default 15 significant
+// digits and no trailing ".0"; a capital E before an exponent.
+inline std::string doubleText(double value, Notation notation = Notation::General,
+                              int precision = 15) {
+  std::string text = writeDouble(value, notation, precision);
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A value as text the way the run-time library writes it.
 inline std::string textOf(sqlite3_value* value) {
   if (sqlite3_value_type(value) != SQLITE_FLOAT) return rawText(value);
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15G", sqlite3_value_double(value));
-  return buffer;
+  return doubleText(sqlite3_value_double(value));
 }
 
 struct Number {
@@ -79,18 +86,21 @@ inline void resultText(sqlite3_context* context, const std::string& text) {
 
 using Body = void (*)(sqlite3_context*, sqlite3_value**);
 
-// Runs a function body, handing any engine error to SQLite as its message.
+// Runs a function body, handing whatever it throws to SQLite as a numbered
+// error (asAppError numbers the C++ library's own failures), so that no C++
+// exception ever unwinds through SQLite. Every function we register runs so.
 template <Body body>
 void guarded(sqlite3_context* context, int, sqlite3_value** argv) {
   try {
     body(context, argv);
   } catch (const FunctionError& error) {
-    std::string message = kErrorPrefix + std::to_string(error.number);
-    if (!error.insertion.empty()) message += ":" + error.insertion;
-    sqlite3_result_error(context, message.c_str(), -1);
-  } catch (const AppError& error) {
-    const std::string message = kErrorPrefix + std::to_string(error.number());
-    sqlite3_result_error(context, message.c_str(), -1);
+    resultError(context, error.number, error.insertion);
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
+    // An AppError's text comes back from the catalogue by its number; a
+    // library failure brings its own as the insertion.
+    resultError(context, error.number(),
+                dynamic_cast<const AppError*>(&failure) ? "" : failure.what());
   }
 }
 

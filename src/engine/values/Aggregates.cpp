@@ -5,7 +5,7 @@
 #include "engine/values/Arithmetic.h"
 #include "engine/values/Comparison.h"
 #include "engine/values/Convert.h"
-#include "engine/values/NumberText.h"
+#include "engine/values/NumberForms.h"
 
 namespace telvarn::values {
 

@@ -5,7 +5,7 @@
 
 #include "engine/values/Convert.h"
 #include "engine/values/Errors.h"
-#include "engine/values/TextOrder.h"
+#include "engine/GeneralSortOrder.h"
 
 namespace telvarn::values {
 namespace {
@@ -55,7 +55,7 @@ std::optional<int> order(const Variant& a, const Variant& b) {
   }
   const bool textA = isTextual(a.kind()) || (a.kind() == Kind::Empty && isTextual(b.kind()));
   const bool textB = isTextual(b.kind()) || (b.kind() == Kind::Empty && isTextual(a.kind()));
-  if (textA && textB) return sign(compareText(a.textValue(), b.textValue()), 0);
+  if (textA && textB) return sign(compareGeneral(a.textValue(), b.textValue()), 0);
   if (textA || textB) fail(kTypeMismatch);
   return numericOrder(a, b);
 }

@@ -1,7 +1,7 @@
 // The dialect's comparisons: =, <>, <, <=, >, >= give True, False or Null.
 //
 // Null on either side gives Null. Two texts compare in the text order
-// (TextOrder.h); Empty is "" beside text and 0 beside a number. Numbers,
+// (the General sort order); Empty is "" beside text and 0 beside a number. Numbers,
 // Booleans and Dates compare as numbers (a date by its day number); a
 // Currency against a Single or Double rounds the other to ten-thousandths,
 // a Single against a Double rounds the Double to a Single. Text against a

@@ -8,7 +8,7 @@
 #include "engine/values/DateFormat.h"
 #include "engine/values/DateReading.h"
 #include "engine/values/Errors.h"
-#include "engine/values/NumberText.h"
+#include "engine/values/NumberForms.h"
 
 namespace telvarn::values {
 namespace {

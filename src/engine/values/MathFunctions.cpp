@@ -9,7 +9,7 @@
 #include "engine/values/Comparison.h"
 #include "engine/values/Convert.h"
 #include "engine/values/Errors.h"
-#include "engine/values/NumberText.h"
+#include "engine/values/NumberForms.h"
 
 namespace telvarn::values {
 namespace {

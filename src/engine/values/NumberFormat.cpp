@@ -1,9 +1,9 @@
 #include "engine/values/NumberFormat.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "engine/NumberText.h"
 #include "engine/values/Convert.h"
 
 namespace telvarn::values {
@@ -117,8 +117,9 @@ DecimalNumber decimalOf(const Variant& number) {
     case Kind::Single:
     case Kind::Text: {
       const double value = toDouble(number);
-      char buffer[40];
-      std::snprintf(buffer, sizeof buffer, "%.*e", number.kind() == Kind::Single ? 6 : 14, value);
+      const std::string written =
+          writeDouble(value, Notation::Scientific, number.kind() == Kind::Single ? 6 : 14);
+      const char* buffer = written.c_str();
       n.negative = buffer[0] == '-';
       const char* c = buffer + (n.negative ? 1 : 0);
       for (; *c && *c != 'e'; ++c) {

@@ -6,7 +6,7 @@
 #include "engine/values/Convert.h"
 #include "engine/values/Errors.h"
 #include "engine/values/LetterCase.h"
-#include "engine/values/TextOrder.h"
+#include "engine/GeneralSortOrder.h"
 
 namespace telvarn::values {
 namespace {
@@ -155,7 +155,7 @@ Variant strComp(const Variant& a, const Variant& b, const Variant& compare) {
   if (a.isNull() || b.isNull()) return Variant::null();
   int order;
   if (method == Method::Database) {
-    order = compareText(toText(a), toText(b));
+    order = compareGeneral(toText(a), toText(b));
   } else {
     order = comparable(unitsOf(a), method).compare(comparable(unitsOf(b), method));
   }

@@ -6,7 +6,7 @@
 // rounded to a Long (13 for text that is no number, 6 beyond a Long).
 //
 // `compare`: 0 binary (code units), 1 text (letter case ignored), 2 the
-// database's order (TextOrder.h), -1 the function's default: the
+// database's order (the General sort order), -1 the function's default: the
 // database's order for InStr and StrComp, binary for InStrRev and Replace.
 // Any other value is 5.
 #pragma once

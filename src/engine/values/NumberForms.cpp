@@ -1,10 +1,10 @@
-#include "engine/values/NumberText.h"
+#include "engine/values/NumberForms.h"
 
 #include <cmath>
-#include <cstdio>
 #include <limits>
 
 #include "engine/Conversions.h"
+#include "engine/NumberText.h"
 #include "engine/values/Errors.h"
 
 namespace telvarn::values {
@@ -12,12 +12,14 @@ namespace {
 
 // printf's %G with the given significant digits matches the library: it
 // switches to E notation at the same places and writes at least two
-// exponent digits.
+// exponent digits (written here without the locale).
 std::string significant(double value, int digits) {
   if (value == 0) return "0";  // also -0
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
-  return buffer;
+  std::string text = writeDouble(value, Notation::General, digits);
+  for (char& c : text) {
+    if (c == 'e') c = 'E';
+  }
+  return text;
 }
 
 }  // namespace
