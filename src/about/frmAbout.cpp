@@ -44,7 +44,7 @@ template <typename Step>
 void tryStep(Step step) {
   try {
     step();
-  } catch (const AppError&) {
+  } catch (const std::exception&) {
   }
 }
 

@@ -2,6 +2,7 @@
 // engine's wording, with "the database engine" where the original names its
 // vendor's product; run-time texts follow the BASIC run-time library.
 #include <map>
+#include <new>
 #include <string_view>
 
 #include "engine/AppError.h"
@@ -18,7 +19,6 @@ const std::map<int, std::string_view>& catalogue() {
       {9, "Subscript out of range"},
       {11, "Division by zero"},
       {13, "Type mismatch"},
-      {51, "Internal error"},
       {52, "Bad file name or number"},
       {53, "File not found"},
       {57, "Device I/O error"},
@@ -193,6 +193,12 @@ std::string errorDescription(int number, std::initializer_list<std::string> args
 
 AppError engineError(int number, std::initializer_list<std::string> args) {
   return AppError(number, errorDescription(number, args));
+}
+
+AppError asAppError(const std::exception& error) {
+  if (const auto* numbered = dynamic_cast<const AppError*>(&error)) return *numbered;
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return engineError(7);
+  return engineError(3000, {error.what()});
 }
 
 }  // namespace telvarn

@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdlib>
 
 #include "engine/DateText.h"
+#include "engine/NumberText.h"
 
 namespace telvarn::jetsql {
 namespace {
@@ -116,7 +116,7 @@ class Scanner {
 
   Token numberToken(size_t begin, bool integral) {
     Token token = make(TokenKind::Number, begin, std::string(sql_.substr(begin, pos_ - begin)));
-    token.number = std::strtod(token.text.c_str(), nullptr);
+    token.number = readDecimal(token.text).value_or(0);
     if (integral) {
       const auto [end, ec] =
           std::from_chars(token.text.data(), token.text.data() + token.text.size(), token.integer);

@@ -8,10 +8,18 @@
 #include <string>
 #include <vector>
 
+namespace telvarn {
+class AppError;
+}
+
 namespace telvarn::mdb {
 
 // 3049: the file does not hold what its own structures say it holds.
 [[noreturn]] void damaged(const std::string& what);
+
+// What an error raised by damaged() says is wrong ("a record that runs past
+// its end"); for any other error its number and description.
+std::string damageOf(const AppError& error);
 
 class ByteView {
  public:

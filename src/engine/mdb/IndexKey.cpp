@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "engine/GeneralSortOrder.h"
 #include "engine/mdb/FixedValue.h"
 #include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/TextCodec.h"
-#include "engine/mdb/TextSortKey.h"
 
 namespace telvarn::mdb {
 namespace {
@@ -32,14 +32,9 @@ std::vector<uint8_t> floatingKey(ByteView stored) {
   return key;
 }
 
-// Trailing blanks do not count in a key.
-std::vector<uint16_t> textUnits(ByteView stored) {
-  std::vector<uint16_t> units = unitsFromUtf8(decodeText(stored));
-  while (!units.empty() && units.back() == ' ') units.pop_back();
-  return units;
-}
-
 KeyResult valueKey(const ColumnDef& column, ByteView stored) {
+  const size_t length = fixedLength(column);
+  if (length != 0 && stored.size() != length) damaged("a value shorter or longer than its type");
   switch (column.type) {
     case ColumnType::Byte:
       return {std::vector<uint8_t>{stored.u8(0)}, ""};
@@ -52,7 +47,7 @@ KeyResult valueKey(const ColumnDef& column, ByteView stored) {
     case ColumnType::DateTime:
       return {floatingKey(stored), ""};
     case ColumnType::Text: {
-      auto key = generalSortKey(textUnits(stored));
+      auto key = generalSortKey(textUnits(stored, column.fixed()));
       if (!key) return {std::nullopt, "a character whose sort weights are not known"};
       if (column.sortOrder != 0x409) return {std::nullopt, "a sort order other than General"};
       return {key, ""};

@@ -6,6 +6,11 @@
 namespace telvarn::mdb {
 namespace {
 
+constexpr size_t kFreeSpaceAt = 0x02;
+constexpr size_t kTableAt = 0x04;
+constexpr size_t kPreviousAt = 0x0C;
+constexpr size_t kNextAt = 0x10;
+constexpr size_t kChildTailAt = 0x14;
 constexpr size_t kPrefixLengthAt = 0x18;
 constexpr size_t kEntryMapAt = 0x1B;
 constexpr size_t kEntriesAt = 0x1E0;
@@ -53,9 +58,11 @@ IndexPage readIndexPage(PageSource& pages, uint32_t number) {
   }
   IndexPage index;
   index.leaf = page[0] == PageType::IndexLeaf;
-  index.previous = view.u32(0x08);
-  index.next = view.u32(0x0C);
-  index.tail = view.u32(0x10);
+  index.table = view.u32(kTableAt);
+  index.storedFreeSpace = view.u16(kFreeSpaceAt);
+  index.previous = view.u32(kPreviousAt);
+  index.next = view.u32(kNextAt);
+  index.childTail = view.u32(kChildTailAt);
   const size_t prefixLength = view.u16(kPrefixLengthAt);
   std::vector<uint8_t> prefix;
   size_t start = kEntriesAt;
@@ -70,6 +77,7 @@ IndexPage readIndexPage(PageSource& pages, uint32_t number) {
     index.entries.push_back(splitEntry(std::move(bytes), index.leaf));
     start = end;
   }
+  index.freeSpace = page.size() - start;
   return index;
 }
 
@@ -80,8 +88,8 @@ void forEachIndexEntry(PageSource& pages, uint32_t root,
     if (depth > 16) damaged("an index tree too deep");
     const IndexPage page = readIndexPage(pages, number);
     if (page.leaf) break;
-    if (page.entries.empty()) return;
-    number = page.entries.front().childPage;
+    number = page.entries.empty() ? page.childTail : page.entries.front().childPage;
+    if (number == 0) return;
   }
   for (uint32_t count = 0; number != 0; ++count) {
     if (count > pages.pageCount()) damaged("an index whose leaves loop");

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "engine/AppError.h"
+#include "engine/sqlite/TextOrder.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -111,13 +112,23 @@ Statement& Statement::bind(int index, const Variant& value) {
       sqlite3_bind_null(stmt_, index);
       return *this;
     case Variant::Kind::Boolean:
+    case Variant::Kind::Byte:
+    case Variant::Kind::Short:
+    case Variant::Kind::Long:
     case Variant::Kind::Integer:
       return bind(index, value.toInteger());
+    case Variant::Kind::Currency:
+    case Variant::Kind::Single:
     case Variant::Kind::Double:
+    case Variant::Kind::Date:
       sqlite3_bind_double(stmt_, index, value.toDouble());
       return *this;
     case Variant::Kind::Text:
       return bind(index, value.toText());
+    case Variant::Kind::Binary:
+      sqlite3_bind_blob(stmt_, index, value.textValue().data(),
+                        static_cast<int>(value.textValue().size()), SQLITE_TRANSIENT);
+      return *this;
   }
   return *this;
 }
@@ -143,6 +154,19 @@ bool Statement::isNull(int column) const {
   return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+Variant Statement::value(int column) const {
+  switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL:
+      return Variant::null();
+    case SQLITE_INTEGER:
+      return Variant(integer(column));
+    case SQLITE_FLOAT:
+      return Variant(sqlite3_column_double(stmt_, column));
+    default:
+      return Variant(text(column));
+  }
+}
+
 Connection::Connection(const std::string& path, bool create) : path_(path) {
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
@@ -154,6 +178,7 @@ Connection::Connection(const std::string& path, bool create) : path_(path) {
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  registerTextOrder(db_);
 }
 
 Connection::~Connection() {
@@ -241,16 +266,37 @@ bool Connection::catalogChangedInTransaction() const {
   return !sqlite3_get_autocommit(db_) && catalogChanges_ != changesAtBegin_;
 }
 
+void Connection::beforeFirstWrite(std::function<void()> work) {
+  firstWrite_ = std::move(work);
+  firstWriteDone_ = false;
+}
+
 Transaction::Transaction(Connection& connection)
     : connection_(connection), nested_(!sqlite3_get_autocommit(connection.handle())) {
   connection_.exec(nested_ ? "SAVEPOINT telvarn" : "BEGIN IMMEDIATE");
   if (!nested_) connection_.changesAtBegin_ = connection_.catalogChanges_;
+  if (connection_.firstWrite_ && !connection_.firstWriteDone_) {
+    connection_.firstWriteDone_ = true;
+    ranFirstWrite_ = true;
+    try {
+      connection_.firstWrite_();
+    } catch (...) {
+      rollBack();
+      throw;
+    }
+  }
 }
 
 Transaction::~Transaction() {
-  if (done_) return;
+  if (!done_) rollBack();
+}
+
+void Transaction::rollBack() {
   const char* undo = nested_ ? "ROLLBACK TO telvarn; RELEASE telvarn" : "ROLLBACK";
   sqlite3_exec(connection_.handle(), undo, nullptr, nullptr, nullptr);
+  // What the first write brought up to date went back with it.
+  if (ranFirstWrite_) connection_.firstWriteDone_ = false;
+  done_ = true;
 }
 
 ReadTransaction::ReadTransaction(Connection& connection) : connection_(connection) {

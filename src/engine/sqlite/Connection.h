@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -42,6 +43,9 @@ class Statement {
   std::string text(int column) const;
   int64_t integer(int column) const;
   bool isNull(int column) const;
+  // The value as SQLite holds it: Null, an Integer, a Double or a Text
+  // (bytes as text).
+  Variant value(int column) const;
 
  private:
   Connection& connection_;
@@ -83,6 +87,12 @@ class Connection {
   // then may yet be rolled back.
   bool catalogChangedInTransaction() const;
 
+  // Work to run at the start of the first write transaction (bringing a
+  // file of an earlier layout up to date), so that it is committed with
+  // that transaction's change or rolled back with it, and then run again
+  // with the next one.
+  void beforeFirstWrite(std::function<void()> work);
+
  private:
   friend class Statement;
   // The cached prepared statement for `sql`, or nullptr when there is none
@@ -104,6 +114,8 @@ class Connection {
   std::unordered_map<std::string, Cached> cache_;
   uint64_t catalogChanges_ = 0;
   uint64_t changesAtBegin_ = 0;
+  std::function<void()> firstWrite_;
+  bool firstWriteDone_ = false;
 };
 
 // A write transaction that rolls back unless committed, so that every
@@ -117,9 +129,12 @@ class Transaction {
   void commit();
 
  private:
+  void rollBack();
+
   Connection& connection_;
   bool nested_;
   bool done_ = false;
+  bool ranFirstWrite_ = false;
 };
 
 // Several reads seen as one: the file is locked once for all of them rather

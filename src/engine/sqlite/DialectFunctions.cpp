@@ -1,8 +1,6 @@
 #include "engine/sqlite/DialectFunctions.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,6 +9,7 @@
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
 #include "engine/DateText.h"
+#include "engine/NumberText.h"
 #include "engine/jetsql/LikePattern.h"
 #include "engine/sqlite/FunctionSupport.h"
 
@@ -173,7 +172,8 @@ void val(sqlite3_context* context, sqlite3_value** argv) {
   for (char c : textOf(argv[0])) {
     if (c != ' ' && c != '\t') digits += c;
   }
-  sqlite3_result_double(context, std::strtod(digits.c_str(), nullptr));
+  const std::optional<LeadingNumber> number = readLeadingDecimal(digits);
+  sqlite3_result_double(context, number ? number->value : 0);
 }
 
 // The checks a stored value meets after its conversion to the field's type.

@@ -1,13 +1,15 @@
 #include "engine/sqlite/ExpressionTranslator.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/AppError.h"
+#include "engine/DataType.h"
+#include "engine/NumberText.h"
 #include "engine/jetsql/Lexer.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/FunctionTranslation.h"
 #include "engine/sqlite/SelectTranslator.h"
+#include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -137,9 +139,7 @@ bool owns(const Scope& level, const ScopeSource* source) {
 // A double written out in full (where values cannot be bound, as in a
 // view), so that no digit is lost on the way.
 std::string realLiteral(double value) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  std::string text = buffer;
+  std::string text = writeDouble(value, Notation::General, 17);
   if (text.find_first_of(".eEn") == std::string::npos) text += ".0";
   return text;
 }
@@ -218,6 +218,17 @@ std::string ExpressionTranslator::clause(const Expr& expr) {
 std::string ExpressionTranslator::condition(const Expr& expr) {
   clauseText_ = std::string(sql_.substr(std::min(expr.begin, sql_.size()), expr.end - expr.begin));
   return test(expr);
+}
+
+std::string ExpressionTranslator::ordered(const Expr& expr) {
+  const int type = typeOf(expr).type;
+  const bool collated = expr.kind == Expr::Kind::Column && isTextType(type);
+  const bool plain = isNumeric(type) || type == DataType::Date;
+  return clause(expr) + (collated || plain ? "" : textOrder());
+}
+
+std::string ExpressionTranslator::textOrder() const {
+  return std::string(" COLLATE ") + (inline_ ? "NOCASE" : kTextCollation);
 }
 
 const FieldRecord* ExpressionTranslator::resolve(const std::string& qualifier,
@@ -314,7 +325,9 @@ std::string ExpressionTranslator::column(const Expr& expr) {
     for (const Scope* level = &scope_; level && reader && !owns(*level, found.source);
          level = level->outer(), reader = reader->outer_)
       reader->readsOuter_ = true;
-    return Connection::quote(found.source->sqlName) + "." + Connection::quote(found.field->name);
+    const std::string name =
+        Connection::quote(found.source->sqlName) + "." + Connection::quote(found.field->name);
+    return isTextType(found.field->type) ? wrap(name + textOrder()) : name;
   }
   if (expr.qualifier.empty() && isBareFunction(expr.text)) return call(expr.text, {});
   noteUnknown(expr.qualifier, expr.text);
@@ -393,7 +406,7 @@ std::string ExpressionTranslator::iif(const std::vector<jetsql::ExprPtr>& argume
   }
 }
 
-// Text compares without regard to letter case, whichever side holds it;
+// Text compares in the General sort order, whichever side holds it;
 // numbers and dates compare as they are, so that their indexes serve.
 std::string ExpressionTranslator::comparison(const Expr& expr) {
   const Expr& a = *expr.operands[0];
@@ -403,7 +416,7 @@ std::string ExpressionTranslator::comparison(const Expr& expr) {
   const int typeB = typeOf(b).type;
   const bool plain = (isNumeric(typeA) || typeA == 8) && (isNumeric(typeB) || typeB == 8);
   return wrap(translate(a) + comparisonText(expr.op) + translate(b) +
-              (plain ? "" : " COLLATE NOCASE"));
+              (plain ? "" : textOrder()));
 }
 
 // A number compared with a text written in the statement is the dialect's
@@ -420,7 +433,7 @@ void ExpressionTranslator::checkComparable(const Expr& a, const Expr& b) const {
 std::string ExpressionTranslator::between(const Expr& expr) {
   checkComparable(*expr.operands[0], *expr.operands[1]);
   checkComparable(*expr.operands[0], *expr.operands[2]);
-  const std::string value = translate(*expr.operands[0]) + " COLLATE NOCASE";
+  const std::string value = translate(*expr.operands[0]) + textOrder();
   const std::string one = translate(*expr.operands[1]);
   const std::string other = translate(*expr.operands[2]);
   const std::string test = wrap(value + " BETWEEN " + one + " AND " + other + " OR " + value +
@@ -429,7 +442,7 @@ std::string ExpressionTranslator::between(const Expr& expr) {
 }
 
 std::string ExpressionTranslator::in(const Expr& expr) {
-  const std::string value = translate(*expr.operands[0]) + " COLLATE NOCASE";
+  const std::string value = translate(*expr.operands[0]) + textOrder();
   const char* keyword = expr.negated ? " NOT IN " : " IN ";
   if (expr.query) return wrap(value + keyword + subquery(expr));
   std::string list;

@@ -58,6 +58,10 @@ class ExpressionTranslator {
   std::string clause(const jetsql::Expr& expr);
   // A whole expression as a condition (WHERE, ON, HAVING).
   std::string condition(const jetsql::Expr& expr);
+  // A whole expression whose values are compared with each other (ORDER
+  // BY, GROUP BY, a select list under DISTINCT or UNION): text in the
+  // General sort order.
+  std::string ordered(const jetsql::Expr& expr);
 
   // A query inside this level (in FROM or in an expression) whose text
   // `sql` reads nothing of the levels around it, as a common table of the
@@ -116,6 +120,9 @@ class ExpressionTranslator {
   std::string subquery(const jetsql::Expr& expr);
   std::string call(const std::string& name, const std::vector<jetsql::ExprPtr>& arguments);
   void checkComparable(const jetsql::Expr& a, const jetsql::Expr& b) const;
+  // How text compares: " COLLATE JETGENERAL", or NOCASE in a view, which
+  // other SQLite tools must be able to read.
+  std::string textOrder() const;
   ValueType callType(const jetsql::Expr& expr) const;
 
   const Scope& scope_;

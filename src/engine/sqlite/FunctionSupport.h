@@ -5,14 +5,15 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
+#include "engine/NumberText.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -58,14 +59,20 @@ struct Operand {
   bool isNull() const { return type == SQLITE_NULL; }
 };
 
-// A value as text the way the run-time library writes it: 15 significant
-// digits for a Double, no trailing ".0".
+// A Double as the run-time library writes it: by default 15 significant
+// digits and no trailing ".0"; a capital E before an exponent.
+inline std::string doubleText(double value, Notation notation = Notation::General,
+                              int precision = 15) {
+  std::string text = writeDouble(value, notation, precision);
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A value as text the way the run-time library writes it.
 inline std::string textOf(const Operand& value) {
   if (value.type == SQLITE_INTEGER) return std::to_string(value.integer);
   if (value.type != SQLITE_FLOAT) return value.text;
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15G", value.real);
-  return buffer;
+  return doubleText(value.real);
 }
 
 inline std::string textOf(sqlite3_value* value) {
@@ -129,19 +136,21 @@ inline void resultOperand(sqlite3_context* context, const Operand& value) {
   }
 }
 
-// Runs `work`, handing any engine error it raises to SQLite as the
-// function's message.
+// Runs `work`, handing whatever it throws to SQLite as a numbered error
+// (asAppError numbers the C++ library's own failures), so that no C++
+// exception ever unwinds through SQLite. Every function we register runs so.
 template <typename Work>
 void reportingErrors(sqlite3_context* context, Work work) {
   try {
     work();
   } catch (const FunctionError& error) {
-    std::string message = kErrorPrefix + std::to_string(error.number);
-    if (!error.insertion.empty()) message += ":" + error.insertion;
-    sqlite3_result_error(context, message.c_str(), -1);
-  } catch (const AppError& error) {
-    const std::string message = kErrorPrefix + std::to_string(error.number());
-    sqlite3_result_error(context, message.c_str(), -1);
+    resultError(context, error.number, error.insertion);
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
+    // An AppError's text comes back from the catalogue by its number; a
+    // library failure brings its own as the insertion.
+    resultError(context, error.number(),
+                dynamic_cast<const AppError*>(&failure) ? "" : failure.what());
   }
 }
 

@@ -1,7 +1,10 @@
 #include "engine/sqlite/PhysicalSchema.h"
 
+#include <algorithm>
+
 #include "engine/DataType.h"
 #include "engine/sqlite/ForeignObjects.h"
+#include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::sqlite::physical {
 namespace {
@@ -93,7 +96,7 @@ void changeColumnType(Connection& db, const std::string& table,
     const LegacyRename legacy(db);
     db.exec("ALTER TABLE " + Connection::quote(copy) + " RENAME TO " + Connection::quote(table));
   }
-  for (const IndexRecord& index : indexes) createIndex(db, table, index);
+  for (const IndexRecord& index : indexes) createIndex(db, table, fieldsAfter, index);
   foreign::makeAgain(db, foreignObjects);
 }
 
@@ -113,11 +116,17 @@ bool anyNull(Connection& db, const std::string& table, const std::vector<IndexCo
       .has_value();
 }
 
-void createIndex(Connection& db, const std::string& table, const IndexRecord& index) {
+void createIndex(Connection& db, const std::string& table, const std::vector<FieldRecord>& fields,
+                 const IndexRecord& index) {
   std::string columns;
   for (const IndexColumn& column : index.columns) {
+    const auto field = std::find_if(fields.begin(), fields.end(), [&](const FieldRecord& f) {
+      return sameName(f.name, column.field);
+    });
     if (!columns.empty()) columns += ", ";
-    columns += Connection::quote(column.field) + (column.descending ? " DESC" : "");
+    columns += Connection::quote(column.field) +
+               (field != fields.end() ? collateText(field->type) : "") +
+               (column.descending ? " DESC" : "");
   }
   const bool unique = index.unique || index.primary;
   db.exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +

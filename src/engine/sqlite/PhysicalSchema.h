@@ -38,7 +38,10 @@ bool hasRows(Connection& db, const std::string& table);
 // primary key or an index that requires its fields.
 bool anyNull(Connection& db, const std::string& table, const std::vector<IndexColumn>& columns);
 
-void createIndex(Connection& db, const std::string& table, const IndexRecord& index);
+// An index over `fields` of the table; its text columns in the General
+// sort order, so that a unique one refuses "Äpfel" beside "äpfel".
+void createIndex(Connection& db, const std::string& table, const std::vector<FieldRecord>& fields,
+                 const IndexRecord& index);
 void dropIndex(Connection& db, const std::string& table, const std::string& index);
 
 }  // namespace telvarn::sqlite::physical

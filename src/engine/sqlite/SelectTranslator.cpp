@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
+#include "engine/NumberText.h"
 #include "engine/Storage.h"
 #include "engine/jetsql/Parser.h"
 #include "engine/sqlite/Connection.h"
@@ -109,7 +110,7 @@ class Sources {
 
 // `percent` percent of `count` (both SQLite text).
 std::string share(const std::string& count, double percent) {
-  return "(" + count + " * " + std::to_string(percent) + " / 100.0)";
+  return "(" + count + " * " + writeDouble(percent, Notation::General, 17) + " / 100.0)";
 }
 
 std::string roundedUp(const std::string& value) {
@@ -135,7 +136,7 @@ class Level {
     if (query_.where) rest += " WHERE " + translator_.condition(*query_.where);
     std::string groups;
     for (const auto& group : query_.groupBy) {
-      groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.clause(*group);
+      groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.ordered(*group);
     }
     rest += groups.empty() ? distinctRecords(query_, scope_) : groups;
     if (query_.having) rest += " HAVING " + translator_.condition(*query_.having);
@@ -149,7 +150,7 @@ class Level {
     if (!order) return out;
     std::string sorted;
     for (const auto& item : query_.orderBy) {
-      sorted += (sorted.empty() ? " ORDER BY " : ", ") + translator_.clause(*item.expr) +
+      sorted += (sorted.empty() ? " ORDER BY " : ", ") + translator_.ordered(*item.expr) +
                 (item.descending ? " DESC" : "");
     }
     out.sql += sorted;
@@ -185,7 +186,7 @@ class Level {
     std::string ranking;
     for (size_t i = 0; i < query_.orderBy.size(); ++i) {
       const std::string key = quote("telvarn.k" + std::to_string(i + 1));
-      keys += ", " + translator_.clause(*query_.orderBy[i].expr) + " AS " + key;
+      keys += ", " + translator_.ordered(*query_.orderBy[i].expr) + " AS " + key;
       ranking += (i ? ", " : "") + key + (query_.orderBy[i].descending ? " DESC" : "");
     }
     std::string shown;
@@ -229,7 +230,7 @@ class Level {
         name = field ? field->name : item.expr->text;
       }
       if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed++);
-      add(translator_.clause(*item.expr), column(name, translator_.typeOf(*item.expr)));
+      add(translator_.ordered(*item.expr), column(name, translator_.typeOf(*item.expr)));
     }
     return values;
   }

@@ -11,6 +11,7 @@
 #include "engine/sqlite/ForeignObjects.h"
 #include "engine/sqlite/PhysicalSchema.h"
 #include "engine/sqlite/RelationCatalog.h"
+#include "engine/sqlite/TextOrder.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -78,6 +79,23 @@ void prepareConnection(Connection& connection) {
   registerDialectFunctions(connection.handle());
 }
 
+// Indexes made before text had the General sort order, whose text columns
+// still compare as their NOCASE declaration says: table and index names.
+std::vector<std::pair<std::string, std::string>> indexesToCollate(Connection& db) {
+  Statement row(db,
+                "SELECT DISTINCT c.TableName, c.IndexName FROM MSysIndexColumns c "
+                "JOIN MSysFields f ON f.TableName = c.TableName AND f.Name = c.FieldName "
+                "WHERE f.Type IN (" +
+                    std::to_string(DataType::Text) + ", " + std::to_string(DataType::Memo) +
+                    ") AND NOT EXISTS (SELECT 1 FROM "
+                    "pragma_index_xinfo(c.TableName || '.' || c.IndexName) x "
+                    "WHERE x.name = c.FieldName AND x.coll = '" +
+                    kTextCollation + "')");
+  std::vector<std::pair<std::string, std::string>> found;
+  while (row.step()) found.emplace_back(row.text(0), row.text(1));
+  return found;
+}
+
 }  // namespace
 
 SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
@@ -88,6 +106,30 @@ SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
     Transaction transaction(connection_);
     if (!catalog::exists(connection_)) catalog::createTables(connection_);
     transaction.commit();
+  }
+  // A file of the earlier layout is read as it is and brought up to date
+  // with its first change.
+  if (!indexesToCollate(connection_).empty())
+    connection_.beforeFirstWrite([this] { collateTextIndexes(); });
+}
+
+void SqliteStorage::collateTextIndexes() {
+  for (const auto& [tableName, indexName] : indexesToCollate(connection_)) {
+    const std::optional<TableRecord> table = readTable(tableName);
+    if (!table) continue;
+    for (const IndexRecord& index : table->indexes) {
+      if (index.name != indexName) continue;
+      try {
+        Transaction attempt(connection_);
+        physical::dropIndex(connection_, table->name, index.name);
+        physical::createIndex(connection_, table->name, table->fields, index);
+        attempt.commit();
+      } catch (const AppError& error) {
+        // Values the General sort order finds equal ("Äpfel", "äpfel") in
+        // a unique index: it keeps the order it had, and nothing is lost.
+        if (error.number() != 3022) throw;
+      }
+    }
   }
 }
 
@@ -149,7 +191,7 @@ void SqliteStorage::createTable(const TableRecord& table) {
   for (const FieldRecord& field : table.fields)
     catalog::insertField(connection_, table.name, field);
   for (const IndexRecord& index : table.indexes) {
-    physical::createIndex(connection_, table.name, index);
+    physical::createIndex(connection_, table.name, table.fields, index);
     catalog::insertIndex(connection_, table.name, index);
   }
   transaction.commit();
@@ -238,7 +280,7 @@ void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& in
   if (index.primary || index.required) {
     if (physical::anyNull(connection_, table.name, index.columns)) throw engineError(3058);
   }
-  physical::createIndex(connection_, table.name, index);
+  physical::createIndex(connection_, table.name, table.fields, index);
   catalog::insertIndex(connection_, table.name, index);
   transaction.commit();
 }

@@ -18,13 +18,13 @@
 #include <fstream>
 
 #include "engine/EngineFixture.h"
+#include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::test {
 namespace {
 
-// Named by the build: __FILE__ may be relative to a folder the tests do not
-// run in (ccache rewrites paths so).
-const std::filesystem::path kCorpus = TELVARN_STATEMENT_CORPUS;
+const std::filesystem::path kCorpus =
+    std::filesystem::path(TELVARN_SOURCE_DIR) / "tests/engine/jetsql/corpus";
 
 class Corpus : public ::testing::Test {
  protected:
@@ -106,6 +106,7 @@ class Corpus : public ::testing::Test {
   std::string query(const std::string& sql) {
     sqlite3* handle = nullptr;
     sqlite3_open(path_.c_str(), &handle);
+    sqlite::registerTextOrder(handle);
     sqlite3_stmt* statement = nullptr;
     std::string out;
     if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
@@ -178,6 +179,9 @@ TEST_F(Corpus, LinkedTables) {
 }
 TEST_F(Corpus, StoredQueries) {
   run("queries.jet");
+}
+TEST_F(Corpus, TextOrder) {
+  run("textorder.jet");
 }
 TEST_F(Corpus, SyntaxErrors) {
   run("syntax.jet");
