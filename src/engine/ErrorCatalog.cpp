@@ -1,6 +1,6 @@
 // The texts of the errors TELVARN raises. Engine texts follow the desktop
-// engine's wording, with "the database engine" where the original names its
-// vendor's product; run-time texts follow the BASIC run-time library.
+// engine's wording, with "the database engine" where the desktop engine names
+// its vendor's product; run-time texts follow the BASIC run-time library.
 #include <map>
 #include <new>
 #include <string_view>

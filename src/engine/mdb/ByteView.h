@@ -43,7 +43,6 @@ class ByteView {
     return data_[at];
   }
   uint16_t u16(size_t at) const { return static_cast<uint16_t>(le(at, 2)); }
-  uint32_t u24(size_t at) const { return static_cast<uint32_t>(le(at, 3)); }
   uint32_t u32(size_t at) const { return static_cast<uint32_t>(le(at, 4)); }
   int16_t i16(size_t at) const { return static_cast<int16_t>(u16(at)); }
   int32_t i32(size_t at) const { return static_cast<int32_t>(u32(at)); }

@@ -26,7 +26,6 @@ class UsageMap {
   // when it returns false.
   void forEachPage(PageSource& pages, const std::function<bool(uint32_t)>& visit) const;
 
-  bool inlineMap() const { return type_ == 0; }
 
  private:
   bool walkBitmap(const uint8_t* bits, size_t length, uint32_t firstPage,
