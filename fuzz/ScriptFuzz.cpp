@@ -2,6 +2,8 @@
 // on two fresh databases in memory-backed files. Whatever the script, the run
 // must end normally: every failure is a numbered error that some trap
 // reports. "exe" lines are made comments: the fuzzer must not start programs.
+// A line may start after a CR, a LF (in a file without CR) or a byte-order
+// mark at the start of the file.
 #include <unistd.h>
 
 #include <cstdint>
@@ -34,16 +36,14 @@ class SilentView : public View {
 };
 
 std::string withoutPrograms(const uint8_t* data, size_t size) {
-  std::string script;
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const size_t start = bytes.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  std::string script = bytes.substr(0, start);
   bool lineStart = true;
-  for (size_t i = 0; i < size; ++i) {
-    const char c = static_cast<char>(data[i]);
-    if (lineStart && size - i >= 3 &&
-        std::string(reinterpret_cast<const char*>(data + i), 3) == "exe") {
-      script += '\'';
-    }
-    script += c;
-    lineStart = c == '\r';
+  for (size_t i = start; i < size; ++i) {
+    if (lineStart && bytes.compare(i, 3, "exe") == 0) script += '\'';
+    script += bytes[i];
+    lineStart = bytes[i] == '\r' || bytes[i] == '\n';
   }
   return script;
 }

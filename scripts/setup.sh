@@ -3,7 +3,7 @@
 # Packages already present are skipped, so a prepared machine starts at once.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev qt6-base-dev libsqlite3-dev sqlite3
-          libgtest-dev xvfb xauth dpkg-dev file bc time mdbtools)
+          libgtest-dev xvfb xauth dpkg-dev file bc time mdbtools locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

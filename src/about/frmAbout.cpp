@@ -44,7 +44,7 @@ template <typename Step>
 void tryStep(Step step) {
   try {
     step();
-  } catch (const AppError&) {
+  } catch (const std::exception&) {
   }
 }
 
@@ -72,8 +72,8 @@ frmAbout::frmAbout(Settings& settings, const ModuleSettings& paths)
   Lbl_Version->setFont(makeFont("Microsoft Sans Serif", 8.25));
   Label2 = label(this, "", 120, 1800, 6795, 975, false);
   Label2->setObjectName("Label2");
-  // The desktop's default font of the original was 8.25 points; the label's
-  // five lines fit its height only at that size.
+  // The label's five lines fit its height only at 8.25 points, the size the
+  // window was laid out for.
   Label2->setFont(makeFont("Microsoft Sans Serif", 8.25));
   QLabel* company = label(this, "Quenholt", 600, 3360, 6000, 240, true);
   company->setObjectName("Lbl_Microsoft");

@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 
 #include <QCoreApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,6 +27,15 @@ namespace {
 
 using namespace telvarn;
 
+// The toolkit's application object, with numbers kept in the "C" form.
+class Application {
+ public:
+  Application(int& argc, char** argv) : app_(argc, argv) { keepNumbersInCLocale(); }
+
+ private:
+  QCoreApplication app_;
+};
+
 bool displayAvailable() {
   for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
     const char* value = std::getenv(name);
@@ -34,19 +44,32 @@ bool displayAvailable() {
   return false;
 }
 
-int printSchema(const std::string& path) {
+// Runs the work of --schema, --check or --export: whatever fails, a
+// standard output that cannot be written (57) included, is one line
+// "number - description" on standard error and exit status 1.
+template <typename Work>
+int numbered(Work work) {
   try {
-    DBEngine engine;
-    std::cout << schemaJson(*engine.openDatabase(path));
-    return 0;
-  } catch (const AppError& error) {
+    const int status = work();
+    if (!std::cout.flush()) throw engineError(57);
+    return status;
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
     std::cerr << error.number() << " - " << error.description() << "\n";
     return 1;
   }
 }
 
+int printSchema(const std::string& path) {
+  return numbered([&] {
+    DBEngine engine;
+    std::cout << schemaJson(*engine.openDatabase(path));
+    return 0;
+  });
+}
+
 int checkDatabase(const std::string& path) {
-  try {
+  return numbered([&] {
     DBEngine engine;
     const std::vector<std::string> faults = engine.openDatabase(path)->storage().check();
     for (const std::string& fault : faults) std::cout << fault << "\n";
@@ -54,22 +77,15 @@ int checkDatabase(const std::string& path) {
               << (faults.empty() ? "consistent" : std::to_string(faults.size()) + " faults")
               << "\n";
     return faults.empty() ? 0 : 1;
-  } catch (const AppError& error) {
-    std::cerr << error.number() << " - " << error.description() << "\n";
-    return 1;
-  }
+  });
 }
 
 int exportTable(const std::string& path, const std::string& table) {
-  try {
+  return numbered([&] {
     DBEngine engine;
     exportCsv(*engine.openDatabase(path), table, std::cout);
-    std::cout.flush();
-    return std::cout ? 0 : 1;
-  } catch (const AppError& error) {
-    std::cerr << error.number() << " - " << error.description() << "\n";
-    return 1;
-  }
+    return 0;
+  });
 }
 
 int runBatch(RunReport* report) {
@@ -99,7 +115,7 @@ int runWindow(int argc, char** argv, RunReport* report) {
   }
   std::cerr << "TELVARN: the window module libtelvarn-window.so is missing: "
             << (::dlerror() ? ::dlerror() : "not found") << "; running without a window\n";
-  QCoreApplication app(argc, argv);
+  Application app(argc, argv);
   return runBatch(report);
 }
 
@@ -113,6 +129,9 @@ std::unique_ptr<RunReport> openRunReport(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A closed standard output (a reader that went away) is a failed write
+  // the view handles, never a signal that ends the run half-way.
+  std::signal(SIGPIPE, SIG_IGN);
   std::vector<std::string> arguments(argv + 1, argv + argc);
   const CommandLine line = parseCommandLine(arguments);
   switch (line.action) {
@@ -127,7 +146,7 @@ int main(int argc, char** argv) {
                 << TELVARN_VERSION_PATCH << "\n";
       return 0;
     case CommandLine::Action::Schema: {
-      QCoreApplication app(argc, argv);
+      Application app(argc, argv);
       return printSchema(line.file);
     }
     case CommandLine::Action::Check:
@@ -140,13 +159,14 @@ int main(int argc, char** argv) {
   std::unique_ptr<RunReport> report;
   try {
     report = openRunReport(line.reportFile);
-  } catch (const AppError& error) {
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
     std::cerr << "TELVARN: the report " << line.reportFile
               << " cannot be written: " << error.number() << " - " << error.description() << "\n";
     return 2;
   }
   if (line.batch || !displayAvailable()) {
-    QCoreApplication app(argc, argv);
+    Application app(argc, argv);
     return runBatch(report.get());
   }
   return runWindow(argc, argv, report.get());

@@ -12,13 +12,9 @@ void AddDateField(Run& run) {
   const CommandRecord& rec = run.rec;
   HandlerFrame frame(run,
                      {.title = "AddDate Field", .ignore = {3010, 3191, 3259}, .boxTitle = "Add"});
-  // 1.
   frame.step([&] { findTable(run); });
-  // 2.
   frame.step([&] { createField(run, false); });
-  // 3.
   frame.step([&] { run.report.status("Adding Field " + rec.varField); });
-  // 5.
   frame.step([&] { need(run.tdf).appendField(run.fld); });
 }
 

@@ -15,25 +15,17 @@ void AddField(Run& run) {
                            .ignore = {3010, 3191, 3259},
                            .tableFallback = true,
                            .boxTitle = "Add"});
-  // 1.
   frame.step([&] { findTable(run); });
-  // 2.
   frame.step([&] { createField(run, true); });
-  // 3.
   frame.step([&] { run.report.status("Adding Field " + rec.varField); });
-  // 4.
   frame.step([&] { need(run.fld).setDefaultValue(rec.strDefaultValue); });
-  // 5.
   frame.step(
       [&] { run.report.status("Adding Field Properties Default Value " + rec.strDefaultValue); });
-  // 6.
   frame.step([&] { need(run.fld).setAllowZeroLength(rec.intAllowZeroLength != 0); });
-  // 7.
   frame.step([&] {
     run.report.status("Adding Field Properties Allow Zero Length " +
                       std::to_string(rec.intAllowZeroLength));
   });
-  // 8.
   frame.step([&] { need(run.tdf).appendField(run.fld); });
 }
 

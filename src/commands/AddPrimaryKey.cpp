@@ -16,16 +16,12 @@ void AddPrimaryKey(Run& run) {
                            .ignore = {3010, 3191, 3283, 3367},
                            .report = FrameOptions::Report::LogOnly,
                            .boxTitle = "Index"});
-  // 1.
   frame.step([&] { findTable(run); });
-  // 2.
   frame.step([&] { run.report.status("Looking For Table " + rec.varTable); });
-  // 3.
   frame.step([&] {
     TableDef& table = need(run.tdf);
     table.appendField(table.createField(rec.varField, rec.intType, rec.intSize));
   });
-  // 4. to 15.
   buildIndex(frame, run, "Creating Primary Key Field ");
 }
 

@@ -15,25 +15,19 @@ void AddYesNoField(Run& run) {
                      {.title = "Addbln Field", .ignore = {3010, 3191, 3259}, .boxTitle = "Add"});
   std::shared_ptr<TableDef> table;
   std::shared_ptr<Field> field;
-  // 1.
   frame.step([&] { findTable(run); });
-  // 2.
   frame.step([&] { createField(run, false); });
-  // 3.
   frame.step([&] { run.report.status("Adding Field " + rec.varField); });
-  // 4.
   frame.step([&] { need(run.tdf).appendField(run.fld); });
-  // 5.
   frame.step([&] {
     run.tdf = nullptr;
     run.tdf = need(run.db).tableDef(rec.varTable);
     table = need(run.db).tableDef(rec.varTable);
     field = need(table).field(rec.varField);
   });
-  // 6. and 7. pass over any failure.
+  // The check box and its report pass over any failure.
   frame.quietStep([&] { need(field).setProperty("DisplayControl", Variant(int{106})); });
   frame.quietStep([&] { run.report.status("Setting Control Box..." + rec.varField); });
-  // 8.
   frame.step([&] { run.report.list(); });
 }
 

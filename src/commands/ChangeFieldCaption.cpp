@@ -15,15 +15,10 @@ void ChangeFieldCaption(Run& run) {
   HandlerFrame frame(run, {.title = "Change Field Caption", .ignore = {3191, 3265, 3270}});
   std::shared_ptr<TableDef> table;
   std::shared_ptr<Field> field;
-  // 1. to 3.
   findOwnField(frame, run, table, field);
-  // 4.
   frame.step([&] { need(field).setProperty("Caption", Variant(rec.strCaption)); });
-  // 5.
   frame.step([&] { report.setStatus("Changing Field Caption To " + rec.strCaption); });
-  // 6.
   frame.step([&] { report.log(); });
-  // 7.
   frame.step([&] { report.list(); });
 }
 

@@ -15,11 +15,8 @@ void ChangeProperties(Run& run) {
   HandlerFrame frame(run, {.title = "Change Properties", .ignore = {3191, 3265}});
   std::shared_ptr<TableDef> table;
   std::shared_ptr<Field> field;
-  // 1. to 3.
   findOwnField(frame, run, table, field);
-  // 4. to 15.
   changeFieldProperties(frame, run, field, rec.varField, TypeMapping::WithYesNo);
-  // 16.
   table = nullptr;
 }
 

@@ -45,8 +45,17 @@ ChildProcess startProgram(const std::string& commandLine) {
     posix_spawn_file_actions_addopen(&actions, stream, "/dev/null",
                                      stream == 0 ? O_RDONLY : O_WRONLY, 0);
   }
+  // The program ignores SIGPIPE; the child starts with the default.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t defaults;
+  sigemptyset(&defaults);
+  sigaddset(&defaults, SIGPIPE);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
   pid_t pid = 0;
-  const int rc = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  const int rc = ::posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   if (rc != 0) return {};
   return {pid, openProcessHandle(pid), openThreadHandle(pid)};

@@ -20,8 +20,9 @@ struct ChildProcess {
 
 // Splits the command line into words as a shell would (quotes and
 // backslashes; no shell is run) and starts the program found on PATH, its
-// standard streams on /dev/null. A program that cannot be started leaves
-// every field at zero or -1.
+// standard streams on /dev/null, SIGPIPE at its default, and no other file
+// of ours open (every file the program opens is close-on-exec). A program
+// that cannot be started leaves every field at zero or -1.
 ChildProcess startProgram(const std::string& commandLine);
 
 // Kills the process with exit code 0's stand-in SIGKILL and reaps it: 1 when

@@ -10,17 +10,11 @@ namespace telvarn {
 void CreateStoredQuery(Run& run) {
   CommandRecord& rec = run.rec;
   HandlerFrame frame(run, {.title = "QueryDef", .ignore = {3010, 3012, 3191, 3259}});
-  // 1.
   frame.step([&] { rec.strQueryName = rec.text(2); });
-  // 2.
   frame.step([&] { run.report.status("Creating Query " + rec.text(2)); });
-  // 3.
   frame.step([&] { rec.varQuerySql = rec.text(3); });
-  // 4.
   frame.step([&] { run.report.status("Creating SQL Statement " + rec.text(3)); });
-  // 5.
   frame.step([&] { run.strSql = rec.varQuerySql; });
-  // 6.
   frame.step([&] {
     run.qdf = nullptr;
     run.qdf = need(run.db).createQueryDef(rec.strQueryName, run.strSql);

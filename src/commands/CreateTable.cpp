@@ -11,11 +11,8 @@ void CreateTable(Run& run) {
                            .ignore = {3010, 3191, 3259},
                            .tableFallback = true,
                            .boxTitle = "Add"});
-  // 1.
   frame.step([&] { run.strSql = "Create Table " + run.rec.varTable; });
-  // 2.
   frame.step([&] { run.report.status("Creating Table " + run.rec.varTable); });
-  // 3.
   frame.step([&] { need(run.db).execute(run.strSql); });
 }
 

@@ -11,13 +11,9 @@ namespace telvarn {
 void DeleteField(Run& run) {
   const CommandRecord& rec = run.rec;
   HandlerFrame frame(run, {.title = "Delete Field", .ignore = {3265}, .boxTitle = "Del"});
-  // 1.
   frame.step([&] { findTable(run); });
-  // 2.
   frame.step([&] { run.report.status("Deleting From Table " + rec.varTable); });
-  // 3.
   frame.step([&] { need(run.tdf).deleteField(rec.varField); });
-  // 4.
   frame.step([&] { run.report.status("Deleting Field " + rec.varField); });
 }
 

@@ -20,21 +20,16 @@ void ExecuteUtility(Run& run) {
   HandlerFrame frame(
       run, {.title = "Utility Execute", .ignore = {}, .opens = FrameOptions::Opens::Nothing});
   ChildProcess child;
-  // 1. and 2.
   frame.step([&] { child = startProgram(line); });
-  // 3. to 5.
   frame.step([&] { listThenLog(run.report, "Opening Application.. " + line); });
-  // 6. to 9.
   frame.step([&] {
     const int result = terminateProcess(child);
     listThenLog(run.report, "Terminating Process.. " + line + " " + std::to_string(result));
   });
-  // 10. to 13.
   frame.step([&] {
     const int result = closeHandle(child.threadHandle);
     listThenLog(run.report, "Closing Handle Thread.. " + line + " " + std::to_string(result));
   });
-  // 14. to 17.
   frame.step([&] {
     const int result = closeHandle(child.processHandle);
     listThenLog(run.report, "Closing Handle Process.. " + line + " " + std::to_string(result));

@@ -15,24 +15,15 @@ void LinkTable(Run& run) {
   std::string prefix;
   std::shared_ptr<Database> destination;
   std::shared_ptr<TableDef> link;
-  // 1.
   frame.step([&] { prefix = ";DATABASE="; });
-  // 2.
   frame.step(
       [&] { destination = run.dbEngine().openDatabase(selectedPath(run, rec.varDatabase)); });
-  // 3.
   frame.step([&] { link = need(destination).createTableDef(rec.varTable); });
-  // 4.
   frame.step([&] { run.report.status("Finding Destination Table " + rec.varTable); });
-  // 5.
   frame.step([&] { need(link).setConnect(prefix + selectedPath(run, rec.varSourceDatabase)); });
-  // 6.
   frame.step([&] { need(link).setSourceTableName(rec.varTable); });
-  // 7.
   frame.step([&] { run.report.status("Finding Source Table " + rec.varTable); });
-  // 8.
   frame.step([&] { need(destination).appendTableDef(link); });
-  // 9.
   frame.step([&] { run.report.status("Link Created"); });
 }
 

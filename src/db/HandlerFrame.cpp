@@ -28,8 +28,8 @@ void HandlerFrame::step(const std::function<void()>& body) {
   if (left_) return;
   try {
     body();
-  } catch (const AppError& error) {
-    trap(error);
+  } catch (const std::exception& error) {
+    trap(asAppError(error));
   }
 }
 
@@ -37,7 +37,7 @@ void HandlerFrame::quietStep(const std::function<void()>& body) {
   if (left_) return;
   try {
     body();
-  } catch (const AppError&) {
+  } catch (const std::exception&) {
   }
 }
 

@@ -3,8 +3,10 @@
 // the handler's steps under its trap: a failure whose number is on the
 // ignore list is passed over and the next step runs; any other is reported
 // (or, with the table fallback, 3265 creates the table) and the handler
-// leaves. A failure while the trap itself works is not caught again: it goes
-// up to the dispatcher.
+// leaves. Any exception of a step reaches the trap with a number
+// (asAppError: 7 when memory ran out, 3000 for other library failures). A
+// failure while the trap itself works is not caught again: it goes up to the
+// dispatcher.
 #pragma once
 
 #include <functional>

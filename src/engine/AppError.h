@@ -30,4 +30,11 @@ AppError engineError(int number, std::initializer_list<std::string> args = {});
 // "Application-defined or object-defined error" for numbers it does not know.
 std::string errorDescription(int number, std::initializer_list<std::string> args = {});
 
+// What a trap makes of any exception that reaches it, so that every failure
+// has a number: an AppError is itself; running out of memory
+// (std::bad_alloc) is 7; any other failure the C++ library raises is 3000,
+// the engine's error without a message of its own, with the library's text
+// as its insertion.
+AppError asAppError(const std::exception& error);
+
 }  // namespace telvarn

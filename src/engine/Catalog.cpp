@@ -1,20 +1,12 @@
 #include "engine/Catalog.h"
 
-#include <cctype>
-
 #include "engine/AppError.h"
+#include "engine/GeneralSortOrder.h"
 
 namespace telvarn {
 
 bool sameName(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return true;
+  return compareGeneral(a, b) == 0;
 }
 
 void checkName(const std::string& name) {

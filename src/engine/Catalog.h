@@ -74,7 +74,8 @@ struct QueryRecord {
   std::string sql;
 };
 
-// Names are compared without regard to letter case, as the engine does.
+// Names are the same when the General sort order finds them equal: letter
+// case does not count, accents do ("Ärger" is "ärger", not "Arger").
 bool sameName(const std::string& a, const std::string& b);
 
 }  // namespace telvarn

@@ -2,7 +2,7 @@
 
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
+#include "engine/NumberText.h"
 
 #include "engine/AppError.h"
 
@@ -13,20 +13,25 @@ bool isBlank(char c) {
   return c == ' ' || c == '\t';
 }
 
-std::string trimBlanks(const std::string& text) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && isBlank(text[begin])) ++begin;
-  while (end > begin && isBlank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
+std::string_view trimBlanks(std::string_view text) {
+  while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
-std::optional<double> parseRadix(const std::string& digits, int radix) {
+bool isDigit(char c) {
+  return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// "&H"/"&O" digits; like the library's literals, a value that fits in 16
+// bits is a 16-bit Integer and one that fits in 32 bits a Long, so &HFFFF
+// is -1 and &H10000 is 65536.
+std::optional<int64_t> radixValue(std::string_view digits, int radix) {
   if (digits.empty() || digits.size() > 16) return std::nullopt;
   uint64_t value = 0;
   for (char c : digits) {
     int digit;
-    if (c >= '0' && c <= '9')
+    if (isDigit(c))
       digit = c - '0';
     else if (radix == 16 && c >= 'a' && c <= 'f')
       digit = c - 'a' + 10;
@@ -37,49 +42,56 @@ std::optional<double> parseRadix(const std::string& digits, int radix) {
     if (digit >= radix) return std::nullopt;
     value = value * static_cast<uint64_t>(radix) + static_cast<uint64_t>(digit);
   }
-  // "&H" literals of up to four digits are 16-bit values, so &HFFFF is -1.
-  if (digits.size() <= 4 && radix == 16 && value > 0x7FFF)
-    return static_cast<double>(value) - 65536;
-  return static_cast<double>(value);
-}
-
-std::optional<double> parseDecimal(const std::string& text) {
-  size_t i = 0;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
-  size_t digits = 0;
-  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++digits;
-  if (i < text.size() && text[i] == '.') {
-    ++i;
-    while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i]))) ++i, ++digits;
-  }
-  if (digits == 0) return std::nullopt;
-  if (i < text.size() && (text[i] == 'e' || text[i] == 'E' || text[i] == 'd' || text[i] == 'D')) {
-    size_t j = i + 1;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    size_t expDigits = 0;
-    while (j < text.size() && std::isdigit(static_cast<unsigned char>(text[j]))) ++j, ++expDigits;
-    if (expDigits == 0) return std::nullopt;
-    i = j;
-  }
-  if (i != text.size()) return std::nullopt;
-  std::string normalised = text;
-  for (char& c : normalised) {
-    if (c == 'd' || c == 'D') c = 'e';
-  }
-  return std::strtod(normalised.c_str(), nullptr);
+  if (value <= 0xFFFF) return static_cast<int16_t>(static_cast<uint16_t>(value));
+  if (value <= 0xFFFFFFFF) return static_cast<int32_t>(static_cast<uint32_t>(value));
+  return static_cast<int64_t>(value);
 }
 
 }  // namespace
 
-std::optional<double> parseNumber(const std::string& text) {
-  const std::string trimmed = trimBlanks(text);
-  if (trimmed.size() > 2 && trimmed[0] == '&') {
-    const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(trimmed[1])));
-    if (kind == 'H') return parseRadix(trimmed.substr(2), 16);
-    if (kind == 'O') return parseRadix(trimmed.substr(2), 8);
-    return std::nullopt;
+std::optional<ScannedNumber> scanNumber(std::string_view text) {
+  text = trimBlanks(text);
+  ScannedNumber number;
+  if (text.size() > 2 && text[0] == '&') {
+    const char kind = static_cast<char>(std::toupper(static_cast<unsigned char>(text[1])));
+    if (kind != 'H' && kind != 'O') return std::nullopt;
+    number.radix = radixValue(text.substr(2), kind == 'H' ? 16 : 8);
+    if (!number.radix) return std::nullopt;
+    return number;
   }
-  return parseDecimal(trimmed);
+  size_t i = 0;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) number.negative = text[i++] == '-';
+  while (i < text.size() && isDigit(text[i])) number.digits += text[i++];
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    while (i < text.size() && isDigit(text[i])) {
+      number.digits += text[i++];
+      --number.exponent;
+    }
+  }
+  if (number.digits.empty()) return std::nullopt;
+  if (i < text.size() && std::string_view("eEdD").find(text[i]) != std::string_view::npos) {
+    ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    if (i == text.size()) return std::nullopt;
+    int power = 0;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+      power = std::min(power * 10 + (text[i] - '0'), 100000);
+    }
+    number.exponent += negative ? -power : power;
+  }
+  if (i != text.size()) return std::nullopt;
+  return number;
+}
+
+std::optional<double> parseNumber(std::string_view text) {
+  const std::optional<ScannedNumber> number = scanNumber(text);
+  if (!number) return std::nullopt;
+  if (number->radix) return static_cast<double>(*number->radix);
+  const std::string written =
+      (number->negative ? "-" : "") + number->digits + "e" + std::to_string(number->exponent);
+  return readDecimal(written);
 }
 
 double roundHalfEven(double value) {
@@ -99,7 +111,7 @@ int16_t toInteger16(const std::string& text) {
 }
 
 bool toBoolean(const std::string& text) {
-  std::string word = trimBlanks(text);
+  std::string word(trimBlanks(text));
   for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   if (word == "TRUE" || word == "#TRUE#") return true;
   if (word == "FALSE" || word == "#FALSE#") return false;

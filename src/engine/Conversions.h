@@ -1,18 +1,36 @@
 // Conversions of text to numbers and Booleans as the BASIC run-time library
-// makes them: the script's 16-bit fields and the values given to engine
-// properties both go through these, so both fail with the same numbers.
+// makes them: the script's 16-bit fields, the values given to engine
+// properties and the dialect's values (engine/values/) all go through these,
+// so all of them read a number the same way and fail with the same numbers.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace telvarn {
 
+// A number text taken apart. A decimal form is its sign and the value
+// digits x 10^exponent, exactly as written ("-12.5e1": negative, "125", 0);
+// an "&H"/"&O" form is its value (`radix` set, `digits` empty).
+struct ScannedNumber {
+  bool negative = false;
+  std::string digits;
+  int exponent = 0;
+  std::optional<int64_t> radix;
+};
+
 // Reads a number the way the run-time library's numeric conversion does:
 // blanks around it, an optional sign, digits with an optional "." fraction
-// and exponent, or "&H"/"&O" hexadecimal and octal. Anything else is nullopt.
-std::optional<double> parseNumber(const std::string& text);
+// and exponent (E or D), or "&H"/"&O" hexadecimal and octal, whose values up
+// to &HFFFF are 16-bit (&HFFFF is -1) and up to &HFFFFFFFF 32-bit. Anything
+// else, "12abc" and "1,000" included, is nullopt.
+std::optional<ScannedNumber> scanNumber(std::string_view text);
+
+// scanNumber's value as the nearest double (infinite when the exponent is
+// beyond a double's range).
+std::optional<double> parseNumber(std::string_view text);
 
 // Rounds half to even, as the run-time library does for integer conversions.
 double roundHalfEven(double value);

@@ -1,7 +1,8 @@
 // The texts of the errors TELVARN raises. Engine texts follow the desktop
-// engine's wording, with "the database engine" where the original names its
-// vendor's product; run-time texts follow the BASIC run-time library.
+// engine's wording, with "the database engine" where the desktop engine names
+// its vendor's product; run-time texts follow the BASIC run-time library.
 #include <map>
+#include <new>
 #include <string_view>
 
 #include "engine/AppError.h"
@@ -18,7 +19,6 @@ const std::map<int, std::string_view>& catalogue() {
       {9, "Subscript out of range"},
       {11, "Division by zero"},
       {13, "Type mismatch"},
-      {51, "Internal error"},
       {52, "Bad file name or number"},
       {53, "File not found"},
       {57, "Device I/O error"},
@@ -129,6 +129,7 @@ const std::map<int, std::string_view>& catalogue() {
       {3281,
        "Cannot delete this index or table.  It is either the current index or is used in a "
        "relationship."},
+      {3282, "Operation not supported on a table that contains data."},
       {3283, "Primary key already exists."},
       {3284, "Index already exists."},
       {3289, "Syntax error in CONSTRAINT clause."},
@@ -196,6 +197,12 @@ std::string errorDescription(int number, std::initializer_list<std::string> args
 
 AppError engineError(int number, std::initializer_list<std::string> args) {
   return AppError(number, errorDescription(number, args));
+}
+
+AppError asAppError(const std::exception& error) {
+  if (const auto* numbered = dynamic_cast<const AppError*>(&error)) return *numbered;
+  if (dynamic_cast<const std::bad_alloc*>(&error)) return engineError(7);
+  return engineError(3000, {error.what()});
 }
 
 }  // namespace telvarn

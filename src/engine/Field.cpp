@@ -65,11 +65,6 @@ void Field::setType(int type) {
   record_.type = type;
 }
 
-void Field::setSize(int size) {
-  if (appended()) throw engineError(3219);
-  record_.size = size;
-}
-
 void Field::setDefaultValue(const std::string& value) {
   setProperty("DefaultValue", value);
 }

@@ -27,9 +27,8 @@ class Field {
   const FieldRecord& record() const { return record_; }
   bool appended() const { return storage_ != nullptr; }
 
-  // Type and Size can change only before the append (3219 after it).
+  // Type can change only before the append (3219 after it).
   void setType(int type);
-  void setSize(int size);
   void setDefaultValue(const std::string& value);
   void setAllowZeroLength(bool allow);
 

@@ -24,10 +24,6 @@ void Index::setRequired(const Variant& value) {
   record_.required = value.toBoolean();
 }
 
-void Index::setIgnoreNulls(const Variant& value) {
-  checkChangeable();
-  record_.ignoreNulls = value.toBoolean();
-}
 
 std::shared_ptr<Field> Index::createField(const std::string& name) const {
   FieldRecord record;

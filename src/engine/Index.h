@@ -25,7 +25,6 @@ class Index {
   void setPrimary(const Variant& value);
   void setUnique(const Variant& value);
   void setRequired(const Variant& value);
-  void setIgnoreNulls(const Variant& value);
 
   // The index's own CreateField and Fields.Append: a field by name only.
   std::shared_ptr<Field> createField(const std::string& name) const;

@@ -37,10 +37,13 @@ class Storage {
 
   // 3191 when the table has a field of that name.
   virtual void addField(const std::string& table, const FieldRecord& field) = 0;
-  // 3265 when the field is missing; 3280 when an index needs it.
+  // 3265 when the field is missing; 3280 when an index (or another object of
+  // the file) needs it; 3282 when it is the last field and the table has
+  // rows.
   virtual void deleteField(const std::string& table, const std::string& field) = 0;
   // Replaces the definition of `field` by `changed`: a new name renames the
-  // column, a new type converts its values in place, keeping the rows.
+  // column, a new type converts its values in place, keeping the rows. 3211
+  // when another object of the file would not survive the rename.
   virtual void changeField(const std::string& table, const std::string& field,
                            const FieldRecord& changed) = 0;
 
@@ -75,8 +78,9 @@ class Storage {
   virtual void executeData(const jetsql::DataStatement& statement) = 0;
 
   // What is wrong with the file, one sentence per fault: the storage's own
-  // integrity, and whether the catalog agrees with what holds the rows.
-  // Empty when the file is consistent.
+  // integrity, whether the catalog agrees with what holds the rows, and each
+  // object in the file the catalog does not know. Empty when the file is
+  // consistent.
   virtual std::vector<std::string> check() { return {}; }
 
   // The columns a SELECT yields (name, type, size), its names checked as

@@ -1,101 +1,98 @@
 #include "engine/Variant.h"
 
 #include <cmath>
-#include <sstream>
+#include <ostream>
 
-#include "engine/AppError.h"
 #include "engine/Conversions.h"
+#include "engine/values/Convert.h"
+#include "engine/values/Errors.h"
 
 namespace telvarn {
 
 Variant Variant::null() {
-  Variant v;
-  v.kind_ = Kind::Null;
+  return Variant(Kind::Null, 0, 0);
+}
+
+Variant Variant::fromByte(uint8_t value) {
+  return Variant(Kind::Byte, value, 0);
+}
+
+Variant Variant::fromShort(int16_t value) {
+  return Variant(Kind::Short, value, 0);
+}
+
+Variant Variant::fromLong(int32_t value) {
+  return Variant(Kind::Long, value, 0);
+}
+
+Variant Variant::fromCurrency(int64_t units) {
+  return Variant(Kind::Currency, units, 0);
+}
+
+Variant Variant::fromSingle(float value) {
+  return Variant(Kind::Single, 0, value);
+}
+
+Variant Variant::fromDate(double dayNumber) {
+  return Variant(Kind::Date, 0, dayNumber);
+}
+
+Variant Variant::fromBinary(std::string bytes) {
+  Variant v(Kind::Binary, 0, 0);
+  v.text_ = std::move(bytes);
   return v;
 }
 
 bool Variant::toBoolean() const {
-  switch (kind_) {
-    case Kind::Empty:
-      return false;
-    case Kind::Null:
-      throw engineError(94);
-    case Kind::Boolean:
-    case Kind::Integer:
-      return integer_ != 0;
-    case Kind::Double:
-      return double_ != 0;
-    case Kind::Text:
-      return telvarn::toBoolean(text_);
-  }
-  return false;
+  return values::toBool(*this);
 }
 
 std::string Variant::toText() const {
-  switch (kind_) {
-    case Kind::Empty:
-      return "";
-    case Kind::Null:
-      throw engineError(94);
-    case Kind::Boolean:
-      return integer_ ? "True" : "False";
-    case Kind::Integer:
-      return std::to_string(integer_);
-    case Kind::Double: {
-      std::ostringstream out;
-      out.precision(15);
-      out << double_;
-      return out.str();
-    }
-    case Kind::Text:
-      return text_;
-  }
-  return "";
+  return values::toText(*this);
 }
 
 int64_t Variant::toInteger() const {
   switch (kind_) {
-    case Kind::Empty:
-      return 0;
-    case Kind::Null:
-      throw engineError(94);
     case Kind::Boolean:
+    case Kind::Byte:
+    case Kind::Short:
+    case Kind::Long:
     case Kind::Integer:
       return integer_;
-    case Kind::Double:
-      if (!std::isfinite(double_) || std::fabs(double_) > 9.2e18) throw engineError(6);
-      return static_cast<int64_t>(roundHalfEven(double_));
-    case Kind::Text: {
-      const auto number = parseNumber(text_);
-      if (!number) throw engineError(13);
-      return Variant(*number).toInteger();
-    }
-  }
-  return 0;
-}
-
-}  // namespace telvarn
-
-namespace telvarn {
-
-double Variant::toDouble() const {
-  switch (kind_) {
-    case Kind::Double:
-      return double_;
-    case Kind::Boolean:
-    case Kind::Integer:
-      return static_cast<double>(integer_);
     case Kind::Empty:
       return 0;
-    case Kind::Null:
-      throw engineError(94);
-    case Kind::Text: {
-      const auto number = parseNumber(text_);
-      if (!number) throw engineError(13);
-      return *number;
+    default: {
+      const double rounded = roundHalfEven(values::toDouble(*this));
+      if (!(std::fabs(rounded) < 9.2e18)) values::fail(values::kOverflow);
+      return static_cast<int64_t>(rounded);
     }
   }
-  return 0;
+}
+
+double Variant::toDouble() const {
+  return values::toDouble(*this);
+}
+
+std::ostream& operator<<(std::ostream& out, const Variant& value) {
+  using Kind = Variant::Kind;
+  static constexpr const char* kNames[] = {"Empty",  "Null",     "Boolean", "Byte",   "Short",
+                                           "Long",   "Integer",  "Currency", "Single", "Double",
+                                           "Date",   "Text",     "Binary"};
+  out << kNames[static_cast<int>(value.kind())] << "(";
+  switch (value.kind()) {
+    case Kind::Single:
+    case Kind::Double:
+    case Kind::Date:
+      out << value.realValue();
+      break;
+    case Kind::Text:
+    case Kind::Binary:
+      out << '"' << value.textValue() << '"';
+      break;
+    default:
+      out << value.wholeValue();
+  }
+  return out << ")";
 }
 
 }  // namespace telvarn

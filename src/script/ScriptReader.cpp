@@ -1,8 +1,11 @@
 #include "script/ScriptReader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 #include "engine/AppError.h"
 #include "engine/Utf8.h"
@@ -43,13 +46,6 @@ bool isValidUtf8(const std::string& bytes) {
   return true;
 }
 
-// Windows-1252 differs from Latin-1 only in 0x80..0x9F; its five unused
-// codes there map to the control characters of the same number.
-constexpr uint16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
 }  // namespace
 
 std::string decodeLine(const std::string& bytes) {
@@ -57,22 +53,46 @@ std::string decodeLine(const std::string& bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 2);
   for (unsigned char c : bytes) {
-    appendUtf8(out, c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c);
+    appendUtf8(out, fromWindows1252(c));
   }
   return out;
 }
 
 ScriptReader::ScriptReader(const std::string& path) {
+  // Opened without waiting, as a FIFO would wait for a writer, and kept only
+  // when it is a regular file.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat info {};
-  if (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) throw engineError(75);
-  file_.reset(std::fopen(path.c_str(), "rb"));
-  if (file_) return;
-  if (errno == ENOENT) {
+  if (fd < 0 && errno == ENOENT) {
     const size_t slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     throw engineError(::stat(folder.c_str(), &info) == 0 ? 53 : 76);
   }
-  throw engineError(75);
+  if (fd < 0) throw engineError(75);
+  file_.reset(::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && ::fcntl(fd, F_SETFL, 0) == 0
+                  ? ::fdopen(fd, "rb")
+                  : nullptr);
+  if (!file_) {
+    ::close(fd);
+    throw engineError(75);
+  }
+  learnLineEnd();
+}
+
+void ScriptReader::learnLineEnd() {
+  std::FILE* file = file_.get();
+  char buffer[65536];
+  bool carriageReturn = false;
+  while (const size_t got = std::fread(buffer, 1, sizeof buffer, file)) {
+    carriageReturn = carriageReturn || std::memchr(buffer, '\r', got) != nullptr;
+  }
+  if (std::ferror(file)) throw engineError(57);
+  lineFeedEnds_ = !carriageReturn;
+  static constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+  char start[3] = {};
+  if (std::fseek(file, 0, SEEK_SET) != 0) throw engineError(57);
+  if (std::fread(start, 1, 3, file) == 3 && std::memcmp(start, kByteOrderMark, 3) == 0) return;
+  if (std::fseek(file, 0, SEEK_SET) != 0) throw engineError(57);
 }
 
 std::optional<std::string> ScriptReader::next() {
@@ -84,6 +104,7 @@ std::optional<std::string> ScriptReader::next() {
       if (bytes.empty()) return std::nullopt;
       break;
     }
+    if (lineFeedEnds_ && c == '\n') break;
     if (c == '\r') {
       const int after = std::getc(file_.get());
       if (after != '\n' && after != EOF) std::ungetc(after, file_.get());

@@ -30,13 +30,13 @@ void SplitText(Run& run) {
       if (tooFewFields) {
         try {
           CreateTable(run);
-        } catch (const AppError& error) {
-          throw EscapedError{error};
+        } catch (const std::exception& error) {
+          throw EscapedError{asAppError(error)};
         }
       }
     }
-  } catch (const AppError& error) {
-    run.report.error(error, "SplitText");
+  } catch (const std::exception& error) {
+    run.report.error(asAppError(error), "SplitText");
   }
   run.report.endLine();
 }

@@ -16,8 +16,9 @@ struct EscapedError {
 };
 
 // Reports "SplitText", then runs the script at run.paths.strScriptPath. Any
-// error but 9 is reported titled "SplitText" and ends the script; 9 (a field
-// the line does not have) runs CreateTable and the next line.
+// error but 9 (any exception, numbered by asAppError) is reported titled
+// "SplitText" and ends the script; 9 (a field the line does not have) runs
+// CreateTable and the next line.
 void SplitText(Run& run);
 
 // Fills the record from the current line and calls its handler. False when

@@ -4,6 +4,7 @@
 #include "engine/DataType.h"
 #include "engine/Field.h"
 #include "engine/TableDef.h"
+#include "support/RawSql.h"
 #include "support/RunFixture.h"
 
 namespace telvarn::test {
@@ -114,6 +115,17 @@ TEST_F(FieldHandlers, DeleteFieldPassesOverAMissingFieldButNotAMissingTable) {
   EXPECT_EQ(view.boxes[0].substr(0, 5), "Del: ");
   EXPECT_EQ(data()->tableDef("T")->fields().size(), 1u);
   EXPECT_EQ(data()->tableDef("Other")->fields().size(), 1u);
+}
+
+TEST_F(FieldHandlers, DeletingTheLastFieldOfATableWithRowsIsRefused) {
+  runScript({"add;ZulData.mdb;T (A LONG);", "sql;ZulData.mdb;INSERT INTO T VALUES (7)",
+             "del;ZulData.mdb;T;A"});
+  EXPECT_EQ(after(view.list, 6),
+            (Lines{"Processing Deleting Field..", "Delete Field", "Deleting From Table T",
+                   "3282 - Operation not supported on a table that contains data."}));
+  EXPECT_EQ(view.boxes,
+            Lines{"Del: 3282 :  Operation not supported on a table that contains data."});
+  EXPECT_EQ(rawRows(dir.file("ZulData.mdb"), "SELECT A FROM T"), "7");
 }
 
 TEST_F(FieldHandlers, AHandlerWhoseDatabaseCannotBeOpenedShowsItsTitleThenTheError) {

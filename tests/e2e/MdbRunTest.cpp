@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "engine/DBEngine.h"
 #include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbStorage.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
@@ -45,8 +48,10 @@ TEST(MdbRun, SchemaAndExportShowTheFile) {
   TempDir dir;
   const ProgramResult schema = runProgram(dir.path(), {"--schema", corpusFile("accessLike.mdb")});
   EXPECT_EQ(schema.status, 0) << schema.err;
-  for (const char* expected : {"\"name\": \"t_like1\"", "\"name\": \"q_like2\"",
-                               "\"DefaultValue\": \"\\\"rrr\\\"\"", "\"primary\": true"}) {
+  // mdb-prop shows a1's GUID as {D403E508-881E-4040-8C643083ED612BF9}.
+  for (const char* expected :
+       {"\"name\": \"t_like1\"", "\"name\": \"q_like2\"", "\"DefaultValue\": \"\\\"rrr\\\"\"",
+        "\"primary\": true", "\"GUID\": \"{D403E508-881E-4040-8C64-3083ED612BF9}\""}) {
     EXPECT_NE(schema.out.find(expected), std::string::npos) << expected << "\n" << schema.out;
   }
   const ProgramResult csv =
@@ -59,6 +64,49 @@ TEST(MdbRun, SchemaAndExportShowTheFile) {
       runProgram(dir.path(), {"--export", corpusFile("accessLike.mdb"), "Nope"});
   EXPECT_EQ(missing.status, 1);
   EXPECT_EQ(missing.err.substr(0, 7), "3078 - ");
+}
+
+TEST(MdbRun, CheckPassesTheFileAndReportsItsDamage) {
+  SKIP_WITHOUT_CORPUS();
+  TempDir dir;
+  const std::string file = corpusFile("Northwind_Access2000.mdb");
+  const ProgramResult clean = runProgram(dir.path(), {"--check", file});
+  EXPECT_EQ(clean.status, 0);
+  EXPECT_EQ(clean.out, file + ": consistent\n");
+  // The free-space count of the table definition's page, one off.
+  std::string bytes = readFile(file);
+  const uint32_t page = mdb::MdbStorage(file).definition("Shippers").page;
+  bytes[page * mdb::kPageSize + 2] ^= 0x01;
+  writeFile(dir.file("damaged.mdb"), bytes);
+  const ProgramResult damaged = runProgram(dir.path(), {"--check", dir.file("damaged.mdb")});
+  EXPECT_EQ(damaged.status, 1);
+  EXPECT_EQ(splitLines(damaged.out, "\n"),
+            (Lines{"Table Shippers: its definition: its page " + std::to_string(page) +
+                       " keeps a free-space count of 3743 where the definition leaves 3742.",
+                   dir.file("damaged.mdb") + ": 1 faults"}));
+}
+
+// Northwind's discounts are Single values: each is written as the shortest
+// text that reads back as the stored float, which mdb-export's longer text
+// reads back as too.
+TEST(MdbRun, ExportWritesSinglesAsTheShortestTextOfTheStoredValue) {
+  SKIP_WITHOUT_MDBTOOLS();
+  TempDir dir;
+  const std::string file = corpusFile("Northwind_Access2000.mdb");
+  const Lines ours =
+      splitLines(runProgram(dir.path(), {"--export", file, "Order Details"}).out, "\r\n");
+  const Lines theirs =
+      splitLines(commandOutput("mdb-export " + shellQuote(file) + " 'Order Details'"), "\n");
+  ASSERT_EQ(ours.size(), theirs.size());
+  std::set<std::string> discounts;
+  for (size_t row = 1; row < ours.size(); ++row) {
+    const std::string mine = ours[row].substr(ours[row].rfind(',') + 1);
+    const std::string other = theirs[row].substr(theirs[row].rfind(',') + 1);
+    EXPECT_EQ(std::strtof(mine.c_str(), nullptr), std::strtof(other.c_str(), nullptr)) << row;
+    discounts.insert(mine);
+  }
+  EXPECT_EQ(discounts, (std::set<std::string>{"0", "0.01", "0.02", "0.03", "0.04", "0.05", "0.06",
+                                              "0.1", "0.15", "0.2", "0.25"}));
 }
 
 }  // namespace

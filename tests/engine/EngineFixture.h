@@ -4,7 +4,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <functional>
 #include <memory>
@@ -16,6 +15,7 @@
 #include "engine/Field.h"
 #include "engine/Index.h"
 #include "engine/TableDef.h"
+#include "engine/sqlite/TextOrder.h"
 #include "support/ErrorOf.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"
@@ -30,16 +30,7 @@ class EngineFixture : public ::testing::Test {
   }
 
   // Runs SQLite's own SQL on the file, outside the engine.
-  void raw(const std::string& sql) {
-    sqlite3* handle = nullptr;
-    sqlite3_open(path.c_str(), &handle);
-    char* error = nullptr;
-    const int rc = sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
-    const std::string message = error ? error : "";
-    sqlite3_free(error);
-    sqlite3_close(handle);
-    ASSERT_EQ(rc, SQLITE_OK) << message;
-  }
+  void raw(const std::string& sql) { ASSERT_EQ(rawExec(path, sql), ""); }
 
   // The first column of every row of a raw query, joined by "|".
   std::string rawColumn(const std::string& sql) { return rawRows(path, sql); }

@@ -8,6 +8,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSettings>
+#include <QTest>
 
 #include "about/frmAbout.h"
 #include "app/core/MainForm.h"
@@ -43,8 +44,8 @@ TEST_F(Windows, TheMainWindowShowsTheRunAndOkSavesItsPosition) {
   window.show();
 
   EXPECT_EQ(window.windowTitle().toStdString(), "Orvel Database Maintenance System");
-  EXPECT_EQ(window.pos(), QPoint(249, 156));
-  EXPECT_EQ(window.size(), QSize(320, 274));
+  // The stored position is the outer frame's.
+  EXPECT_EQ(window.frameGeometry(), QRect(249, 156, 320, 274));
   QListWidget* list = window.lstMain();
   ASSERT_GE(list->count(), 2);
   EXPECT_EQ(list->item(0)->text().toStdString(), "Getting Registry Entries");
@@ -57,6 +58,41 @@ TEST_F(Windows, TheMainWindowShowsTheRunAndOkSavesItsPosition) {
   const std::string log = readFile(dir.file("ErrorLog.txt"));
   EXPECT_EQ(log.substr(0, 2), "\r\n");
   EXPECT_EQ(log.find("Finished"), std::string::npos);
+}
+
+// Positions are the outer frame's, as stored; without a usable one the
+// window opens with its client area at the design position, OK in full.
+TEST_F(Windows, TheStoredOuterFrameOrTheDesignClientAreaPlaceTheWindow) {
+  const auto shown = [&](const char* position, const std::function<void(frmMain&)>& check) {
+    frmMain window;
+    Settings settings(window, dir.path(), "TELVARN");
+    settings.SaveAppSetting("StartUp", "frmMain", position);
+    MainForm form(window, settings);
+    window.setForm(&form);
+    form.load();
+    window.show();
+    check(window);
+  };
+  shown("1500,1200,6000,4500",
+        [](frmMain& window) { EXPECT_EQ(window.frameGeometry(), QRect(100, 80, 400, 300)); });
+  shown("1500,1200,6000", [](frmMain& window) {
+    const QWidget* client = window.centralWidget();
+    EXPECT_EQ(QRect(client->mapToGlobal(QPoint(0, 0)), client->size()), QRect(242, 148, 312, 242));
+    const QRect ok = window.findChild<QPushButton*>("cmdOK")->geometry();
+    EXPECT_TRUE(client->rect().contains(ok)) << ok.y() << "+" << ok.height();
+  });
+}
+
+TEST_F(Windows, EnterPressesOk) {
+  frmMain window;
+  Settings settings(window, dir.path(), "TELVARN");
+  MainForm form(window, settings);
+  window.setForm(&form);
+  form.load();
+  window.show();
+  QTest::keyClick(window.lstMain(), Qt::Key_Return);
+  EXPECT_FALSE(window.isVisible());
+  EXPECT_EQ(stored("frmMain"), "3735,2340,4800,4110");
 }
 
 TEST_F(Windows, AMaximizedWindowKeepsTheStoredPosition) {

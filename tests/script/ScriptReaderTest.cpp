@@ -30,7 +30,7 @@ int openError(const std::string& path) {
 
 using Lines = std::vector<std::string>;
 
-TEST(ScriptReader, LinesEndAtCrOrCrLfAndALoneLfStaysInTheLine) {
+TEST(ScriptReader, WithACrAnywhereLinesEndAtCrOrCrLfAndALoneLfStaysInTheLine) {
   EXPECT_EQ(linesOf("a\r\nb\rc\r\n"), (Lines{"a", "b", "c"}));
   EXPECT_EQ(linesOf("a\nb\r\nc"), (Lines{"a\nb", "c"}));
   EXPECT_EQ(linesOf("last without end"), (Lines{"last without end"}));
@@ -38,6 +38,22 @@ TEST(ScriptReader, LinesEndAtCrOrCrLfAndALoneLfStaysInTheLine) {
   EXPECT_EQ(linesOf("\r\n"), (Lines{""}));
   EXPECT_EQ(linesOf("a\r\n\r\n\r\nb\r\n"), (Lines{"a", "", "", "b"}));
   EXPECT_EQ(linesOf("\r\r\n"), (Lines{"", ""}));
+}
+
+TEST(ScriptReader, WithoutAnyCrLinesEndAtLf) {
+  EXPECT_EQ(linesOf("a\nb\n"), (Lines{"a", "b"}));
+  EXPECT_EQ(linesOf("a\n\nb"), (Lines{"a", "", "b"}));
+  EXPECT_EQ(linesOf("\n"), (Lines{""}));
+  EXPECT_EQ(linesOf("a\nb\rc\n"), (Lines{"a\nb", "c\n"}));
+}
+
+TEST(ScriptReader, AByteOrderMarkAtTheStartIsNoPartOfTheFirstLine) {
+  const std::string mark = "\xEF\xBB\xBF";
+  EXPECT_EQ(linesOf(mark + "add;x\r\nsql;y\r\n"), (Lines{"add;x", "sql;y"}));
+  EXPECT_EQ(linesOf(mark + "add;x\nsql;y"), (Lines{"add;x", "sql;y"}));
+  EXPECT_EQ(linesOf(mark), Lines{});
+  EXPECT_EQ(linesOf(mark + mark + "a"), (Lines{mark + "a"}));
+  EXPECT_EQ(linesOf("a" + mark), (Lines{"a" + mark}));
 }
 
 TEST(ScriptReader, ReadsUtf8AsItIsAndOtherTextAsWindows1252) {
@@ -59,6 +75,7 @@ TEST(ScriptReader, AScriptThatCannotBeOpenedHasTheRuntimeNumbers) {
   EXPECT_EQ(openError(dir.file("missing.ini")), 53);
   EXPECT_EQ(openError(dir.file("no/folder/TELVARN.ini")), 76);
   EXPECT_EQ(openError(dir.path()), 75);
+  EXPECT_EQ(openError("/dev/null"), 75);
 }
 
 TEST(SplitFields, SplitsAtEverySemicolonWithoutQuoting) {

@@ -5,9 +5,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <thread>
 
 #include "support/TempDir.h"
+#include "support/TestLocale.h"
 
 extern char** environ;
 
@@ -19,11 +23,18 @@ void installProgram(const std::string& folder) {
 }
 
 int startProgram(const std::string& folder, const std::vector<std::string>& arguments,
-                 const std::vector<std::string>& environment) {
+                 const std::vector<std::string>& environment, Output output) {
   installProgram(folder);
   std::vector<std::string> env = {"XDG_CONFIG_HOME=" + folder + "/config",
                                   "XDG_STATE_HOME=" + folder + "/state", "HOME=" + folder,
                                   "LANG=C.UTF-8", "PATH=/usr/bin:/bin"};
+  if (const std::optional<std::string> locale = programLocale()) {
+    env.push_back("LANG=" + *locale);
+    if (const std::optional<std::string> locales = localeFolder(*locale)) {
+      env.push_back("LOCPATH=" + *locales);
+    }
+    std::erase(env, "LANG=C.UTF-8");
+  }
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
     if (entry.rfind("ASAN_", 0) == 0 || entry.rfind("LSAN_", 0) == 0 ||
@@ -53,21 +64,37 @@ int startProgram(const std::string& folder, const std::vector<std::string>& argu
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
+  int pipeEnds[2] = {-1, -1};
+  if (output == Output::ClosedPipe && ::pipe2(pipeEnds, O_CLOEXEC) == 0) {
+    ::close(pipeEnds[0]);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    writeFile(outPath, "");
+  } else {
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+  }
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0644);
   pid_t pid = 0;
   const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
   posix_spawn_file_actions_destroy(&actions);
+  if (pipeEnds[1] >= 0) ::close(pipeEnds[1]);
   return rc == 0 ? pid : -1;
 }
 
-ProgramResult finishProgram(const std::string& folder, int pid) {
+ProgramResult finishProgram(const std::string& folder, int pid, int limitSeconds) {
   ProgramResult result;
   if (pid > 0) {
     int status = 0;
-    waitpid(pid, &status, 0);
+    if (limitSeconds > 0) {
+      const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(limitSeconds);
+      while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) kill(pid, SIGKILL);
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    } else {
+      waitpid(pid, &status, 0);
+    }
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   }
   result.out = readFile(folder + ".stdout");
@@ -76,8 +103,8 @@ ProgramResult finishProgram(const std::string& folder, int pid) {
 }
 
 ProgramResult runProgram(const std::string& folder, const std::vector<std::string>& arguments,
-                         const std::vector<std::string>& environment) {
-  return finishProgram(folder, startProgram(folder, arguments, environment));
+                         const std::vector<std::string>& environment, Output output) {
+  return finishProgram(folder, startProgram(folder, arguments, environment, output));
 }
 
 std::vector<std::string> splitLines(const std::string& text, const std::string& end) {

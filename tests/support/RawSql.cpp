@@ -2,11 +2,14 @@
 
 #include <sqlite3.h>
 
+#include "engine/sqlite/TextOrder.h"
+
 namespace telvarn::test {
 
 std::string rawRows(const std::string& path, const std::string& sql) {
   sqlite3* handle = nullptr;
   sqlite3_open(path.c_str(), &handle);
+  sqlite::registerTextOrder(handle);
   sqlite3_stmt* statement = nullptr;
   sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr);
   std::string rows;
@@ -20,6 +23,18 @@ std::string rawRows(const std::string& path, const std::string& sql) {
   sqlite3_finalize(statement);
   sqlite3_close(handle);
   return rows;
+}
+
+std::string rawExec(const std::string& path, const std::string& sql) {
+  sqlite3* handle = nullptr;
+  sqlite3_open(path.c_str(), &handle);
+  sqlite::registerTextOrder(handle);
+  char* error = nullptr;
+  sqlite3_exec(handle, sql.c_str(), nullptr, nullptr, &error);
+  const std::string message = error ? error : "";
+  sqlite3_free(error);
+  sqlite3_close(handle);
+  return message;
 }
 
 }  // namespace telvarn::test

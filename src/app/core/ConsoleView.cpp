@@ -3,17 +3,29 @@
 #include <cstdio>
 
 namespace telvarn {
+namespace {
+
+// Whether the whole line reached the stream.
+bool writeLine(std::FILE* stream, const std::string& line) {
+  const bool written = std::fwrite(line.data(), 1, line.size(), stream) == line.size() &&
+                       std::fputc('\n', stream) != EOF;
+  return std::fflush(stream) == 0 && written;
+}
+
+}  // namespace
 
 void ConsoleView::addListLine(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  std::fputc('\n', stdout);
-  std::fflush(stdout);
+  if (!listWritable_ || writeLine(stdout, text)) return;
+  listWritable_ = false;
+  if (errorsWritable_) {
+    errorsWritable_ = writeLine(stderr,
+                                "TELVARN: standard output cannot be written; the list stops here, "
+                                "the run and its log go on");
+  }
 }
 
 void ConsoleView::showMessageBox(const std::string& text, const std::string& title, BoxIcon) {
-  const std::string line = boxLine(text, title) + "\n";
-  std::fwrite(line.data(), 1, line.size(), stderr);
-  std::fflush(stderr);
+  if (errorsWritable_) errorsWritable_ = writeLine(stderr, boxLine(text, title));
 }
 
 std::string boxLine(const std::string& text, const std::string& title) {

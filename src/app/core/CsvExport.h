@@ -10,9 +10,11 @@ namespace telvarn {
 
 class Database;
 
-// Dates are written "YYYY-MM-DD HH:MM:SS", Yes/No as True or False, numbers
-// in plain decimal, binary data in hexadecimal. 3078 for a table the file
-// does not have.
+// Dates are written "YYYY-MM-DD HH:MM:SS", Yes/No as True or False, binary
+// data in hexadecimal, Single and Double numbers as the shortest text that
+// reads back as the same value of their type, other numbers in plain
+// decimal. A Null is an empty field and a zero-length value is "", so the
+// two stay apart. 3078 for a table the file does not have.
 void exportCsv(Database& database, const std::string& table, std::ostream& out);
 
 }  // namespace telvarn

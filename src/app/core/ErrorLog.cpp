@@ -17,8 +17,16 @@ ErrorLog::~ErrorLog() {
 
 void ErrorLog::open(const std::string& path) {
   close();
-  fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd_ < 0) throw engineError(errno == ENOENT ? 76 : 75);
+  // Opened without waiting, as a FIFO would wait for a reader, and kept
+  // only when it is a regular file.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) throw engineError(errno == ENOENT ? 76 : 75);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::fcntl(fd, F_SETFL, O_APPEND) != 0) {
+    ::close(fd);
+    throw engineError(75);
+  }
+  fd_ = fd;
   path_ = path;
 }
 
@@ -29,9 +37,24 @@ void ErrorLog::writeLine(const std::string& text) {
   while (written < line.size()) {
     const ssize_t n = ::write(fd_, line.data() + written, line.size() - written);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) throw engineError(errno == ENOSPC ? 61 : 57);
+    if (n <= 0) {
+      const int error = n < 0 ? errno : EIO;
+      takeBack(written);
+      throw engineError(error == ENOSPC ? 61 : 57);
+    }
     written += static_cast<size_t>(n);
   }
+}
+
+// The file's end is where this write left it unless another run has
+// appended since; only then is the part cut off, never another run's line.
+void ErrorLog::takeBack(size_t bytes) {
+  struct stat info {};
+  const off_t end = ::lseek(fd_, 0, SEEK_CUR);
+  const off_t start = end - static_cast<off_t>(bytes);
+  if (bytes == 0 || start < 0 || ::fstat(fd_, &info) != 0 || info.st_size != end) return;
+  // Should the cut fail too, the error the caller raises still says so.
+  [[maybe_unused]] const int cut = ::ftruncate(fd_, start);
 }
 
 void ErrorLog::close() {

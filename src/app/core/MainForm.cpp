@@ -49,12 +49,9 @@ void MainForm::load() {
   } catch (const EscapedError& escaped) {
     loadTrapEnded_ = true;
     reportTrapped(escaped.error);
-  } catch (const AppError& error) {
-    loadTrapEnded_ = true;
-    reportTrapped(error);
   } catch (const std::exception& error) {
     loadTrapEnded_ = true;
-    reportTrapped(AppError(51, std::string("Internal error: ") + error.what()));
+    reportTrapped(asAppError(error));
   }
 }
 
@@ -99,16 +96,17 @@ void MainForm::unload() {
     run_.qdf = nullptr;
     if (log_.isOpen()) log_.writeLine(closingDateTime());
     log_.close();
-  } catch (const AppError& error) {
-    reportTrapped(error);
+  } catch (const std::exception& error) {
+    reportTrapped(asAppError(error));
   }
 }
 
 void MainForm::reportTrapped(const AppError& error) {
   try {
     reporter_.error(error, kMainCaption);
-  } catch (const AppError& logFailure) {
+  } catch (const std::exception& failure) {
     // The log itself failed: the list and the box say so, and what to do.
+    const AppError logFailure = asAppError(failure);
     const std::string where = log_.path().empty() ? "ErrorLog.txt" : log_.path();
     view_.addListLine(std::to_string(logFailure.number()) + " - " + logFailure.description());
     view_.messageBox(std::to_string(error.number()) + " : \r\n" + error.description() +

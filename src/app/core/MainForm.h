@@ -34,7 +34,7 @@ class MainForm {
   void placeWindow();
   void openLog();
   // The trap's report; when the report itself fails on the log, the box
-  // still shows the original error, so no failure goes unseen.
+  // still shows the error that was trapped, so no failure goes unseen.
   void reportTrapped(const AppError& error);
 
   View& view_;

@@ -2,11 +2,16 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <clocale>
 
 namespace telvarn {
 
 std::string programName() {
   return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+void keepNumbersInCLocale() {
+  std::setlocale(LC_NUMERIC, "C");
 }
 
 }  // namespace telvarn

@@ -31,7 +31,6 @@ class Reporter {
   void list();
 
   View& view() { return view_; }
-  ErrorLog& errorLog() { return log_; }
 
   // The machine-readable report, when the run writes one: the dispatcher
   // marks where each script line begins and ends.

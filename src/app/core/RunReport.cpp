@@ -14,7 +14,7 @@ QString text(const std::string& value) {
 
 }  // namespace
 
-RunReport::RunReport(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {
+RunReport::RunReport(const std::string& path) : file_(std::fopen(path.c_str(), "wbe")) {
   if (!file_) throw engineError(75);
 }
 

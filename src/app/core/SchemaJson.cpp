@@ -4,6 +4,8 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "app/core/BinaryText.h"
+#include "engine/DataType.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
 #include "engine/Index.h"
@@ -24,14 +26,43 @@ QJsonValue jsonValue(const Variant& value) {
       return QJsonValue::Null;
     case Variant::Kind::Boolean:
       return value.toBoolean();
+    case Variant::Kind::Byte:
+    case Variant::Kind::Short:
+    case Variant::Kind::Long:
     case Variant::Kind::Integer:
       return static_cast<qint64>(value.toInteger());
+    case Variant::Kind::Currency:
+    case Variant::Kind::Single:
     case Variant::Kind::Double:
       return value.toDouble();
+    case Variant::Kind::Date:
     case Variant::Kind::Text:
       return text(value.toText());
+    case Variant::Kind::Binary:
+      return QJsonValue::Null;
   }
   return QJsonValue::Null;
+}
+
+// Whether the field's property of that name holds bytes (a Binary or Long
+// Binary user-defined property); built-in properties never do.
+bool holdsBytes(const Field& field, const std::string& name) {
+  for (const UserProperty& property : field.record().properties) {
+    if (sameName(property.name, name)) {
+      return property.type == DataType::Binary || property.type == DataType::LongBinary;
+    }
+  }
+  return false;
+}
+
+// Bytes cannot be JSON text as they are: the GUID property's sixteen bytes
+// show in the braced form, any other bytes as hexadecimal digits.
+QJsonValue bytesJson(const std::string& name, const Variant& value) {
+  if (value.isNull()) return QJsonValue::Null;
+  constexpr size_t kGuidLength = 16;
+  const std::string bytes = value.toText();
+  if (sameName(name, "GUID") && bytes.size() == kGuidLength) return text(guidText(bytes));
+  return text(hexText(bytes));
 }
 
 // The properties beyond the ones the field object already shows.
@@ -39,7 +70,8 @@ QJsonObject fieldJson(const Field& field) {
   QJsonObject properties;
   for (const auto& [name, value] : field.properties()) {
     if (name == "Name" || name == "Type" || name == "Size") continue;
-    properties.insert(text(name), jsonValue(value));
+    properties.insert(text(name),
+                      holdsBytes(field, name) ? bytesJson(name, value) : jsonValue(value));
   }
   return {{"name", text(field.name())},
           {"type", field.type()},

@@ -2,6 +2,7 @@
 
 #include <QSettings>
 #include <QStringList>
+#include <map>
 
 #include "app/core/View.h"
 #include "engine/AppError.h"
@@ -11,9 +12,22 @@ namespace {
 
 const char* const kOrganisation = "VB and VBA Program Settings";
 
+// The toolkit reads each settings file once per process and tells only its
+// first reader that the file is broken; later readers silently find the
+// keys before the fault. So the first failure of a file is kept, and every
+// later use of that file in the run fails the same way: one run never mixes
+// stored and default paths out of one broken file.
+QSettings::Status statusOf(const QSettings& store) {
+  static std::map<QString, QSettings::Status> failed;
+  if (store.status() != QSettings::NoError) failed.try_emplace(store.fileName(), store.status());
+  const auto found = failed.find(store.fileName());
+  return found == failed.end() ? QSettings::NoError : found->second;
+}
+
 void checkStatus(const QSettings& store) {
-  if (store.status() == QSettings::AccessError) throw engineError(75);
-  if (store.status() == QSettings::FormatError) throw engineError(5);
+  const QSettings::Status status = statusOf(store);
+  if (status == QSettings::AccessError) throw engineError(75);
+  if (status == QSettings::FormatError) throw engineError(5);
 }
 
 }  // namespace
@@ -38,7 +52,8 @@ void Settings::LoadSettings(ModuleSettings& settings) {
   const auto step = [&](std::string& variable, const auto& value) {
     try {
       variable = value();
-    } catch (const AppError& error) {
+    } catch (const std::exception& failure) {
+      const AppError error = asAppError(failure);
       view_.messageBox(std::to_string(error.number()) + " - " + error.description(), "Get Registry",
                        BoxIcon::None);
     }
@@ -58,7 +73,8 @@ std::string Settings::GetAppSetting(const std::string& section, const std::strin
                                     const std::optional<std::string>& defaultValue) {
   try {
     return readSetting(exeName_, section, key, defaultValue.value_or(""));
-  } catch (const AppError& error) {
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
     view_.messageBox(std::to_string(error.number()) + "\r\n" + error.description(),
                      "Get Registry Value", BoxIcon::Exclamation);
     return "";

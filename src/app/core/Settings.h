@@ -36,7 +36,8 @@ class Settings {
   // "Get Registry Value" and yields the empty text.
   std::string GetAppSetting(const std::string& section, const std::string& key,
                             const std::optional<std::string>& defaultValue = std::nullopt);
-  // Raises the store's error in the caller when the value cannot be written.
+  // Raises the store's error in the caller when the value cannot be written
+  // (75, or 5 for a file found broken).
   void SaveAppSetting(const std::string& section, const std::string& key, const std::string& value);
 
  private:
@@ -46,7 +47,8 @@ class Settings {
 };
 
 // Reads a value of the store: absent keys yield `defaultValue`; an
-// unreadable store raises 75.
+// unreadable store raises 75, one with a syntax error 5, for every key of it
+// and for the rest of the run, once either was found.
 std::string readSetting(const std::string& application, const std::string& section,
                         const std::string& key, const std::string& defaultValue);
 

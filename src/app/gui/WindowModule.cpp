@@ -13,6 +13,7 @@ extern "C" __attribute__((visibility("default"))) int telvarnRunWindow(int argc,
                                                                        telvarn::RunReport* report) {
   using namespace telvarn;
   QApplication app(argc, argv);
+  keepNumbersInCLocale();
   frmMain window;
   Settings settings(window, QCoreApplication::applicationDirPath().toStdString(), programName());
   MainForm form(window, settings);

@@ -7,6 +7,7 @@
 #include "app/core/View.h"
 
 class QListWidget;
+class QPushButton;
 
 namespace telvarn {
 
@@ -23,6 +24,7 @@ class frmMain : public QMainWindow, public View {
 
   void addListLine(const std::string& text) override;
   bool hasWindow() const override { return true; }
+  // Left, top, width and height of the window's outer frame.
   void moveTwips(double left, double top, double width, double height) override;
   std::array<int, 4> geometryTwips() const override;
   bool isMaximizedOrMinimized() const override;
@@ -32,11 +34,26 @@ class frmMain : public QMainWindow, public View {
  protected:
   void showMessageBox(const std::string& text, const std::string& title, BoxIcon icon) override;
   void closeEvent(QCloseEvent* event) override;
+  // Enter presses OK, wherever the focus is: cmdOK is the default button.
+  void keyPressEvent(QKeyEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
+  // Puts the window where target_ says, with the frame the window manager
+  // has given it so far (none before the window is shown).
+  void place();
+
   MainForm* form_ = nullptr;
   QListWidget* lstMain_;
+  QPushButton* cmdOK_;
   bool unloaded_ = false;
+  // In pixels: the client area below the menu bar (the design position), or
+  // the outer frame (a stored position).
+  enum class Placement { ClientArea, OuterFrame };
+  Placement placement_ = Placement::ClientArea;
+  QRect target_;
+  // Whether the window was placed again once its frame was known.
+  bool framed_ = false;
 };
 
 // Twips to the toolkit's pixels, at 15 twips a pixel (96 dots per inch).

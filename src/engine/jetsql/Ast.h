@@ -52,7 +52,8 @@ struct Expr {
     Date,    // literals; True and False are the Integers -1 and 0
     Column,  // name, with qualifier when written t.name
     Unary,
-    Binary,    // op with one or two operands
+    Binary,    // op over two or more operands, left to right: a run such as
+               // a + b + c is one node
     IsNull,    // operand Is [Not] Null
     Between,   // operands: value, one bound, the other bound
     In,        // operands: value, then the list (or `query`)

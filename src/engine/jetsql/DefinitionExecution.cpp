@@ -17,8 +17,8 @@ namespace {
 
 constexpr int kAutoIncrementAttribute = 16;
 
-// A constraint written without a name gets a made-up one, as the original
-// does; a random one cannot collide with a name a script chose.
+// A constraint written without a name gets a made-up name; a random one
+// cannot collide with a name a script chose.
 std::string generatedIndexName() {
   static std::mt19937_64 generator{std::random_device{}()};
   static constexpr char kHex[] = "0123456789ABCDEF";

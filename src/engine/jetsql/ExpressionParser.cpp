@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kMissingOperator = "Syntax error (missing operator)";
 constexpr const char* kMissingParenthesis = "Missing ), ], or Item";
+constexpr const char* kTooComplex = "Expression too complex";
 
 // Precedence levels, loosest first. Levels without an entry below are
 // handled by their own functions.
@@ -102,34 +103,46 @@ void ExpressionParser::checkFollower() const {
   if (token.startsOperand()) fail(kMissingOperator);
 }
 
+// Every expression inside another (in parentheses, a function's argument,
+// an item of an In list, a clause of a subquery) starts at kImp, one level
+// deeper. A run of one operator is one node, however long; a change of
+// operator makes the run so far the operand of a new node, one level deeper.
 ExprPtr ExpressionParser::parseLevel(int level) {
   if (level == kNot) return parseNot();
   if (level == kComparison) return parseComparison();
   if (level == kUnary) return parseUnary();
+  TokenCursor::Nesting nesting(cursor_);
+  if (level == kImp) deeper(nesting);
   auto left = parseLevel(level + 1);
   while (const auto op = binaryOperator(level, cursor_.peek())) {
     cursor_.next();
-    left = binary(*op, std::move(left), parseLevel(level + 1));
+    if (!isRunOf(*left, *op)) deeper(nesting);
+    left = run(*op, std::move(left), parseLevel(level + 1));
   }
   return left;
 }
 
 ExprPtr ExpressionParser::parseNot() {
-  checkDepth();
-  TokenCursor::Nesting nesting(cursor_, 3075);
   const size_t begin = cursor_.peek().begin;
-  if (cursor_.acceptWord("NOT")) return unary(Op::Not, parseNot(), begin);
-  return parseLevel(kComparison);
+  if (!cursor_.acceptWord("NOT")) return parseLevel(kComparison);
+  TokenCursor::Nesting nesting(cursor_);
+  deeper(nesting);
+  return unary(Op::Not, parseNot(), begin);
 }
 
+// Comparisons and predicates apply to all that stands before them
+// (a = b = c is (a = b) = c), each one level deeper.
 ExprPtr ExpressionParser::parseComparison() {
+  TokenCursor::Nesting nesting(cursor_);
   auto left = parseLevel(kConcat);
   for (;;) {
     if (const auto op = binaryOperator(kComparison, cursor_.peek())) {
       cursor_.next();
+      deeper(nesting);
       left = binary(*op, std::move(left), parseLevel(kConcat));
     } else if (cursor_.atWord("NOT") || cursor_.atWord("LIKE") || cursor_.atWord("BETWEEN") ||
                cursor_.atWord("IN") || cursor_.atWord("IS")) {
+      deeper(nesting);
       left = parsePredicate(std::move(left));
     } else {
       return left;
@@ -188,28 +201,33 @@ ExprPtr ExpressionParser::parseIn(ExprPtr left, bool negated) {
 }
 
 ExprPtr ExpressionParser::parseUnary() {
-  checkDepth();
-  TokenCursor::Nesting nesting(cursor_, 3075);
   const size_t begin = cursor_.peek().begin;
-  if (cursor_.acceptSymbol("-")) return unary(Op::Negate, parseUnary(), begin);
-  if (cursor_.acceptSymbol("+")) return parseUnary();
-  return parsePower();
+  if (!cursor_.atSymbol("-") && !cursor_.atSymbol("+")) return parsePower();
+  TokenCursor::Nesting nesting(cursor_);
+  deeper(nesting);
+  if (cursor_.next().isSymbol("+")) return parseUnary();
+  return unary(Op::Negate, parseUnary(), begin);
 }
 
 // "^" binds tighter than a leading minus (-2^2 is -4) and takes a signed
 // right operand (2^-1).
 ExprPtr ExpressionParser::parsePower() {
+  TokenCursor::Nesting nesting(cursor_);
   auto left = parsePrimary();
-  while (cursor_.acceptSymbol("^")) left = binary(Op::Power, std::move(left), parsePowerOperand());
+  while (cursor_.acceptSymbol("^")) {
+    if (!isRunOf(*left, Op::Power)) deeper(nesting);
+    left = run(Op::Power, std::move(left), parsePowerOperand());
+  }
   return left;
 }
 
 ExprPtr ExpressionParser::parsePowerOperand() {
-  checkDepth();
-  TokenCursor::Nesting nesting(cursor_, 3075);
   const size_t begin = cursor_.peek().begin;
-  if (cursor_.acceptSymbol("-")) return unary(Op::Negate, parsePowerOperand(), begin);
-  return parsePrimary();
+  if (!cursor_.atSymbol("-")) return parsePrimary();
+  TokenCursor::Nesting nesting(cursor_);
+  deeper(nesting);
+  cursor_.next();
+  return unary(Op::Negate, parsePowerOperand(), begin);
 }
 
 ExprPtr ExpressionParser::parsePrimary() {
@@ -355,12 +373,25 @@ ExprPtr ExpressionParser::binary(Op op, ExprPtr left, ExprPtr right) const {
   return expr;
 }
 
+bool ExpressionParser::isRunOf(const Expr& expr, Op op) {
+  return expr.kind == Expr::Kind::Binary && expr.op == op;
+}
+
+// `left op right`, evaluated left to right; `right` joins `left` when that is
+// a run of `op` already.
+ExprPtr ExpressionParser::run(Op op, ExprPtr left, ExprPtr right) const {
+  if (!isRunOf(*left, op)) return binary(op, std::move(left), std::move(right));
+  left->end = right->end;
+  left->operands.push_back(std::move(right));
+  return left;
+}
+
 size_t ExpressionParser::lastEnd() const {
   return cursor_.position() == 0 ? 0 : cursor_.at(cursor_.position() - 1).end;
 }
 
-void ExpressionParser::checkDepth() const {
-  if (cursor_.tooDeep()) fail("Expression too complex");
+void ExpressionParser::deeper(TokenCursor::Nesting& nesting) const {
+  if (!nesting.deeper()) fail(kTooComplex);
 }
 
 void ExpressionParser::fail(const std::string& reason) const {

@@ -1,7 +1,9 @@
 // ExpressionParser: expressions of the dialect by the BASIC operator
 // precedence (^, unary -, * /, \, Mod, + -, &, comparisons, Not, And, Or,
 // Xor, Eqv, Imp). Every fault inside an expression is error 3075, with the
-// expression service's reason and the text of the whole expression.
+// expression service's reason and the text of the whole expression; an
+// expression nested deeper than TokenCursor::kMaxNesting levels is 3075
+// "Expression too complex".
 #pragma once
 
 #include "engine/jetsql/Ast.h"
@@ -50,9 +52,11 @@ class ExpressionParser {
   ExprPtr make(Expr::Kind kind, size_t begin) const;
   ExprPtr unary(Op op, ExprPtr operand, size_t begin) const;
   ExprPtr binary(Op op, ExprPtr left, ExprPtr right) const;
+  static bool isRunOf(const Expr& expr, Op op);
+  ExprPtr run(Op op, ExprPtr left, ExprPtr right) const;
   size_t lastEnd() const;
   void checkFollower() const;
-  void checkDepth() const;
+  void deeper(TokenCursor::Nesting& nesting) const;
   [[noreturn]] void fail(const std::string& reason) const;
   std::string clauseText() const;
 

@@ -2,9 +2,9 @@
 
 #include <cctype>
 #include <charconv>
-#include <cstdlib>
 
 #include "engine/DateText.h"
+#include "engine/NumberText.h"
 
 namespace telvarn::jetsql {
 namespace {
@@ -24,16 +24,24 @@ class Scanner {
   explicit Scanner(std::string_view sql) : sql_(sql) {}
 
   std::vector<Token> run() {
+    // Room for a token in every other character, which few statements
+    // exceed, so that a long statement's tokens are not copied as they grow.
     std::vector<Token> tokens;
-    skipBlanks();
-    while (pos_ < sql_.size()) {
-      tokens.push_back(next());
-      skipBlanks();
+    tokens.reserve(sql_.size() / 2 + 1);
+    for (Token token = following(); token.kind != TokenKind::End; token = following()) {
+      tokens.push_back(std::move(token));
     }
+    tokens.push_back(following());
+    return tokens;
+  }
+
+  // The token after the blanks ahead: End at the end of the text.
+  Token following() {
+    skipBlanks();
+    if (pos_ < sql_.size()) return next();
     Token end;
     end.begin = end.end = sql_.size();
-    tokens.push_back(end);
-    return tokens;
+    return end;
   }
 
  private:
@@ -108,7 +116,7 @@ class Scanner {
 
   Token numberToken(size_t begin, bool integral) {
     Token token = make(TokenKind::Number, begin, std::string(sql_.substr(begin, pos_ - begin)));
-    token.number = std::strtod(token.text.c_str(), nullptr);
+    token.number = readDecimal(token.text).value_or(0);
     if (integral) {
       const auto [end, ec] =
           std::from_chars(token.text.data(), token.text.data() + token.text.size(), token.integer);
@@ -196,6 +204,10 @@ bool Token::startsOperand() const {
 
 std::vector<Token> tokenize(std::string_view sql) {
   return Scanner(sql).run();
+}
+
+Token firstToken(std::string_view sql) {
+  return Scanner(sql).following();
 }
 
 }  // namespace telvarn::jetsql

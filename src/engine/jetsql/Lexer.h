@@ -42,6 +42,8 @@ struct Token {
 
 // The tokens of `sql`, always ending with one End token.
 std::vector<Token> tokenize(std::string_view sql);
+// The first of them, read without the rest.
+Token firstToken(std::string_view sql);
 
 // Letter-case-blind comparison of ASCII words.
 bool sameWord(std::string_view a, std::string_view b);

@@ -4,30 +4,15 @@
 #include <vector>
 
 #include "engine/AppError.h"
+#include "engine/GeneralSortOrder.h"
+#include "engine/Utf8.h"
 
 namespace telvarn::jetsql {
 namespace {
 
-// Lower case for ASCII and the Latin-1 letters, enough for the texts the
-// engine compares without regard to case.
-char32_t fold(char32_t c) {
-  if (c >= 'A' && c <= 'Z') return c + 32;
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;
-  return c;
-}
-
 std::vector<char32_t> decode(std::string_view utf8) {
   std::vector<char32_t> out;
-  for (size_t i = 0; i < utf8.size();) {
-    const auto lead = static_cast<unsigned char>(utf8[i]);
-    const int extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
-    char32_t c = extra == 0 ? lead : lead & (0x3F >> extra);
-    for (int k = 1; k <= extra && i + k < utf8.size(); ++k) {
-      c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-    }
-    out.push_back(fold(c));
-    i += static_cast<size_t>(extra) + 1;
-  }
+  for (size_t at = 0; at < utf8.size();) out.push_back(nextCodePoint(utf8, at));
   return out;
 }
 
@@ -40,14 +25,16 @@ struct Element {
   bool matches(char32_t c) const {
     switch (kind) {
       case Kind::Literal:
-        return c == literal;
+        return compareGeneral(c, literal) == 0;
       case Kind::One:
         return true;
       case Kind::Digit:
         return c >= '0' && c <= '9';
       case Kind::Set: {
         bool in = false;
-        for (const auto& [low, high] : ranges) in = in || (c >= low && c <= high);
+        for (const auto& [low, high] : ranges) {
+          in = in || (compareGeneral(low, c) <= 0 && compareGeneral(c, high) <= 0);
+        }
         return in != negated;
       }
       default:

@@ -1,6 +1,8 @@
 // The Like operator of the dialect: * any run of characters, ? one
 // character, # one digit, [abc] [a-z] one of a set, [!abc] one not in it.
-// % and _ are ordinary characters. Letter case does not matter.
+// % and _ are ordinary characters. Characters match and ranges hold as the
+// General sort order compares them: letter case does not matter, accents do,
+// and [a-z] holds á.
 #pragma once
 
 #include <string_view>

@@ -97,7 +97,7 @@ decltype(Statement::body) parseBody(TokenCursor& cursor) {
 }  // namespace
 
 bool beginsWithVerb(const std::string& sql) {
-  return isVerb(tokenize(sql).front());
+  return isVerb(firstToken(sql));
 }
 
 Statement parseStatement(const std::string& sql) {

@@ -34,9 +34,12 @@ class SelectParser {
     return first;
   }
 
+  // Joins apply to all that stands before them, each one level deeper.
   SourcePtr fromItem() {
+    TokenCursor::Nesting nesting(cursor_);
     SourcePtr left = fromPrimary();
     while (atJoin()) {
+      if (!nesting.deeper()) cursor_.fail();
       auto join = std::make_unique<TableSource>();
       join->kind = TableSource::Kind::Join;
       join->join = joinKind();
@@ -75,7 +78,8 @@ class SelectParser {
   }
 
   SourcePtr fromPrimary() {
-    TokenCursor::Nesting nesting(cursor_, cursor_.syntaxError());
+    TokenCursor::Nesting nesting(cursor_);
+    if (!nesting.deeper()) cursor_.fail();
     auto source = std::make_unique<TableSource>();
     if (cursor_.acceptSymbol("(")) {
       if (cursor_.acceptWord("SELECT")) {

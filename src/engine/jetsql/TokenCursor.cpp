@@ -46,9 +46,11 @@ void TokenCursor::fail(int number) const {
   throw engineError(number);
 }
 
-TokenCursor::Nesting::Nesting(TokenCursor& cursor, int error) : cursor_(cursor) {
-  if (cursor.depth_ >= kMaxNesting) cursor.fail(error);
-  ++cursor.depth_;
+bool TokenCursor::Nesting::deeper() {
+  if (cursor_.depth_ >= kMaxNesting) return false;
+  ++cursor_.depth_;
+  ++levels_;
+  return true;
 }
 
 void TokenCursor::expectWord(std::string_view word) {

@@ -34,21 +34,26 @@ class TokenCursor {
   [[noreturn]] void fail() const;
   [[noreturn]] void fail(int number) const;
 
-  // One more level of nesting (a parenthesis, a sign, a Not, a join) for
-  // as long as the guard lives; past kMaxNesting the statement is refused
-  // with `error`, so that no statement can exhaust the stack.
+  // Levels of nesting held for as long as the guard lives: a parenthesis, a
+  // function call, a subquery, a sign, a Not, a join, and every operator
+  // that takes the tree built so far as its operand. The statement's tree
+  // is never deeper than the levels its parser held, so that no statement
+  // can exhaust the stack of the parser or of anything that walks the tree.
   class Nesting {
    public:
-    Nesting(TokenCursor& cursor, int error);
-    ~Nesting() { --cursor_.depth_; }
+    explicit Nesting(TokenCursor& cursor) : cursor_(cursor) {}
+    ~Nesting() { cursor_.depth_ -= levels_; }
     Nesting(const Nesting&) = delete;
     Nesting& operator=(const Nesting&) = delete;
 
+    // One more level; false, holding nothing more, past kMaxNesting.
+    [[nodiscard]] bool deeper();
+
    private:
     TokenCursor& cursor_;
+    int levels_ = 0;
   };
-  static constexpr int kMaxNesting = 100;
-  bool tooDeep() const { return depth_ >= kMaxNesting; }
+  static constexpr int kMaxNesting = 200;
 
   void expectWord(std::string_view word);
   void expectSymbol(std::string_view symbol);

@@ -8,10 +8,18 @@
 #include <string>
 #include <vector>
 
+namespace telvarn {
+class AppError;
+}
+
 namespace telvarn::mdb {
 
 // 3049: the file does not hold what its own structures say it holds.
 [[noreturn]] void damaged(const std::string& what);
+
+// What an error raised by damaged() says is wrong ("a record that runs past
+// its end"); for any other error its number and description.
+std::string damageOf(const AppError& error);
 
 class ByteView {
  public:
@@ -35,7 +43,6 @@ class ByteView {
     return data_[at];
   }
   uint16_t u16(size_t at) const { return static_cast<uint16_t>(le(at, 2)); }
-  uint32_t u24(size_t at) const { return static_cast<uint32_t>(le(at, 3)); }
   uint32_t u32(size_t at) const { return static_cast<uint32_t>(le(at, 4)); }
   int16_t i16(size_t at) const { return static_cast<int16_t>(u16(at)); }
   int32_t i32(size_t at) const { return static_cast<int32_t>(u32(at)); }

@@ -3,6 +3,7 @@
 namespace telvarn::mdb {
 namespace {
 
+constexpr size_t kFreeSpaceAt = 0x02;
 constexpr size_t kRecordCountAt = 0x0C;
 constexpr size_t kOffsetsAt = 0x0E;
 constexpr uint16_t kOffsetMask = 0x1FFF;
@@ -18,6 +19,30 @@ uint16_t recordCount(ByteView page) {
 
 uint32_t owner(ByteView page) {
   return page.u32(4);
+}
+
+std::string recordLayoutFault(ByteView page) {
+  const uint16_t count = recordCount(page);
+  const size_t tableEnd = kOffsetsAt + 2u * count;
+  if (count > kRecordsAPageHolds || tableEnd > page.size()) {
+    return "its record count " + std::to_string(count) + " is more than a page holds";
+  }
+  size_t lowest = page.size();
+  for (uint16_t row = 0; row < count; ++row) {
+    const size_t start = page.u16(kOffsetsAt + 2u * row) & kOffsetMask;
+    if (start < tableEnd || start > lowest) {
+      return "record " + std::to_string(row) + " starts at " + std::to_string(start) +
+             ", outside the space between the offset table (ending at " + std::to_string(tableEnd) +
+             ") and the record before it (at " + std::to_string(lowest) + ")";
+    }
+    lowest = start;
+  }
+  const uint16_t stored = page.u16(kFreeSpaceAt);
+  if (stored != lowest - tableEnd) {
+    return "its free-space count is " + std::to_string(stored) + " where its records leave " +
+           std::to_string(lowest - tableEnd);
+  }
+  return "";
 }
 
 RecordSlot recordAt(ByteView page, uint16_t row) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "engine/mdb/ByteView.h"
 #include "engine/mdb/PageSource.h"
@@ -22,15 +23,17 @@ enum : uint8_t {
 };
 }  // namespace PageType
 
-inline uint32_t pageOf(uint32_t rowPointer) {
+constexpr uint32_t pageOf(uint32_t rowPointer) {
   return rowPointer >> 8;
 }
-inline uint8_t rowOf(uint32_t rowPointer) {
+constexpr uint8_t rowOf(uint32_t rowPointer) {
   return static_cast<uint8_t>(rowPointer & 0xFF);
 }
-inline uint32_t rowPointer(uint32_t page, uint8_t row) {
+constexpr uint32_t rowPointer(uint32_t page, uint8_t row) {
   return (page << 8) | row;
 }
+// A row pointer's one byte reaches this many records of a page.
+inline constexpr size_t kRecordsAPageHolds = 256;
 
 struct RecordSlot {
   ByteView bytes;
@@ -43,6 +46,14 @@ struct RecordSlot {
 // it (or the "LVAL" mark of long-value pages).
 uint16_t recordCount(ByteView page);
 uint32_t owner(ByteView page);
+inline constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
+
+// What is wrong with the page's record offsets, or "": no more records than
+// a row pointer reaches, each starting after the offset table and no higher
+// than the record before it (records fill the page from its end down), and
+// the free-space count the gap between the offset table and the lowest
+// record.
+std::string recordLayoutFault(ByteView page);
 
 // Record `row` of a data page: 3049 when the page has no such record.
 RecordSlot recordAt(ByteView page, uint16_t row);

@@ -19,9 +19,6 @@ namespace RecordFlag {
 enum : uint16_t { Deleted = 0x8000, Moved = 0x4000, Removed = Deleted | Moved };
 }
 
-// Pages of long values carry this mark where data pages name their table.
-constexpr uint32_t kLongValueOwner = 0x4C41564C;  // "LVAL"
-
 // A page as many records a page may hold (their number is one byte).
 constexpr uint16_t kMaxRecordsPerPage = 255;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/mdb/TableDefinition.h"
+#include "engine/mdb/TextCodec.h"
 
 namespace telvarn::mdb {
 namespace {
@@ -63,6 +64,8 @@ Variant fixedValue(const ColumnDef& column, ByteView bytes) {
       return Variant(guidText(bytes));
     case ColumnType::Numeric:
       return Variant(numericText(column, bytes));
+    case ColumnType::Text:
+      return Variant(decodeText(bytes, true));
     default: {
       const auto* data = reinterpret_cast<const char*>(bytes.data());
       return Variant(std::string(data, bytes.size()));

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "engine/GeneralSortOrder.h"
 #include "engine/mdb/FixedValue.h"
 #include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/TextCodec.h"
-#include "engine/mdb/TextSortKey.h"
 
 namespace telvarn::mdb {
 namespace {
@@ -30,13 +30,6 @@ std::vector<uint8_t> floatingKey(ByteView stored) {
     key[0] ^= 0x80;
   }
   return key;
-}
-
-// Trailing blanks do not count in a key.
-std::vector<uint16_t> textUnits(ByteView stored) {
-  std::vector<uint16_t> units = unitsFromUtf8(decodeText(stored));
-  while (!units.empty() && units.back() == ' ') units.pop_back();
-  return units;
 }
 
 void invert(std::vector<uint8_t>& bytes, size_t from, size_t to) {
@@ -96,6 +89,8 @@ KeyResult booleanKey(bool yes, bool descending) {
 
 // The value part of a key, ascending unless `descending`.
 KeyResult valueKey(const ColumnDef& column, ByteView stored, bool descending) {
+  const size_t length = fixedLength(column);
+  if (length != 0 && stored.size() != length) damaged("a value shorter or longer than its type");
   std::vector<uint8_t> key;
   switch (column.type) {
     case ColumnType::Byte:
@@ -112,7 +107,7 @@ KeyResult valueKey(const ColumnDef& column, ByteView stored, bool descending) {
       key = floatingKey(stored);
       break;
     case ColumnType::Text: {
-      auto text = generalSortKey(textUnits(stored));
+      auto text = generalSortKey(textUnits(stored, column.fixed()));
       if (!text) return {std::nullopt, "a character whose sort weights are not known"};
       if (column.sortOrder != 0x409) return {std::nullopt, "a sort order other than General"};
       key = std::move(*text);

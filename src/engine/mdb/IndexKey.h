@@ -25,7 +25,8 @@ struct KeyResult {
 };
 
 // The key of one column from its stored bytes (as the row holds them;
-// `present` false for Null).
+// `present` false for Null). 3049 when the bytes are not as long as the
+// column's type.
 KeyResult columnKey(const ColumnDef& column, ByteView stored, bool present, bool descending);
 
 // The whole key of a stored row for a physical index.

@@ -6,6 +6,11 @@
 namespace telvarn::mdb {
 namespace {
 
+constexpr size_t kFreeSpaceAt = 0x02;
+constexpr size_t kTableAt = 0x04;
+constexpr size_t kPreviousAt = 0x0C;
+constexpr size_t kNextAt = 0x10;
+constexpr size_t kTailAt = 0x14;
 constexpr size_t kPrefixLengthAt = 0x18;
 constexpr size_t kEntryMapAt = 0x1B;
 constexpr size_t kEntriesAt = 0x1E0;
@@ -52,9 +57,11 @@ StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number) {
   }
   StoredIndexPage index;
   index.leaf = page[0] == PageType::IndexLeaf;
-  index.previous = view.u32(0x0C);
-  index.next = view.u32(0x10);
-  index.tail = view.u32(0x14);
+  index.table = view.u32(kTableAt);
+  index.storedFreeSpace = view.u16(kFreeSpaceAt);
+  index.previous = view.u32(kPreviousAt);
+  index.next = view.u32(kNextAt);
+  index.tail = view.u32(kTailAt);
   const size_t prefixLength = view.u16(kPrefixLengthAt);
   const size_t tail = kRowPointerLength + (index.leaf ? 0 : kChildLength);
   size_t prefix = 0;
@@ -73,16 +80,14 @@ StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number) {
     index.entries.push_back(std::move(bytes));
     start = end;
   }
+  index.freeSpace = page.size() - start;
   return index;
 }
 
 IndexPage readIndexPage(PageSource& pages, uint32_t number) {
   StoredIndexPage stored = readStoredIndexPage(pages, number);
   IndexPage index;
-  index.leaf = stored.leaf;
-  index.previous = stored.previous;
-  index.next = stored.next;
-  index.tail = stored.tail;
+  static_cast<IndexPageHeader&>(index) = stored;
   for (std::vector<uint8_t>& bytes : stored.entries)
     index.entries.push_back(splitEntry(std::move(bytes), index.leaf));
   return index;

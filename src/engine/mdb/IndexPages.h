@@ -21,11 +21,19 @@ struct IndexEntry {
   uint32_t childPage = 0;   // nodes only
 };
 
-struct IndexPage {
+// What an index page's header says about it.
+struct IndexPageHeader {
   bool leaf = false;
-  uint32_t previous = 0;
+  uint32_t table = 0;     // the first page of the indexed table's definition
+  uint32_t previous = 0;  // the pages before and after on the same level
   uint32_t next = 0;
   uint32_t tail = 0;  // nodes: the last child, when not among the entries
+  // The free-space count the page keeps, and the space its entries leave.
+  uint16_t storedFreeSpace = 0;
+  size_t freeSpace = 0;
+};
+
+struct IndexPage : IndexPageHeader {
   std::vector<IndexEntry> entries;
 };
 
@@ -35,11 +43,7 @@ IndexPage readIndexPage(PageSource& pages, uint32_t number);
 
 // The same with each entry's bytes whole, as they sort: the key, the row
 // pointer and, in nodes, the child's page.
-struct StoredIndexPage {
-  bool leaf = false;
-  uint32_t previous = 0;
-  uint32_t next = 0;
-  uint32_t tail = 0;
+struct StoredIndexPage : IndexPageHeader {
   std::vector<std::vector<uint8_t>> entries;
 };
 StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number);

@@ -6,6 +6,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/mdb/ByteView.h"
@@ -20,5 +22,14 @@ enum : uint32_t { Inline = 0x80000000, SingleRecord = 0x40000000, Chain = 0 };
 // The bytes of the value a reference describes: 3049 when its records are
 // missing or shorter than the length it gives.
 std::vector<uint8_t> readLongValue(PageSource& pages, ByteView reference);
+
+// What is wrong with the value a reference describes, or "": a value in the
+// row has the length the reference gives; otherwise the reference is 12
+// bytes and leads to records on long-value pages, one of exactly that
+// length, or a chain whose pieces add up to it, ending with pointer 0 and
+// meeting no record twice. `visit` gets each long-value page the value
+// lies on.
+std::string longValueFault(PageSource& pages, ByteView reference,
+                           const std::function<void(uint32_t page)>& visit);
 
 }  // namespace telvarn::mdb

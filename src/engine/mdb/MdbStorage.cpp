@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
+#include "engine/mdb/FileCheck.h"
 #include "engine/mdb/PageFile.h"
 #include "engine/mdb/QueryText.h"
 #include "engine/mdb/RecordMapping.h"
@@ -113,6 +114,10 @@ void MdbStorage::forEachRow(const std::string& table, const RowVisitor& visit) {
   const RowDecoder decoder(*pages_, def);
   forEachStoredRow(*pages_, def,
                    [&](uint32_t, ByteView row) { return visit(decoder.decode(row)); });
+}
+
+std::vector<std::string> MdbStorage::check() {
+  return checkFile(*pages_);
 }
 
 uint32_t MdbStorage::rowCount(const std::string& table) {

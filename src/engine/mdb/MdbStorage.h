@@ -50,6 +50,10 @@ class MdbStorage : public Storage {
   void deleteQuery(const std::string& name) override;
   void executeData(const jetsql::DataStatement& statement) override;
 
+  // Every structure of the file held against the rules of the format, one
+  // sentence per fault (see FileCheck.h).
+  std::vector<std::string> check() override;
+
   // Live rows in storage order (see FixedValue.h for how each type is given).
   void forEachRow(const std::string& table, const RowVisitor& visit) override;
   // The row count the table's definition keeps.

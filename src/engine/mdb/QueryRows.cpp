@@ -13,10 +13,12 @@ const CatalogEntry& queriesTable(const std::vector<CatalogEntry>& catalog) {
   damaged("a catalog without MSysQueries");
 }
 
-int columnIndex(const TableDefinition& table, const char* name) {
+// The column's place in a row, or -1 for an optional column the table lacks.
+int columnIndex(const TableDefinition& table, const char* name, bool needed = true) {
   for (size_t i = 0; i < table.columns.size(); ++i) {
     if (sameName(table.columns[i].name, name)) return static_cast<int>(i);
   }
+  if (!needed) return -1;
   damaged(std::string("MSysQueries without its column ") + name);
 }
 
@@ -31,6 +33,7 @@ std::vector<QueryRow> readQueryRows(PageSource& pages, const std::vector<Catalog
   const int name1 = columnIndex(table, "Name1");
   const int name2 = columnIndex(table, "Name2");
   const int expression = columnIndex(table, "Expression");
+  const int extra = columnIndex(table, "LvExtra", false);
   const RowDecoder decoder(pages, table);
   // Texts written by the desktop program's SQL view may end with a NUL.
   const auto text = [](const Variant& value) {
@@ -48,6 +51,8 @@ std::vector<QueryRow> readQueryRows(PageSource& pages, const std::vector<Catalog
     row.name1 = text(values[name1]);
     row.name2 = text(values[name2]);
     row.expression = text(values[expression]);
+    if (extra >= 0 && !values[extra].isNull())
+      row.extra = static_cast<int>(values[extra].toInteger());
     rows.push_back(std::move(row));
     return true;
   });

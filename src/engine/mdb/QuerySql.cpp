@@ -81,18 +81,35 @@ std::string targetColumn(const QueryRow& row) {
   return sqlName(row.name2);
 }
 
-std::string parameterType(int type) {
+std::string parameterType(const QueryRow& row) {
   static const std::map<int, std::string> names = {
-      {0, "Value"},    {1, "Bit"},      {2, "Byte"},          {3, "Short"},
-      {4, "Long"},     {5, "Currency"}, {6, "IEEESingle"},    {7, "IEEEDouble"},
-      {8, "DateTime"}, {9, "Binary"},   {10, "Text ( 255 )"}, {11, "LongBinary"},
-      {12, "Memo"},    {15, "Guid"},    {20, "Decimal"}};
-  const auto found = names.find(type);
+      {0, "Value"},       {1, "Bit"},        {2, "Byte"},       {3, "Short"},    {4, "Long"},
+      {5, "Currency"},    {6, "IEEESingle"}, {7, "IEEEDouble"}, {8, "DateTime"}, {9, "Binary"},
+      {11, "LongBinary"}, {12, "Memo"},      {15, "Guid"},      {20, "Decimal"}};
+  // A Text parameter keeps the size it was declared with; without one it
+  // takes the largest, 255.
+  constexpr int kTextType = 10;
+  constexpr int kLargestText = 255;
+  if (row.flag == kTextType) {
+    return "Text ( " + std::to_string(row.extra > 0 ? row.extra : kLargestText) + " )";
+  }
+  const auto found = names.find(row.flag);
   return found == names.end() ? "Value" : found->second;
 }
 
+// A name stored in brackets already ("[Beginning Date]", "[Forms]![F]![C]")
+// is written as it is.
 std::string parameter(const QueryRow& row) {
-  return sqlName(row.name1) + " " + parameterType(row.flag);
+  const std::string name =
+      !row.name1.empty() && row.name1.front() == '[' ? row.name1 : sqlName(row.name1);
+  return name + " " + parameterType(row);
+}
+
+// A union part as its own text, without the line breaks it may end with:
+// the line break before the next part is written once.
+std::string unionPart(std::string text) {
+  while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
+  return text;
 }
 
 std::string QueryBuilder::list(int part, const char* separator,
@@ -210,7 +227,9 @@ std::string QueryBuilder::crosstab() const {
 std::string QueryBuilder::unionOf() const {
   std::vector<std::string> parts;
   for (const QueryRow& row : rows_) {
-    if (row.part == QueryPart::Table && !row.expression.empty()) parts.push_back(row.expression);
+    if (row.part == QueryPart::Table && !row.expression.empty()) {
+      parts.push_back(unionPart(row.expression));
+    }
   }
   const std::string word = (options() & Option::Distinct) ? "UNION" : "UNION ALL";
   std::string text;

@@ -18,7 +18,7 @@ namespace QueryPart {
 enum : int {
   Start = 0,
   Kind = 1,       // Flag: the query's kind; Name1: target table or connect string
-  Parameter = 2,  // Name1: name; Flag: data type
+  Parameter = 2,  // Name1: name; Flag: data type; Extra: a Text parameter's size
   Options = 3,    // Flag: *, DISTINCT, DISTINCTROW, TOP ...; Name1: the TOP value
   RemoteDb = 4,   // Name1: the IN database
   Table = 5,      // Name1: table; Name2: alias; Expression: a union part's text
@@ -52,6 +52,7 @@ struct QueryRow {
   std::string name1;
   std::string name2;
   std::string expression;
+  int extra = 0;  // LvExtra (0 when Null)
 };
 
 // The rows of the query whose catalog id is `objectId`, in stored order.

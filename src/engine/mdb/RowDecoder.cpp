@@ -1,5 +1,7 @@
 #include "engine/mdb/RowDecoder.h"
 
+#include <algorithm>
+
 #include "engine/mdb/FixedValue.h"
 #include "engine/mdb/LongValue.h"
 #include "engine/mdb/TextCodec.h"
@@ -67,6 +69,34 @@ ByteView RowDecoder::columnBytes(ByteView row, const ColumnDef& column, bool& pr
   const uint16_t end = varOffset(row, layout, column.varIndex + 1);
   if (start > end) damaged("a variable value with negative length");
   return row.sub(start, end - start);
+}
+
+std::string RowDecoder::layoutFault(ByteView row) const {
+  const RowLayout layout = layoutOf(row, table_.varColumns > 0);
+  if (layout.slots > table_.maxColumns) {
+    return "it has " + std::to_string(layout.slots) + " column slots where the table's rows have " +
+           std::to_string(table_.maxColumns) + " at most";
+  }
+  if (table_.varColumns == 0) return "";
+  size_t fixedEnd = 2;
+  for (const ColumnDef& column : table_.columns) {
+    if (column.fixed() && column.number < layout.slots) {
+      fixedEnd = std::max(fixedEnd, 2u + column.fixedOffset + fixedLength(column));
+    }
+  }
+  // The last offset is where the variable-length values end.
+  const size_t offsetTable = layout.varTableEnd - 2u - 2u * layout.varCount;
+  size_t previous = fixedEnd;
+  for (uint16_t index = 0; index <= layout.varCount; ++index) {
+    const size_t offset = varOffset(row, layout, index);
+    if (offset < previous || offset > offsetTable) {
+      return "its variable-length value " + std::to_string(index) + " lies at " +
+             std::to_string(offset) + ", outside " + std::to_string(previous) + " to " +
+             std::to_string(offsetTable);
+    }
+    previous = offset;
+  }
+  return "";
 }
 
 Variant RowDecoder::value(ByteView row, const ColumnDef& column) const {

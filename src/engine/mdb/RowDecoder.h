@@ -5,6 +5,7 @@
 // column was added simply has fewer slots: the missing ones read as Null.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "engine/Variant.h"
@@ -20,14 +21,20 @@ class RowDecoder {
 
   // One value per column of the table, in the table's column order.
   std::vector<Variant> decode(ByteView row) const;
+  // The value of one column: 3049 when its bytes do not hold one.
+  Variant value(ByteView row, const ColumnDef& column) const;
 
   // The stored bytes of one column (empty for Null and for Yes/No), for
   // the index keys; `present` tells Null apart.
   ByteView columnBytes(ByteView row, const ColumnDef& column, bool& present) const;
 
- private:
-  Variant value(ByteView row, const ColumnDef& column) const;
+  // What is wrong with the row's layout, or "": it has no more column slots
+  // than the table's rows may have, and its variable-length values lie in
+  // order between its fixed-length values and its offset table. 3049 when
+  // its null mask or offset table does not fit.
+  std::string layoutFault(ByteView row) const;
 
+ private:
   PageSource& pages_;
   const TableDefinition& table_;
 };

@@ -3,12 +3,17 @@
 #include <algorithm>
 
 #include "engine/mdb/ByteView.h"
+#include "engine/mdb/DataPage.h"
 #include "engine/mdb/TextCodec.h"
 
 namespace telvarn::mdb {
 namespace {
 
 constexpr size_t kContinuationHeader = 8;
+constexpr size_t kFirstHeader = 8;
+constexpr size_t kFreeSpaceAt = 0x02;
+constexpr size_t kNextPageAt = 0x04;
+constexpr size_t kLengthAt = 0x08;
 constexpr size_t kPhysicalEntry = 12;
 constexpr size_t kColumnEntry = 25;
 constexpr size_t kPhysicalIndexEntry = 52;
@@ -17,16 +22,19 @@ constexpr size_t kLongValueMapsEntry = 8;
 constexpr uint32_t kMaxDefinitionPages = 64;
 
 // The definition's bytes: the first page whole, then each continuation page
-// without its header, so offsets read as if it were one long page.
-std::vector<uint8_t> definitionBytes(PageSource& pages, uint32_t first) {
+// without its header, so offsets read as if it were one long page. `chain`
+// receives the pages.
+std::vector<uint8_t> definitionBytes(PageSource& pages, uint32_t first,
+                                     std::vector<uint32_t>& chain) {
   std::vector<uint8_t> bytes;
   uint32_t next = first;
   for (uint32_t count = 0; next != 0; ++count) {
     if (count == kMaxDefinitionPages) damaged("a table definition that never ends");
     const Page page = pages.readPage(next);
-    if (page[0] != 0x02) damaged("a table definition page of another kind");
+    if (page[0] != PageType::TableDefinition) damaged("a table definition page of another kind");
+    chain.push_back(next);
     bytes.insert(bytes.end(), page.begin() + (count == 0 ? 0 : kContinuationHeader), page.end());
-    next = ByteView(page).u32(4);
+    next = ByteView(page).u32(kNextPageAt);
   }
   return bytes;
 }
@@ -110,10 +118,11 @@ const LongValueMaps* TableDefinition::longValueMapsOf(uint16_t column) const {
 }
 
 TableDefinition readTableDefinition(PageSource& pages, uint32_t page) {
-  const std::vector<uint8_t> bytes = definitionBytes(pages, page);
-  const ByteView view(bytes);
   TableDefinition table;
+  const std::vector<uint8_t> bytes = definitionBytes(pages, page, table.definitionPages);
+  const ByteView view(bytes);
   table.page = page;
+  table.definitionLength = view.u32(kLengthAt);
   table.rowCount = view.u32(0x10);
   table.nextAutoNumber = view.u32(0x14);
   table.system = view.u8(0x28) == 0x53;
@@ -154,6 +163,32 @@ TableDefinition readTableDefinition(PageSource& pages, uint32_t page) {
   std::stable_sort(table.columns.begin(), table.columns.end(),
                    [](const ColumnDef& a, const ColumnDef& b) { return a.ordinal < b.ordinal; });
   return table;
+}
+
+std::string definitionLayoutFault(PageSource& pages, const TableDefinition& table) {
+  const size_t pageSize = pages.pageSize();
+  size_t left = table.definitionLength + kFirstHeader;
+  for (size_t i = 0; i < table.definitionPages.size(); ++i) {
+    const uint32_t number = table.definitionPages[i];
+    if (left == 0) {
+      return "its chain goes on to page " + std::to_string(number) + " after its " +
+             std::to_string(table.definitionLength) + " bytes end";
+    }
+    const size_t header = i == 0 ? 0 : kContinuationHeader;
+    const size_t used = header + std::min(left, pageSize - header);
+    left -= used - header;
+    const uint16_t stored = ByteView(pages.readPage(number)).u16(kFreeSpaceAt);
+    if (stored != pageSize - used) {
+      return "its page " + std::to_string(number) + " keeps a free-space count of " +
+             std::to_string(stored) + " where the definition leaves " +
+             std::to_string(pageSize - used);
+    }
+  }
+  if (left > 0) {
+    return "its " + std::to_string(table.definitionLength) + " bytes do not fit its " +
+           std::to_string(table.definitionPages.size()) + " pages";
+  }
+  return "";
 }
 
 }  // namespace telvarn::mdb

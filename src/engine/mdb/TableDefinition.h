@@ -111,6 +111,8 @@ struct LongValueMaps {
 
 struct TableDefinition {
   uint32_t page = 0;
+  std::vector<uint32_t> definitionPages;  // the chain, `page` first
+  uint32_t definitionLength = 0;          // its bytes after the first page's header
   uint32_t rowCount = 0;
   uint32_t nextAutoNumber = 0;
   bool system = false;
@@ -131,5 +133,11 @@ struct TableDefinition {
 // Reads the definition whose first page is `page`: 3049 when that page is
 // not a definition page or the definition is damaged.
 TableDefinition readTableDefinition(PageSource& pages, uint32_t page);
+
+// What is wrong with how the definition fills its chain of pages, or "":
+// its length needs every page of the chain and no more, and each page's
+// free-space count is what the definition leaves of it. 3049 when a page
+// of the chain cannot be read.
+std::string definitionLayoutFault(PageSource& pages, const TableDefinition& table);
 
 }  // namespace telvarn::mdb

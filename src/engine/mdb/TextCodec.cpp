@@ -1,4 +1,7 @@
 #include "engine/mdb/TextCodec.h"
+
+#include <algorithm>
+
 #include "engine/Utf8.h"
 
 namespace telvarn::mdb {
@@ -26,7 +29,7 @@ std::vector<uint16_t> expandCompressed(ByteView bytes) {
 
 }  // namespace
 
-std::string decodeText(ByteView bytes) {
+std::vector<uint16_t> textUnits(ByteView bytes, bool fixedLength) {
   std::vector<uint16_t> units;
   if (bytes.size() >= 2 && bytes.u8(0) == 0xFF && bytes.u8(1) == 0xFE) {
     units = expandCompressed(bytes);
@@ -34,7 +37,12 @@ std::string decodeText(ByteView bytes) {
     units.reserve(bytes.size() / 2);
     for (size_t at = 0; at + 1 < bytes.size(); at += 2) units.push_back(bytes.u16(at));
   }
-  return utf8FromUnits(units);
+  if (fixedLength) units.erase(std::find(units.begin(), units.end(), 0), units.end());
+  return units;
+}
+
+std::string decodeText(ByteView bytes, bool fixedLength) {
+  return utf8FromUnits(textUnits(bytes, fixedLength));
 }
 
 std::string utf8FromUnits(const std::vector<uint16_t>& units) {

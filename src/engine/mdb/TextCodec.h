@@ -12,8 +12,13 @@
 
 namespace telvarn::mdb {
 
-// The stored bytes of a text value (either form) as UTF-8.
-std::string decodeText(ByteView bytes);
+// The UTF-16 code units of stored text (either form). A fixed-length
+// column holds its text in all of its bytes, zero bytes filling what the
+// text leaves; `fixedLength` leaves that filling out.
+std::vector<uint16_t> textUnits(ByteView bytes, bool fixedLength = false);
+
+// The same text as UTF-8.
+std::string decodeText(ByteView bytes, bool fixedLength = false);
 
 // UTF-16 code units to UTF-8 (a lone surrogate becomes U+FFFD).
 std::string utf8FromUnits(const std::vector<uint16_t>& units);

@@ -9,6 +9,12 @@ namespace {
 constexpr size_t kInlineBitsAt = 5;
 constexpr size_t kMapPageBitsAt = 4;
 
+// A large map's place for a bitmap page is empty when it holds 0 or a
+// number that is negative as a signed one.
+bool emptyPlace(uint32_t mapPage) {
+  return mapPage == 0 || mapPage >= 0x80000000u;
+}
+
 }  // namespace
 
 UsageMap UsageMap::read(PageSource& pages, uint32_t pointer) {
@@ -19,6 +25,15 @@ UsageMap UsageMap::read(PageSource& pages, uint32_t pointer) {
   if (map.type_ > 1) damaged("a page usage map of unknown kind");
   map.record_ = record.bytes();
   return map;
+}
+
+std::vector<uint32_t> UsageMap::bitmapPages() const {
+  std::vector<uint32_t> numbers;
+  const ByteView record(record_);
+  for (size_t at = 1; type_ == 1 && at + 4 <= record.size(); at += 4) {
+    if (const uint32_t number = record.u32(at); !emptyPlace(number)) numbers.push_back(number);
+  }
+  return numbers;
 }
 
 bool UsageMap::walkBitmap(const uint8_t* bits, size_t length, uint32_t firstPage,
@@ -45,7 +60,7 @@ void UsageMap::forEachPage(PageSource& pages, const std::function<bool(uint32_t)
   const uint32_t pagesPerMapPage = (pages.pageSize() - kMapPageBitsAt) * 8;
   for (size_t i = 0; 1 + 4 * i + 4 <= record.size(); ++i) {
     const uint32_t mapPage = record.u32(1 + 4 * i);
-    if (mapPage == 0) continue;
+    if (emptyPlace(mapPage)) continue;
     const Page bits = pages.readPage(mapPage);
     if (bits[0] != PageType::UsageMap) damaged("a page usage map page of another kind");
     if (!walkBitmap(bits.data() + kMapPageBitsAt, bits.size() - kMapPageBitsAt,

@@ -1,5 +1,7 @@
 // The aggregates SQLite lacks: First and Last (the value of the first and
-// the last row the group reads) and StDev, StDevP, Var and VarP.
+// the last row the group reads) and StDev, StDevP, Var and VarP. Their steps
+// use only SQLite's C calls and arithmetic; they are noexcept, so no C++
+// exception can unwind through SQLite from here.
 #include <cmath>
 
 #include "engine/sqlite/FunctionSupport.h"
@@ -12,7 +14,7 @@ struct Kept {
 };
 
 template <bool last>
-void keepStep(sqlite3_context* context, int, sqlite3_value** argv) {
+void keepStep(sqlite3_context* context, int, sqlite3_value** argv) noexcept {
   auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, sizeof(Kept)));
   if (!kept) return sqlite3_result_error_nomem(context);
   if (kept->value && !last) return;
@@ -20,7 +22,7 @@ void keepStep(sqlite3_context* context, int, sqlite3_value** argv) {
   kept->value = sqlite3_value_dup(argv[0]);
 }
 
-void keepFinal(sqlite3_context* context) {
+void keepFinal(sqlite3_context* context) noexcept {
   auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, 0));
   if (!kept || !kept->value) return sqlite3_result_null(context);
   sqlite3_result_value(context, kept->value);
@@ -34,7 +36,7 @@ struct Moments {
   int mode = 0;        // 0 StDev, 1 StDevP, 2 Var, 3 VarP
 };
 
-void spreadStep(sqlite3_context* context, int, sqlite3_value** argv) {
+void spreadStep(sqlite3_context* context, int, sqlite3_value** argv) noexcept {
   auto* m = static_cast<Moments*>(sqlite3_aggregate_context(context, sizeof(Moments)));
   if (!m) return sqlite3_result_error_nomem(context);
   m->mode = sqlite3_value_int(argv[1]);
@@ -48,7 +50,7 @@ void spreadStep(sqlite3_context* context, int, sqlite3_value** argv) {
 
 // A sample's spread needs two values, the population's one; with fewer the
 // result is Null.
-void spreadFinal(sqlite3_context* context) {
+void spreadFinal(sqlite3_context* context) noexcept {
   auto* m = static_cast<Moments*>(sqlite3_aggregate_context(context, 0));
   const bool population = m && (m->mode == 1 || m->mode == 3);
   if (!m || m->count < (population ? 1 : 2)) return sqlite3_result_null(context);

@@ -1,24 +1,33 @@
 #include "engine/sqlite/CatalogTables.h"
 
+#include "engine/AppError.h"
+
 namespace telvarn::sqlite::catalog {
 namespace {
 
 // Property values keep their kind: the type column holds the engine's type
-// code of the value (1 Boolean, 4 Long, 7 Double, 10 Text).
-Variant readValue(const Statement& row, int column, int type) {
-  if (row.isNull(column)) return Variant::null();
-  switch (type) {
-    case 1:
-      return Variant(row.integer(column) != 0);
-    case 2:
-    case 3:
-    case 4:
-      return Variant(row.integer(column));
-    case 6:
-    case 7:
-      return Variant(std::stod(row.text(column)));
-    default:
-      return Variant(row.text(column));
+// code of the value (1 Boolean, 4 Long, 7 Double, 10 Text). A stored value
+// that is no value of its type was not written by the engine: the file is
+// damaged, 3343, as SQLite's own damage is.
+Variant readValue(const Statement& row, int column, int type, const std::string& path) {
+  const Variant stored = row.value(column);
+  if (stored.isNull()) return stored;
+  try {
+    switch (type) {
+      case 1:
+        return Variant(stored.toInteger() != 0);
+      case 2:
+      case 3:
+      case 4:
+        return Variant(stored.toInteger());
+      case 6:
+      case 7:
+        return Variant(stored.toDouble());
+      default:
+        return Variant(row.text(column));
+    }
+  } catch (const AppError&) {
+    throw engineError(3343, {path});
   }
 }
 
@@ -56,7 +65,7 @@ std::vector<UserProperty> readProperties(Connection& db, const std::string& tabl
   std::vector<UserProperty> properties;
   while (row.step()) {
     const int type = static_cast<int>(row.integer(1));
-    properties.push_back({row.text(0), type, readValue(row, 2, type)});
+    properties.push_back({row.text(0), type, readValue(row, 2, type, db.path())});
   }
   return properties;
 }
@@ -96,7 +105,11 @@ void createTables(Connection& db) {
 }
 
 std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {
-  Statement row(db, "SELECT Name, Type, Connect, ForeignName, Sql FROM MSysObjects WHERE Name = ?");
+  // The catalog's own columns compare with NOCASE, which any SQLite tool
+  // knows; a name is found as the engine finds names.
+  Statement row(db,
+                "SELECT Name, Type, Connect, ForeignName, Sql FROM MSysObjects WHERE Name = ?"
+                " COLLATE JETGENERAL");
   row.bind(1, name);
   if (!row.step()) return std::nullopt;
   return ObjectEntry{row.text(0), static_cast<int>(row.integer(1)), row.text(2), row.text(3),
@@ -104,7 +117,8 @@ std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {
 }
 
 std::vector<std::string> objectNames(Connection& db, int typeA, int typeB) {
-  Statement row(db, "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name");
+  Statement row(
+      db, "SELECT Name FROM MSysObjects WHERE Type IN (?, ?) ORDER BY Name COLLATE JETGENERAL");
   row.bind(1, int64_t{typeA}).bind(2, int64_t{typeB});
   std::vector<std::string> names;
   while (row.step()) names.push_back(row.text(0));

@@ -1,8 +1,10 @@
 #include "engine/sqlite/Connection.h"
 
 #include <cstdlib>
+#include <memory>
 
 #include "engine/AppError.h"
+#include "engine/sqlite/TextOrder.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -12,10 +14,28 @@ namespace {
 // before it gives up with the in-use error.
 constexpr int kBusyTimeoutMs = 3000;
 
+// SQLite's messages for a statement beyond its limits: too deeply nested
+// for its parser, an expression tree too deep, too many values, parts or
+// tables.
+bool beyondLimits(const std::string& message) {
+  static constexpr std::string_view kLimits[] = {"parser stack overflow",
+                                                 "Expression tree is too large",
+                                                 "too many SQL variables",
+                                                 "too many arguments on function",
+                                                 "too many terms in compound SELECT",
+                                                 "at most 64 tables in a join"};
+  for (const std::string_view limit : kLimits) {
+    if (message.rfind(limit, 0) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
-void fail(sqlite3* db, int code, const std::string& path) {
+void fail(sqlite3* db, int code, const std::string& path, std::string_view source) {
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
+  if ((code & 0xFF) == SQLITE_ERROR && beyondLimits(message))
+    throw engineError(3075, {"Expression too complex", std::string(source)});
   // An engine error raised inside one of our SQL functions or triggers: the
   // number and, after a ":", the text for its insertion.
   if (message.rfind(kErrorPrefix, 0) == 0) {
@@ -54,7 +74,8 @@ void fail(sqlite3* db, int code, const std::string& path) {
   }
 }
 
-Statement::Statement(Connection& connection, const std::string& sql) : connection_(connection) {
+Statement::Statement(Connection& connection, const std::string& sql, std::string_view source)
+    : connection_(connection) {
   stmt_ = connection.borrow(sql);
   if (stmt_) {
     borrowed_ = true;
@@ -62,7 +83,8 @@ Statement::Statement(Connection& connection, const std::string& sql) : connectio
   }
   sqlite3* db = connection.handle();
   const int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &stmt_, nullptr);
-  if (rc != SQLITE_OK) fail(db, sqlite3_extended_errcode(db), connection.path());
+  if (rc != SQLITE_OK) fail(db, sqlite3_extended_errcode(db), connection.path(), source);
+  borrowed_ = connection.keep(sql, stmt_);
 }
 
 Statement::~Statement() {
@@ -90,13 +112,23 @@ Statement& Statement::bind(int index, const Variant& value) {
       sqlite3_bind_null(stmt_, index);
       return *this;
     case Variant::Kind::Boolean:
+    case Variant::Kind::Byte:
+    case Variant::Kind::Short:
+    case Variant::Kind::Long:
     case Variant::Kind::Integer:
       return bind(index, value.toInteger());
+    case Variant::Kind::Currency:
+    case Variant::Kind::Single:
     case Variant::Kind::Double:
+    case Variant::Kind::Date:
       sqlite3_bind_double(stmt_, index, value.toDouble());
       return *this;
     case Variant::Kind::Text:
       return bind(index, value.toText());
+    case Variant::Kind::Binary:
+      sqlite3_bind_blob(stmt_, index, value.textValue().data(),
+                        static_cast<int>(value.textValue().size()), SQLITE_TRANSIENT);
+      return *this;
   }
   return *this;
 }
@@ -122,6 +154,19 @@ bool Statement::isNull(int column) const {
   return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
 }
 
+Variant Statement::value(int column) const {
+  switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_NULL:
+      return Variant::null();
+    case SQLITE_INTEGER:
+      return Variant(integer(column));
+    case SQLITE_FLOAT:
+      return Variant(sqlite3_column_double(stmt_, column));
+    default:
+      return Variant(text(column));
+  }
+}
+
 Connection::Connection(const std::string& path, bool create) : path_(path) {
   const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
   const int rc = sqlite3_open_v2(path.c_str(), &db_, flags, nullptr);
@@ -133,6 +178,7 @@ Connection::Connection(const std::string& path, bool create) : path_(path) {
   }
   sqlite3_extended_result_codes(db_, 1);
   sqlite3_busy_timeout(db_, kBusyTimeoutMs);
+  registerTextOrder(db_);
 }
 
 Connection::~Connection() {
@@ -141,21 +187,20 @@ Connection::~Connection() {
 }
 
 sqlite3_stmt* Connection::borrow(const std::string& sql) {
-  // Statements built from table names vary without end; a bounded cache
-  // keeps the common catalog statements and prepares the rest each time.
-  constexpr size_t kCacheLimit = 64;
-  auto found = cache_.find(sql);
-  if (found == cache_.end()) {
-    if (cache_.size() >= kCacheLimit) return nullptr;
-    sqlite3_stmt* statement = nullptr;
-    const int rc =
-        sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
-    if (rc != SQLITE_OK) fail(db_, sqlite3_extended_errcode(db_), path_);
-    found = cache_.emplace(sql, Cached{statement, false}).first;
-  }
-  if (found->second.inUse) return nullptr;
+  const auto found = cache_.find(sql);
+  if (found == cache_.end() || found->second.inUse) return nullptr;
   found->second.inUse = true;
   return found->second.statement;
+}
+
+bool Connection::keep(const std::string& sql, sqlite3_stmt* statement) {
+  // Statements built from table names vary without end; a bounded cache
+  // keeps the common catalog statements and prepares the rest each time.
+  // A long statement (a long In list) is rarely run twice, and holds much.
+  constexpr size_t kCacheLimit = 64;
+  constexpr size_t kLongestCached = 4096;
+  if (sql.size() > kLongestCached || cache_.size() >= kCacheLimit) return false;
+  return cache_.emplace(sql, Cached{statement, true}).second;
 }
 
 void Connection::giveBack(sqlite3_stmt* statement) {
@@ -177,6 +222,20 @@ void Connection::exec(const std::string& sql) {
   const int rc = sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error);
   sqlite3_free(error);
   if (rc != SQLITE_OK) fail(db_, sqlite3_extended_errcode(db_), path_);
+}
+
+bool Connection::accepts(const std::string& sql) {
+  sqlite3_stmt* prepared = nullptr;
+  int rc = sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &prepared, nullptr);
+  const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(prepared, sqlite3_finalize);
+  while (rc == SQLITE_OK || rc == SQLITE_ROW) {
+    rc = sqlite3_step(prepared);
+    if (rc == SQLITE_DONE) return true;
+  }
+  const int code = sqlite3_extended_errcode(db_);
+  const bool ours = std::string(sqlite3_errmsg(db_)).rfind(kErrorPrefix, 0) == 0;
+  if ((code & 0xFF) == SQLITE_ERROR && !ours) return false;
+  fail(db_, code, path_);
 }
 
 std::optional<int64_t> Connection::queryInteger(const std::string& sql) {
@@ -207,16 +266,37 @@ bool Connection::catalogChangedInTransaction() const {
   return !sqlite3_get_autocommit(db_) && catalogChanges_ != changesAtBegin_;
 }
 
+void Connection::beforeFirstWrite(std::function<void()> work) {
+  firstWrite_ = std::move(work);
+  firstWriteDone_ = false;
+}
+
 Transaction::Transaction(Connection& connection)
     : connection_(connection), nested_(!sqlite3_get_autocommit(connection.handle())) {
   connection_.exec(nested_ ? "SAVEPOINT telvarn" : "BEGIN IMMEDIATE");
   if (!nested_) connection_.changesAtBegin_ = connection_.catalogChanges_;
+  if (connection_.firstWrite_ && !connection_.firstWriteDone_) {
+    connection_.firstWriteDone_ = true;
+    ranFirstWrite_ = true;
+    try {
+      connection_.firstWrite_();
+    } catch (...) {
+      rollBack();
+      throw;
+    }
+  }
 }
 
 Transaction::~Transaction() {
-  if (done_) return;
+  if (!done_) rollBack();
+}
+
+void Transaction::rollBack() {
   const char* undo = nested_ ? "ROLLBACK TO telvarn; RELEASE telvarn" : "ROLLBACK";
   sqlite3_exec(connection_.handle(), undo, nullptr, nullptr, nullptr);
+  // What the first write brought up to date went back with it.
+  if (ranFirstWrite_) connection_.firstWriteDone_ = false;
+  done_ = true;
 }
 
 ReadTransaction::ReadTransaction(Connection& connection) : connection_(connection) {

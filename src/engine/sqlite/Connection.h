@@ -4,9 +4,11 @@
 
 #include <sqlite3.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -21,7 +23,9 @@ class Connection;
 // its statement is reset (ending any read it had begun) and kept.
 class Statement {
  public:
-  Statement(Connection& connection, const std::string& sql);
+  // `source`: the text a statement beyond SQLite's limits of size and depth
+  // is refused quoting, with 3075 "Expression too complex".
+  Statement(Connection& connection, const std::string& sql, std::string_view source = {});
   ~Statement();
   Statement(const Statement&) = delete;
   Statement& operator=(const Statement&) = delete;
@@ -39,6 +43,9 @@ class Statement {
   std::string text(int column) const;
   int64_t integer(int column) const;
   bool isNull(int column) const;
+  // The value as SQLite holds it: Null, an Integer, a Double or a Text
+  // (bytes as text).
+  Variant value(int column) const;
 
  private:
   Connection& connection_;
@@ -59,6 +66,10 @@ class Connection {
 
   // Runs statements that return nothing.
   void exec(const std::string& sql);
+  // Runs one statement that returns nothing; false when SQLite refuses it
+  // as not fitting the schema (a change of a table that a view or trigger
+  // would not survive), which changes nothing.
+  bool accepts(const std::string& sql);
   // The first column of the first row, if there is a row.
   std::optional<int64_t> queryInteger(const std::string& sql);
 
@@ -76,11 +87,20 @@ class Connection {
   // then may yet be rolled back.
   bool catalogChangedInTransaction() const;
 
+  // Work to run at the start of the first write transaction (bringing a
+  // file of an earlier layout up to date), so that it is committed with
+  // that transaction's change or rolled back with it, and then run again
+  // with the next one.
+  void beforeFirstWrite(std::function<void()> work);
+
  private:
   friend class Statement;
-  // A prepared statement for `sql` from the cache, or nullptr when the cached
-  // one is in use (or the cache is full) and the caller must prepare its own.
+  // The cached prepared statement for `sql`, or nullptr when there is none
+  // free and the caller must prepare its own.
   sqlite3_stmt* borrow(const std::string& sql);
+  // Takes a statement the caller prepared into the cache, in use by it;
+  // false when the cache does not keep it.
+  bool keep(const std::string& sql, sqlite3_stmt* statement);
   void giveBack(sqlite3_stmt* statement);
 
   struct Cached {
@@ -94,6 +114,8 @@ class Connection {
   std::unordered_map<std::string, Cached> cache_;
   uint64_t catalogChanges_ = 0;
   uint64_t changesAtBegin_ = 0;
+  std::function<void()> firstWrite_;
+  bool firstWriteDone_ = false;
 };
 
 // A write transaction that rolls back unless committed, so that every
@@ -107,9 +129,12 @@ class Transaction {
   void commit();
 
  private:
+  void rollBack();
+
   Connection& connection_;
   bool nested_;
   bool done_ = false;
+  bool ranFirstWrite_ = false;
 };
 
 // Several reads seen as one: the file is locked once for all of them rather
@@ -125,7 +150,9 @@ class ReadTransaction {
   bool began_ = false;
 };
 
-// The engine error for a failed SQLite call on `connection`.
-[[noreturn]] void fail(sqlite3* db, int code, const std::string& path);
+// The engine error for a failed SQLite call on `connection`; `source` as
+// for Statement.
+[[noreturn]] void fail(sqlite3* db, int code, const std::string& path,
+                       std::string_view source = {});
 
 }  // namespace telvarn::sqlite

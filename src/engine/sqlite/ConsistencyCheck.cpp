@@ -1,12 +1,13 @@
 // SqliteStorage::check: SQLite's own integrity check, then the catalog held
 // against the SQLite schema: every table the catalog knows has a SQLite table
 // with exactly its columns (none while it has no field), every index its
-// SQLite index on the same columns, and SQLite has nothing the catalog does
-// not know.
+// SQLite index on the same columns. Every table, index, view and trigger the
+// catalog does not know is named, one sentence each.
 #include <set>
 
 #include "engine/DataType.h"
 #include "engine/sqlite/CatalogTables.h"
+#include "engine/sqlite/ForeignObjects.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace telvarn::sqlite {
@@ -50,7 +51,7 @@ std::string declaredType(int type) {
 }
 
 void checkTable(Connection& db, const TableRecord& table, std::vector<std::string>& faults,
-                std::set<std::string>& tables, std::set<std::string>& indexes) {
+                std::set<std::string>& tables, const std::set<std::string>& indexes) {
   tables.erase(table.name);
   const std::vector<Column> columns = sqliteColumns(db, table.name);
   if (table.fields.empty()) {
@@ -73,7 +74,7 @@ void checkTable(Connection& db, const TableRecord& table, std::vector<std::strin
     const std::string name = table.name + "." + index.name;
     std::vector<std::string> expected;
     for (const IndexColumn& column : index.columns) expected.push_back(column.field);
-    if (!indexes.erase(name) || sqliteIndexColumns(db, name) != expected) {
+    if (indexes.count(name) == 0 || sqliteIndexColumns(db, name) != expected) {
       faults.push_back("index " + name + " is missing or covers other columns");
     }
   }
@@ -89,7 +90,7 @@ std::vector<std::string> SqliteStorage::check() {
     if (integrity.text(0) != "ok") faults.push_back("storage: " + integrity.text(0));
   }
   std::set<std::string> tables = sqliteObjects(connection_, "table");
-  std::set<std::string> indexes = sqliteObjects(connection_, "index");
+  const std::set<std::string> indexes = sqliteObjects(connection_, "index");
   for (const std::string& name :
        catalog::objectNames(connection_, catalog::kTable, catalog::kTable)) {
     checkTable(connection_, *findTable(name), faults, tables, indexes);
@@ -100,8 +101,14 @@ std::vector<std::string> SqliteStorage::check() {
   while (orphans.step()) faults.push_back("fields of a table that is gone: " + orphans.text(0));
   for (const std::string& table : tables)
     faults.push_back("table " + table + " is not in the catalog");
-  for (const std::string& index : indexes)
-    faults.push_back("index " + index + " is not in the catalog");
+  for (const foreign::Object& object : foreign::all(connection_)) {
+    faults.push_back(object.type + " " + object.name +
+                     (object.type == "view" ? "" : " on table " + object.table) +
+                     " is not in the catalog" +
+                     (foreign::isCatalogTable(object.table)
+                          ? "; the engine sets it aside while it writes its catalog"
+                          : ""));
+  }
   return faults;
 }
 

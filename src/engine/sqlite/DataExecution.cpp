@@ -13,8 +13,8 @@ namespace {
 
 // The translated text of most statements repeats with other literals (they
 // are parameters), so the connection's cache of prepared statements serves.
-void run(Connection& connection, const TranslatedStatement& translated) {
-  Statement statement(connection, translated.sql);
+void run(Connection& connection, const TranslatedStatement& translated, const std::string& source) {
+  Statement statement(connection, translated.sql, source);
   for (size_t i = 0; i < translated.parameters.size(); ++i) {
     statement.bind(static_cast<int>(i + 1), translated.parameters[i]);
   }
@@ -27,7 +27,7 @@ void SqliteStorage::executeData(const jetsql::DataStatement& statement) {
   Transaction transaction(connection_);
   const TranslatedStatement translated = translate(*this, statement);
   if (translated.sql.empty()) return;
-  run(connection_, translated);
+  run(connection_, translated, statement.sql);
   transaction.commit();
 }
 

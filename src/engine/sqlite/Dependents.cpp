@@ -34,7 +34,7 @@ bool createView(SqliteStorage& storage, const QueryRecord& query) {
     const TranslatedQuery translated = translateQuery(translator, *select->query);
     if (!translator.unknownNames().empty()) return false;
     storage.connection().exec("CREATE VIEW " + Connection::quote(query.name) + " AS " +
-                              translated.sql);
+                              translator.withClause() + translated.sql);
     return true;
   } catch (const AppError&) {
     return false;

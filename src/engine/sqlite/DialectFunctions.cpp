@@ -1,14 +1,15 @@
 #include "engine/sqlite/DialectFunctions.h"
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
 #include "engine/DateText.h"
+#include "engine/NumberText.h"
 #include "engine/jetsql/LikePattern.h"
 #include "engine/sqlite/FunctionSupport.h"
 
@@ -22,69 +23,114 @@ void like(sqlite3_context* context, sqlite3_value** argv) {
 
 // The serial number of a value that is a date text, as date arithmetic
 // takes it; nullopt for anything else.
-std::optional<double> dateSerial(sqlite3_value* value) {
-  if (sqlite3_value_type(value) != SQLITE_TEXT || parseNumber(rawText(value))) return std::nullopt;
-  const auto stored = parseDateText(rawText(value));
+std::optional<double> dateSerial(const Operand& value) {
+  if (value.type != SQLITE_TEXT || parseNumber(value.text)) return std::nullopt;
+  const auto stored = parseDateText(value.text);
   return stored ? serialFromDate(*stored) : std::nullopt;
 }
 
 // "+" adds numbers but joins two texts; Null makes Null either way. A date
 // plus a number is that many days later.
-void add(sqlite3_context* context, sqlite3_value** argv) {
-  if (isNull(argv[0]) || isNull(argv[1])) return sqlite3_result_null(context);
-  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && sqlite3_value_type(argv[1]) == SQLITE_TEXT) {
-    return resultText(context, rawText(argv[0]) + rawText(argv[1]));
-  }
-  for (int i = 0; i < 2; ++i) {
-    const std::optional<double> date = dateSerial(argv[i]);
+Operand add(const Operand& a, const Operand& b) {
+  if (a.isNull() || b.isNull()) return {};
+  if (a.type == SQLITE_TEXT && b.type == SQLITE_TEXT) return Operand::ofText(a.text + b.text);
+  for (const auto& [one, other] : {std::pair(&a, &b), std::pair(&b, &a)}) {
+    const std::optional<double> date = dateSerial(*one);
     if (!date) continue;
-    const auto sum = dateFromSerial(*date + numberOf(argv[1 - i]).value());
+    const auto sum = dateFromSerial(*date + numberOf(*other).value());
     if (!sum) throw FunctionError{6, {}};
-    return resultText(context, *sum);
+    return Operand::ofText(*sum);
   }
-  const Number a = numberOf(argv[0]);
-  const Number b = numberOf(argv[1]);
+  const Number x = numberOf(a);
+  const Number y = numberOf(b);
   int64_t sum = 0;
-  if (a.integral && b.integral && !__builtin_add_overflow(a.integer, b.integer, &sum)) {
-    return sqlite3_result_int64(context, sum);
+  if (x.integral && y.integral && !__builtin_add_overflow(x.integer, y.integer, &sum)) {
+    return Operand::ofInteger(sum);
   }
-  sqlite3_result_double(context, a.value() + b.value());
+  return Operand::ofReal(x.value() + y.value());
 }
 
 // "&" joins the texts of its operands, a Null counting as "".
-void concat(sqlite3_context* context, sqlite3_value** argv) {
-  if (isNull(argv[0]) && isNull(argv[1])) return sqlite3_result_null(context);
-  resultText(context, textOf(argv[0]) + textOf(argv[1]));
+Operand concat(const Operand& a, const Operand& b) {
+  if (a.isNull() && b.isNull()) return {};
+  return Operand::ofText(textOf(a) + textOf(b));
 }
 
-void divide(sqlite3_context* context, sqlite3_value** argv) {
-  if (isNull(argv[0]) || isNull(argv[1])) return sqlite3_result_null(context);
-  const double divisor = numberOf(argv[1]).value();
+Operand divide(const Operand& a, const Operand& b) {
+  if (a.isNull() || b.isNull()) return {};
+  const double divisor = numberOf(b).value();
   if (divisor == 0) throw FunctionError{kDivisionByZero, {}};
-  sqlite3_result_double(context, numberOf(argv[0]).value() / divisor);
+  return Operand::ofReal(numberOf(a).value() / divisor);
 }
 
 // "\" and Mod round both operands to whole numbers first.
-void intDivide(sqlite3_context* context, sqlite3_value** argv) {
-  if (isNull(argv[0]) || isNull(argv[1])) return sqlite3_result_null(context);
-  const int64_t divisor = wholeOf(argv[1]);
+Operand intDivide(const Operand& a, const Operand& b) {
+  if (a.isNull() || b.isNull()) return {};
+  const int64_t divisor = wholeOf(b);
   if (divisor == 0) throw FunctionError{kDivisionByZero, {}};
-  sqlite3_result_int64(context, wholeOf(argv[0]) / divisor);
+  return Operand::ofInteger(wholeOf(a) / divisor);
 }
 
-void modulo(sqlite3_context* context, sqlite3_value** argv) {
-  if (isNull(argv[0]) || isNull(argv[1])) return sqlite3_result_null(context);
-  const int64_t divisor = wholeOf(argv[1]);
+Operand modulo(const Operand& a, const Operand& b) {
+  if (a.isNull() || b.isNull()) return {};
+  const int64_t divisor = wholeOf(b);
   if (divisor == 0) throw FunctionError{kDivisionByZero, {}};
-  sqlite3_result_int64(context, wholeOf(argv[0]) % divisor);
+  return Operand::ofInteger(wholeOf(a) % divisor);
 }
 
-void power(sqlite3_context* context, sqlite3_value** argv) {
-  if (isNull(argv[0]) || isNull(argv[1])) return sqlite3_result_null(context);
-  const double result = std::pow(numberOf(argv[0]).value(), numberOf(argv[1]).value());
+Operand power(const Operand& a, const Operand& b) {
+  if (a.isNull() || b.isNull()) return {};
+  const double result = std::pow(numberOf(a).value(), numberOf(b).value());
   if (std::isnan(result)) throw FunctionError{kInvalidCall, {}};
   if (std::isinf(result)) throw FunctionError{6, {}};
-  sqlite3_result_double(context, result);
+  return Operand::ofReal(result);
+}
+
+// A list of terms (telvarn_terms) is a pointer value of this type; SQLite
+// hands it on only from one function straight to another.
+constexpr const char* kTermsType = "telvarn-terms";
+
+struct Terms {
+  std::vector<std::unique_ptr<sqlite3_value, void (*)(sqlite3_value*)>> values;
+};
+
+// Each operand the arguments stand for, in order: an argument that is a
+// list of terms stands for its terms.
+template <typename Visit>
+void forEachOperand(int argc, sqlite3_value** argv, Visit visit) {
+  for (int i = 0; i < argc; ++i) {
+    const auto* list = static_cast<const Terms*>(sqlite3_value_pointer(argv[i], kTermsType));
+    if (!list) {
+      visit(argv[i]);
+      continue;
+    }
+    for (const auto& value : list->values) visit(value.get());
+  }
+}
+
+// telvarn_terms(...): its operands kept as one list, for an operator
+// function given more operands than SQLite passes as arguments.
+void terms(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  auto list = std::make_unique<Terms>();
+  forEachOperand(argc, argv, [&](sqlite3_value* value) {
+    list->values.emplace_back(sqlite3_value_dup(value), sqlite3_value_free);
+  });
+  sqlite3_result_pointer(context, list.release(), kTermsType,
+                         [](void* list) { delete static_cast<Terms*>(list); });
+}
+
+using Step = Operand (*)(const Operand&, const Operand&);
+
+// An operator over any number of operands, applied left to right.
+template <Step step>
+void run(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  reportingErrors(context, [&] {
+    std::optional<Operand> result;
+    forEachOperand(argc, argv, [&](sqlite3_value* value) {
+      result = result ? step(*result, Operand::of(value)) : Operand::of(value);
+    });
+    resultOperand(context, result.value_or(Operand{}));
+  });
 }
 
 void text(sqlite3_context* context, sqlite3_value** argv) {
@@ -126,7 +172,8 @@ void val(sqlite3_context* context, sqlite3_value** argv) {
   for (char c : textOf(argv[0])) {
     if (c != ' ' && c != '\t') digits += c;
   }
-  sqlite3_result_double(context, std::strtod(digits.c_str(), nullptr));
+  const std::optional<LeadingNumber> number = readLeadingDecimal(digits);
+  sqlite3_result_double(context, number ? number->value : 0);
 }
 
 // The checks a stored value meets after its conversion to the field's type.
@@ -149,19 +196,13 @@ struct Function {
 };
 
 constexpr Function kFunctions[] = {
-    {"telvarn_like", 2, guarded<like>},
-    {"telvarn_add", 2, guarded<add>},
-    {"telvarn_concat", 2, guarded<concat>},
-    {"telvarn_div", 2, guarded<divide>},
-    {"telvarn_intdiv", 2, guarded<intDivide>},
-    {"telvarn_mod", 2, guarded<modulo>},
-    {"telvarn_pow", 2, guarded<power>},
-    {"telvarn_text", 1, guarded<text>},
-    {"telvarn_right", 2, guarded<right>},
-    {"telvarn_int", 1, guarded<floorOf>},
-    {"telvarn_fix", 1, guarded<truncOf>},
-    {"telvarn_val", 1, guarded<val>},
-    {"telvarn_check_field", 4, guarded<checkField>},
+    {"telvarn_like", 2, guarded<like>},   {"telvarn_terms", -1, terms},
+    {"telvarn_add", -1, run<add>},        {"telvarn_concat", -1, run<concat>},
+    {"telvarn_div", -1, run<divide>},     {"telvarn_intdiv", -1, run<intDivide>},
+    {"telvarn_mod", -1, run<modulo>},     {"telvarn_pow", -1, run<power>},
+    {"telvarn_text", 1, guarded<text>},   {"telvarn_right", 2, guarded<right>},
+    {"telvarn_int", 1, guarded<floorOf>}, {"telvarn_fix", 1, guarded<truncOf>},
+    {"telvarn_val", 1, guarded<val>},     {"telvarn_check_field", 4, guarded<checkField>},
 };
 
 }  // namespace

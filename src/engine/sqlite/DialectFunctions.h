@@ -8,9 +8,11 @@
 
 namespace telvarn::sqlite {
 
-// telvarn_like(text, pattern), telvarn_add(a, b) (+ that joins two texts),
-// telvarn_concat(a, b) (&, Null as ""), telvarn_div, telvarn_intdiv,
-// telvarn_mod, telvarn_pow, telvarn_text(v), telvarn_right(s, n),
+// telvarn_like(text, pattern); the operators telvarn_add (+, which joins two
+// texts), telvarn_concat (&, Null as ""), telvarn_div, telvarn_intdiv,
+// telvarn_mod and telvarn_pow, each over two or more operands applied left
+// to right, where telvarn_terms(...) in place of an operand stands for its
+// own operands in order; telvarn_text(v), telvarn_right(s, n),
 // telvarn_int(x), telvarn_fix(x), telvarn_val(s) and
 // telvarn_check_field(value, 'Table.Field', required, allowZeroLength).
 void registerDialectFunctions(sqlite3* db);

@@ -1,13 +1,15 @@
 #include "engine/sqlite/ExpressionTranslator.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "engine/AppError.h"
+#include "engine/DataType.h"
+#include "engine/NumberText.h"
 #include "engine/jetsql/Lexer.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/FunctionTranslation.h"
 #include "engine/sqlite/SelectTranslator.h"
+#include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -16,6 +18,12 @@ using jetsql::Expr;
 using jetsql::Op;
 
 constexpr const char* kMissingOperator = "Syntax error (missing operator)";
+constexpr const char* kTooComplex = "Expression too complex";
+
+// The most terms SQLite is given in one run of an operator or one call of a
+// function (it takes 127 arguments at most, and a flat run of n terms is an
+// expression tree n deep, of the 1000 it takes).
+constexpr size_t kRunWidth = 100;
 
 const char* comparisonText(Op op) {
   switch (op) {
@@ -58,12 +66,80 @@ std::string wrap(const std::string& sql) {
   return "(" + sql + ")";
 }
 
+std::string joined(const std::vector<std::string>& terms, size_t first, size_t last,
+                   const char* separator) {
+  std::string out;
+  for (size_t i = first; i < last; ++i) {
+    if (i > first) out += separator;
+    out += terms[i];
+  }
+  return out;
+}
+
+// `terms` in groups of at most kRunWidth, each group made one term by
+// `group`, again and again until they fit in one: SQLite then nests only as
+// deep as the logarithm of their number.
+template <typename Group>
+std::vector<std::string> grouped(std::vector<std::string> terms, Group group) {
+  while (terms.size() > kRunWidth) {
+    std::vector<std::string> groups;
+    for (size_t first = 0; first < terms.size(); first += kRunWidth) {
+      groups.push_back(group(terms, first, std::min(first + kRunWidth, terms.size())));
+    }
+    terms = std::move(groups);
+  }
+  return terms;
+}
+
+// A run of And or Or, which SQLite may group as it likes: the same terms in
+// the same order give the same answer.
+std::string logicalRun(std::vector<std::string> terms, const char* separator) {
+  const auto group = [&](const std::vector<std::string>& all, size_t first, size_t last) {
+    return wrap(joined(all, first, last, separator));
+  };
+  const std::vector<std::string> top = grouped(std::move(terms), group);
+  return wrap(joined(top, 0, top.size(), separator));
+}
+
+// A registered operator function over all the operands of a run, which it
+// folds left to right; beyond its arguments they go in lists of terms
+// (telvarn_terms), which it reads in order.
+std::string foldedRun(const char* function, std::vector<std::string> terms) {
+  const auto group = [](const std::vector<std::string>& all, size_t first, size_t last) {
+    return "telvarn_terms(" + joined(all, first, last, ", ") + ")";
+  };
+  const std::vector<std::string> top = grouped(std::move(terms), group);
+  return std::string(function) + "(" + joined(top, 0, top.size(), ", ") + ")";
+}
+
+// A counter raised by one, when `when` holds, for as long as it lives.
+class Raised {
+ public:
+  Raised(int& counter, bool when) : counter_(counter), by_(when ? 1 : 0) { counter_ += by_; }
+  ~Raised() { counter_ -= by_; }
+  Raised(const Raised&) = delete;
+  Raised& operator=(const Raised&) = delete;
+
+ private:
+  int& counter_;
+  int by_;
+};
+
+bool isIIf(const Expr& expr) {
+  return expr.kind == Expr::Kind::Call && jetsql::sameWord(expr.text, "IIf") &&
+         expr.operands.size() == 3;
+}
+
+bool owns(const Scope& level, const ScopeSource* source) {
+  const auto& sources = level.sources();
+  return std::any_of(sources.begin(), sources.end(),
+                     [&](const ScopeSource& own) { return &own == source; });
+}
+
 // A double written out in full (where values cannot be bound, as in a
 // view), so that no digit is lost on the way.
 std::string realLiteral(double value) {
-  char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  std::string text = buffer;
+  std::string text = writeDouble(value, Notation::General, 17);
   if (text.find_first_of(".eEn") == std::string::npos) text += ".0";
   return text;
 }
@@ -104,6 +180,36 @@ ExpressionTranslator::ExpressionTranslator(const Scope& scope, ExpressionTransla
       inline_(outer.inline_),
       depth_(outer.depth_ + (sql ? 1 : 0)) {}
 
+ExpressionTranslator::Deeper::Deeper(ExpressionTranslator& translator) : root_(translator.root()) {
+  if (root_.depthNow_ >= kMaxDepth) throw engineError(3075, {kTooComplex, translator.clauseText_});
+  ++root_.depthNow_;
+}
+
+ExpressionTranslator& ExpressionTranslator::root() {
+  return outer_ ? outer_->root() : *this;
+}
+
+const ExpressionTranslator& ExpressionTranslator::root() const {
+  return outer_ ? outer_->root() : *this;
+}
+
+std::optional<std::string> ExpressionTranslator::commonTable(const std::string& sql,
+                                                             bool readsOuterLevels) {
+  if (readsOuterLevels) return std::nullopt;
+  std::vector<std::string>& tables = root().commonTables_;
+  std::string name = Connection::quote("telvarn.q" + std::to_string(tables.size() + 1));
+  tables.push_back(name + " AS (" + sql + ")");
+  return name;
+}
+
+std::string ExpressionTranslator::withClause(const std::string& more) const {
+  const std::vector<std::string>& tables = root().commonTables_;
+  if (tables.empty() && more.empty()) return "";
+  std::string out = "WITH " + joined(tables, 0, tables.size(), ", ");
+  if (!more.empty()) out += (tables.empty() ? "" : ", ") + more;
+  return out + " ";
+}
+
 std::string ExpressionTranslator::clause(const Expr& expr) {
   clauseText_ = std::string(sql_.substr(std::min(expr.begin, sql_.size()), expr.end - expr.begin));
   return translate(expr);
@@ -112,6 +218,17 @@ std::string ExpressionTranslator::clause(const Expr& expr) {
 std::string ExpressionTranslator::condition(const Expr& expr) {
   clauseText_ = std::string(sql_.substr(std::min(expr.begin, sql_.size()), expr.end - expr.begin));
   return test(expr);
+}
+
+std::string ExpressionTranslator::ordered(const Expr& expr) {
+  const int type = typeOf(expr).type;
+  const bool collated = expr.kind == Expr::Kind::Column && isTextType(type);
+  const bool plain = isNumeric(type) || type == DataType::Date;
+  return clause(expr) + (collated || plain ? "" : textOrder());
+}
+
+std::string ExpressionTranslator::textOrder() const {
+  return std::string(" COLLATE ") + (inline_ ? "NOCASE" : kTextCollation);
 }
 
 const FieldRecord* ExpressionTranslator::resolve(const std::string& qualifier,
@@ -142,14 +259,14 @@ std::string ExpressionTranslator::parameter(Variant value) {
     }
   }
   parameters_.push_back(std::move(value));
-  std::string placeholder = "?";
-  placeholder += std::to_string(parameters_.size());
-  return placeholder;
+  const std::string placeholder = "?" + std::to_string(parameters_.size());
+  return root().literalsApart_ > 0 ? "(SELECT " + placeholder + ")" : placeholder;
 }
 
 // A value: a test yields -1 for True, as the dialect's Yes/No does.
 std::string ExpressionTranslator::translate(const Expr& expr) {
-  if (isTest(expr)) return wrap("- " + wrap(test(expr)));
+  const Deeper deeper(*this);
+  if (isTest(expr)) return wrap("- " + test(expr));
   switch (expr.kind) {
     case Expr::Kind::Null:
       return "NULL";
@@ -163,7 +280,7 @@ std::string ExpressionTranslator::translate(const Expr& expr) {
     case Expr::Kind::Column:
       return column(expr);
     case Expr::Kind::Unary:
-      return wrap("- " + wrap(translate(*expr.operands[0])));
+      return wrap("- " + translate(*expr.operands[0]));
     case Expr::Kind::Binary:
       return arithmetic(expr);
     case Expr::Kind::Call:
@@ -180,6 +297,7 @@ std::string ExpressionTranslator::translate(const Expr& expr) {
 // it is not zero.
 std::string ExpressionTranslator::test(const Expr& expr) {
   if (!isTest(expr)) return translate(expr);
+  const Deeper deeper(*this);
   switch (expr.kind) {
     case Expr::Kind::IsNull:
       return wrap(translate(*expr.operands[0]) + (expr.negated ? " IS NOT NULL" : " IS NULL"));
@@ -190,7 +308,7 @@ std::string ExpressionTranslator::test(const Expr& expr) {
     case Expr::Kind::Exists:
       return subquery(expr);
     case Expr::Kind::Unary:
-      return wrap("NOT " + wrap(test(*expr.operands[0])));
+      return wrap("NOT " + test(*expr.operands[0]));
     default:
       return expr.op <= Op::GreaterEqual ? comparison(expr) : logical(expr);
   }
@@ -201,25 +319,38 @@ std::string ExpressionTranslator::test(const Expr& expr) {
 std::string ExpressionTranslator::column(const Expr& expr) {
   const Scope::Found found = scope_.find(expr.qualifier, expr.text);
   if (found.field) {
-    return Connection::quote(found.source->sqlName) + "." + Connection::quote(found.field->name);
+    // A field of a level around: this level and those between read outside
+    // themselves.
+    ExpressionTranslator* reader = this;
+    for (const Scope* level = &scope_; level && reader && !owns(*level, found.source);
+         level = level->outer(), reader = reader->outer_)
+      reader->readsOuter_ = true;
+    const std::string name =
+        Connection::quote(found.source->sqlName) + "." + Connection::quote(found.field->name);
+    return isTextType(found.field->type) ? wrap(name + textOrder()) : name;
   }
   if (expr.qualifier.empty() && isBareFunction(expr.text)) return call(expr.text, {});
   noteUnknown(expr.qualifier, expr.text);
   return "NULL";
 }
 
+// A run of one operator, left to right. "-", "*" and a short run of "+"
+// over numbers are SQLite's own, written flat as SQLite reads them left to
+// right; the rest go to the operator's registered function. "+" may join
+// texts, which that function decides row by row.
 std::string ExpressionTranslator::arithmetic(const Expr& expr) {
-  const std::string left = wrap(translate(*expr.operands[0]));
-  const std::string right = wrap(translate(*expr.operands[1]));
-  // Numbers on both sides add as SQLite adds them; otherwise "+" may join
-  // texts, which the registered function decides row by row.
-  if (expr.op == Op::Add && isNumeric(typeOf(*expr.operands[0]).type) &&
-      isNumeric(typeOf(*expr.operands[1]).type))
-    return wrap(left + " + " + right);
-  if (const char* function = functionFor(expr.op)) {
-    return std::string(function) + "(" + left + ", " + right + ")";
+  std::vector<std::string> operands;
+  bool numbers = true;
+  for (const auto& operand : expr.operands) {
+    operands.push_back(translate(*operand));
+    numbers = numbers && isNumeric(typeOf(*operand).type);
   }
-  return wrap(left + (expr.op == Op::Multiply ? " * " : " - ") + right);
+  if (expr.op == Op::Subtract || expr.op == Op::Multiply ||
+      (expr.op == Op::Add && numbers && operands.size() <= kRunWidth)) {
+    const char* sign = expr.op == Op::Subtract ? " - " : expr.op == Op::Multiply ? " * " : " + ";
+    return wrap(joined(operands, 0, operands.size(), sign));
+  }
+  return foldedRun(functionFor(expr.op), std::move(operands));
 }
 
 std::string ExpressionTranslator::logical(const Expr& expr) {
@@ -228,23 +359,54 @@ std::string ExpressionTranslator::logical(const Expr& expr) {
         "telvarn_like(" + translate(*expr.operands[0]) + ", " + translate(*expr.operands[1]) + ")";
     return expr.negated ? wrap("NOT " + called) : called;
   }
-  const std::string left = wrap(test(*expr.operands[0]));
-  const std::string right = wrap(test(*expr.operands[1]));
-  switch (expr.op) {
-    case Op::And:
-      return wrap(left + " AND " + right);
-    case Op::Or:
-      return wrap(left + " OR " + right);
-    case Op::Xor:
-      return wrap(wrap(left + " <> 0") + " <> " + wrap(right + " <> 0"));
-    case Op::Eqv:
-      return wrap(wrap(left + " <> 0") + " = " + wrap(right + " <> 0"));
-    default:
-      return wrap("NOT " + left + " OR " + right);
+  // SQLite codes each constant of a comparison once, looking it up among
+  // all it has so coded: quadratic in their number. A subquery is coded
+  // once without that look-up, so in a long run each literal is one.
+  std::vector<std::string> operands;
+  {
+    const Raised apart(root().literalsApart_, expr.operands.size() > kRunWidth);
+    for (const auto& operand : expr.operands) operands.push_back(test(*operand));
+  }
+  if (expr.op == Op::And) return logicalRun(std::move(operands), " AND ");
+  if (expr.op == Op::Or) return logicalRun(std::move(operands), " OR ");
+  std::string left = operands[0];
+  for (size_t i = 1; i < operands.size(); ++i) {
+    const std::string& right = operands[i];
+    if (expr.op == Op::Xor) {
+      left = wrap(wrap(left + " <> 0") + " <> " + wrap(right + " <> 0"));
+    } else if (expr.op == Op::Eqv) {
+      left = wrap(wrap(left + " <> 0") + " = " + wrap(right + " <> 0"));
+    } else {
+      left = wrap("NOT " + left + " OR " + right);
+    }
+  }
+  return left;
+}
+
+// IIf whose False part (or, failing that, whose True part) is a further IIf
+// is one flat CASE, so that a ladder of any length nests no deeper:
+// IIf(c, a, IIf(d, b, e)) is CASE WHEN c THEN a WHEN d THEN b ELSE e END,
+// and IIf(c, IIf(d, a, b), e) is CASE WHEN c IS NOT TRUE THEN e WHEN d THEN
+// a ELSE b END. A condition that is Null takes the False part.
+std::string ExpressionTranslator::iif(const std::vector<jetsql::ExprPtr>& arguments) {
+  std::string cases = "(CASE";
+  for (const std::vector<jetsql::ExprPtr>* at = &arguments;;) {
+    const auto& part = *at;
+    const std::string condition = test(*part[0]);
+    if (isIIf(*part[2])) {
+      cases += " WHEN " + condition + " THEN " + translate(*part[1]);
+      at = &part[2]->operands;
+    } else if (isIIf(*part[1])) {
+      cases += " WHEN " + condition + " IS NOT TRUE THEN " + translate(*part[2]);
+      at = &part[1]->operands;
+    } else {
+      return cases + " WHEN " + condition + " THEN " + translate(*part[1]) + " ELSE " +
+             translate(*part[2]) + " END)";
+    }
   }
 }
 
-// Text compares without regard to letter case, whichever side holds it;
+// Text compares in the General sort order, whichever side holds it;
 // numbers and dates compare as they are, so that their indexes serve.
 std::string ExpressionTranslator::comparison(const Expr& expr) {
   const Expr& a = *expr.operands[0];
@@ -253,8 +415,8 @@ std::string ExpressionTranslator::comparison(const Expr& expr) {
   const int typeA = typeOf(a).type;
   const int typeB = typeOf(b).type;
   const bool plain = (isNumeric(typeA) || typeA == 8) && (isNumeric(typeB) || typeB == 8);
-  return wrap(wrap(translate(a)) + comparisonText(expr.op) + wrap(translate(b)) +
-              (plain ? "" : " COLLATE NOCASE"));
+  return wrap(translate(a) + comparisonText(expr.op) + translate(b) +
+              (plain ? "" : textOrder()));
 }
 
 // A number compared with a text written in the statement is the dialect's
@@ -271,32 +433,32 @@ void ExpressionTranslator::checkComparable(const Expr& a, const Expr& b) const {
 std::string ExpressionTranslator::between(const Expr& expr) {
   checkComparable(*expr.operands[0], *expr.operands[1]);
   checkComparable(*expr.operands[0], *expr.operands[2]);
-  const std::string value = wrap(translate(*expr.operands[0])) + " COLLATE NOCASE";
-  const std::string one = wrap(translate(*expr.operands[1]));
-  const std::string other = wrap(translate(*expr.operands[2]));
+  const std::string value = translate(*expr.operands[0]) + textOrder();
+  const std::string one = translate(*expr.operands[1]);
+  const std::string other = translate(*expr.operands[2]);
   const std::string test = wrap(value + " BETWEEN " + one + " AND " + other + " OR " + value +
                                 " BETWEEN " + other + " AND " + one);
   return expr.negated ? wrap("NOT " + test) : test;
 }
 
 std::string ExpressionTranslator::in(const Expr& expr) {
-  const std::string value = wrap(translate(*expr.operands[0])) + " COLLATE NOCASE";
+  const std::string value = translate(*expr.operands[0]) + textOrder();
   const char* keyword = expr.negated ? " NOT IN " : " IN ";
-  if (expr.query) {
-    return wrap(value + keyword + wrap(translateQuery(*this, *expr.query).sql));
-  }
+  if (expr.query) return wrap(value + keyword + subquery(expr));
   std::string list;
   for (size_t i = 1; i < expr.operands.size(); ++i) {
     checkComparable(*expr.operands[0], *expr.operands[i]);
     if (i > 1) list += ", ";
-    list += wrap(translate(*expr.operands[i]));
+    list += translate(*expr.operands[i]);
   }
   return wrap(value + keyword + wrap(list));
 }
 
 std::string ExpressionTranslator::subquery(const Expr& expr) {
   if (!storage_) throw engineError(3075, {kMissingOperator, clauseText_});
-  const std::string query = wrap(translateQuery(*this, *expr.query).sql);
+  const TranslatedQuery inner = translateQuery(*this, *expr.query);
+  const auto table = commonTable(inner.sql, inner.readsOuterLevels);
+  const std::string query = wrap(table ? "SELECT * FROM " + *table : inner.sql);
   return expr.kind == Expr::Kind::Exists ? wrap("EXISTS " + query) : query;
 }
 
@@ -307,14 +469,13 @@ std::string ExpressionTranslator::call(const std::string& name,
   const auto count = static_cast<int>(arguments.size());
   if (count < rule->minimumArguments || count > rule->maximumArguments)
     throw engineError(3075, {"Wrong number of arguments used with function", clauseText_});
+  if (!rule->build) return iif(arguments);
   std::vector<std::string> translated;
   for (const auto& argument : arguments) {
     if (argument->kind == Expr::Kind::Star) {
       if (!jetsql::sameWord(name, "Count"))
         throw engineError(3075, {kMissingOperator, clauseText_});
       translated.push_back("*");
-    } else if (translated.empty() && jetsql::sameWord(name, "IIf")) {
-      translated.push_back(test(*argument));
     } else {
       translated.push_back(translate(*argument));
     }

@@ -58,6 +58,25 @@ constexpr NamedType kFixedTypes[] = {
 constexpr std::string_view kLikeFirst[] = {"Min",   "Max", "First", "Last", "Abs",
                                            "Round", "Int", "Fix",   "Nz",   "CVar"};
 
+// The type of `a op b`.
+ValueType stepType(Op op, ValueType a, ValueType b) {
+  switch (op) {
+    case Op::Concat:
+      return textType();
+    case Op::Add:
+      if (isTextType(a.type) && isTextType(b.type)) return textType();
+      return wider(a, b);
+    case Op::Subtract:
+    case Op::Multiply:
+      return wider(a, b);
+    case Op::IntDivide:
+    case Op::Modulo:
+      return wider(a, b).type == 0 ? ValueType{} : ValueType{DataType::Long, 0};
+    default:
+      return {DataType::Double, 0};
+  }
+}
+
 }  // namespace
 
 ValueType ExpressionTranslator::typeOf(const Expr& expr) const {
@@ -87,23 +106,11 @@ ValueType ExpressionTranslator::typeOf(const Expr& expr) const {
     default:
       return {};
   }
-  const ValueType a = typeOf(*expr.operands[0]);
-  const ValueType b = typeOf(*expr.operands[1]);
-  switch (expr.op) {
-    case Op::Concat:
-      return textType();
-    case Op::Add:
-      if (isTextType(a.type) && isTextType(b.type)) return textType();
-      return wider(a, b);
-    case Op::Subtract:
-    case Op::Multiply:
-      return wider(a, b);
-    case Op::IntDivide:
-    case Op::Modulo:
-      return wider(a, b).type == 0 ? ValueType{} : ValueType{DataType::Long, 0};
-    default:
-      return {DataType::Double, 0};
-  }
+  // A run folds left to right, each step typed by its two sides.
+  ValueType type = typeOf(*expr.operands[0]);
+  for (size_t i = 1; i < expr.operands.size(); ++i)
+    type = stepType(expr.op, type, typeOf(*expr.operands[i]));
+  return type;
 }
 
 ValueType ExpressionTranslator::callType(const Expr& expr) const {

@@ -28,7 +28,7 @@ int nullRule(const TableRecord& table, const FieldRecord& field) {
 }
 
 // The field's DefaultValue as SQLite text. A bare word, or text the dialect
-// cannot read, is the literal text itself, as the original takes it.
+// cannot read, is the literal text itself.
 std::string defaultValue(const FieldRecord& field, std::vector<Variant>& parameters) {
   std::string text = field.defaultValue;
   if (!text.empty() && text.front() == '=') text.erase(0, 1);

@@ -5,6 +5,7 @@
 // or date parts (yyyy, mm, dd, hh, nn, ss, AM/PM, ...).
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -32,9 +33,7 @@ std::string twoDigits(int value) {
 std::string digits(double value, int decimals, bool thousands, int minimumWhole) {
   const double scale = std::pow(10.0, decimals);
   const double scaled = std::round(std::fabs(value) * scale);
-  char buffer[400];
-  std::snprintf(buffer, sizeof buffer, "%.0f", scaled);
-  std::string all = buffer;
+  std::string all = writeDouble(scaled, Notation::Fixed, 0);
   if (all.size() <= static_cast<size_t>(decimals)) all.insert(0, decimals + 1 - all.size(), '0');
   std::string whole = all.substr(0, all.size() - decimals);
   const std::string fraction = all.substr(all.size() - decimals);
@@ -101,18 +100,14 @@ std::string numberFormat(double value, const std::string& format) {
     if (!jetsql::sameWord(named.name, format)) continue;
     if (!named.custom) {
       if (jetsql::sameWord(format, "Scientific")) {
-        char buffer[40];
-        std::snprintf(buffer, sizeof buffer, "%.2E", value);
-        return buffer;
+        return doubleText(value, Notation::Scientific, 2);
       }
       const std::string pair = named.name;
       const size_t slash = pair.find('/');
       return value != 0 ? pair.substr(0, slash) : pair.substr(slash + 1);
     }
     if (!*named.custom) {
-      char buffer[40];
-      std::snprintf(buffer, sizeof buffer, "%.15G", value);
-      return buffer;
+      return doubleText(value);
     }
     if (jetsql::sameWord(format, "Currency") && value < 0) {
       return "(" + customNumber(-value, named.custom) + ")";

@@ -5,13 +5,15 @@
 
 #include <sqlite3.h>
 
+#include <cctype>
 #include <cmath>
-#include <cstdio>
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
+#include "engine/NumberText.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -35,13 +37,46 @@ inline std::string rawText(sqlite3_value* value) {
   return bytes ? std::string(bytes, static_cast<size_t>(sqlite3_value_bytes(value))) : "";
 }
 
-// A value as text the way the run-time library writes it: 15 significant
-// digits for a Double, no trailing ".0".
+// A SQLite value held apart from SQLite: what an operator function hands
+// from one step of a run to the next.
+struct Operand {
+  int type = SQLITE_NULL;  // SQLITE_INTEGER, _FLOAT, _TEXT, _BLOB or _NULL
+  int64_t integer = 0;
+  double real = 0;
+  std::string text;  // of a TEXT or BLOB
+
+  static Operand of(sqlite3_value* value) {
+    Operand operand;
+    operand.type = sqlite3_value_type(value);
+    if (operand.type == SQLITE_INTEGER) operand.integer = sqlite3_value_int64(value);
+    if (operand.type == SQLITE_FLOAT) operand.real = sqlite3_value_double(value);
+    if (operand.type == SQLITE_TEXT || operand.type == SQLITE_BLOB) operand.text = rawText(value);
+    return operand;
+  }
+  static Operand ofInteger(int64_t value) { return {SQLITE_INTEGER, value, 0, {}}; }
+  static Operand ofReal(double value) { return {SQLITE_FLOAT, 0, value, {}}; }
+  static Operand ofText(std::string value) { return {SQLITE_TEXT, 0, 0, std::move(value)}; }
+  bool isNull() const { return type == SQLITE_NULL; }
+};
+
+// A Double as the run-time library writes it: by default 15 significant
+// digits and no trailing ".0"; a capital E before an exponent.
+inline std::string doubleText(double value, Notation notation = Notation::General,
+                              int precision = 15) {
+  std::string text = writeDouble(value, notation, precision);
+  for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return text;
+}
+
+// A value as text the way the run-time library writes it.
+inline std::string textOf(const Operand& value) {
+  if (value.type == SQLITE_INTEGER) return std::to_string(value.integer);
+  if (value.type != SQLITE_FLOAT) return value.text;
+  return doubleText(value.real);
+}
+
 inline std::string textOf(sqlite3_value* value) {
-  if (sqlite3_value_type(value) != SQLITE_FLOAT) return rawText(value);
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.15G", sqlite3_value_double(value));
-  return buffer;
+  return textOf(Operand::of(value));
 }
 
 struct Number {
@@ -51,21 +86,25 @@ struct Number {
   double value() const { return integral ? static_cast<double>(integer) : real; }
 };
 
-inline Number numberOf(sqlite3_value* value) {
-  switch (sqlite3_value_type(value)) {
+inline Number numberOf(const Operand& value) {
+  switch (value.type) {
     case SQLITE_INTEGER:
-      return {true, sqlite3_value_int64(value), 0};
+      return {true, value.integer, 0};
     case SQLITE_FLOAT:
-      return {false, 0, sqlite3_value_double(value)};
+      return {false, 0, value.real};
     default: {
-      const std::optional<double> parsed = parseNumber(rawText(value));
+      const std::optional<double> parsed = parseNumber(value.text);
       if (!parsed) throw FunctionError{kTypeMismatch, {}};
       return {false, 0, *parsed};
     }
   }
 }
 
-inline int64_t wholeOf(sqlite3_value* value) {
+inline Number numberOf(sqlite3_value* value) {
+  return numberOf(Operand::of(value));
+}
+
+inline int64_t wholeOf(const Operand& value) {
   const Number number = numberOf(value);
   if (number.integral) return number.integer;
   const double rounded = roundHalfEven(number.real);
@@ -73,25 +112,53 @@ inline int64_t wholeOf(sqlite3_value* value) {
   return static_cast<int64_t>(rounded);
 }
 
+inline int64_t wholeOf(sqlite3_value* value) {
+  return wholeOf(Operand::of(value));
+}
+
 inline void resultText(sqlite3_context* context, const std::string& text) {
   sqlite3_result_text(context, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
+inline void resultOperand(sqlite3_context* context, const Operand& value) {
+  switch (value.type) {
+    case SQLITE_INTEGER:
+      return sqlite3_result_int64(context, value.integer);
+    case SQLITE_FLOAT:
+      return sqlite3_result_double(context, value.real);
+    case SQLITE_TEXT:
+      return resultText(context, value.text);
+    case SQLITE_BLOB:
+      return sqlite3_result_blob(context, value.text.data(), static_cast<int>(value.text.size()),
+                                 SQLITE_TRANSIENT);
+    default:
+      return sqlite3_result_null(context);
+  }
+}
+
+// Runs `work`, handing whatever it throws to SQLite as a numbered error
+// (asAppError numbers the C++ library's own failures), so that no C++
+// exception ever unwinds through SQLite. Every function we register runs so.
+template <typename Work>
+void reportingErrors(sqlite3_context* context, Work work) {
+  try {
+    work();
+  } catch (const FunctionError& error) {
+    resultError(context, error.number, error.insertion);
+  } catch (const std::exception& failure) {
+    const AppError error = asAppError(failure);
+    // An AppError's text comes back from the catalogue by its number; a
+    // library failure brings its own as the insertion.
+    resultError(context, error.number(),
+                dynamic_cast<const AppError*>(&failure) ? "" : failure.what());
+  }
+}
+
 using Body = void (*)(sqlite3_context*, sqlite3_value**);
 
-// Runs a function body, handing any engine error to SQLite as its message.
 template <Body body>
 void guarded(sqlite3_context* context, int, sqlite3_value** argv) {
-  try {
-    body(context, argv);
-  } catch (const FunctionError& error) {
-    std::string message = kErrorPrefix + std::to_string(error.number);
-    if (!error.insertion.empty()) message += ":" + error.insertion;
-    sqlite3_result_error(context, message.c_str(), -1);
-  } catch (const AppError& error) {
-    const std::string message = kErrorPrefix + std::to_string(error.number());
-    sqlite3_result_error(context, message.c_str(), -1);
-  }
+  reportingErrors(context, [&] { body(context, argv); });
 }
 
 struct SqlFunction {

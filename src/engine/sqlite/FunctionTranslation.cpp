@@ -8,11 +8,8 @@ namespace {
 
 using Args = std::vector<std::string>;
 
-std::string arg(const Args& a, size_t i) {
-  return "(" + a[i] + ")";
-}
 std::string asText(const Args& a, size_t i) {
-  return "telvarn_text" + arg(a, i);
+  return "telvarn_text(" + a[i] + ")";
 }
 
 template <int type>
@@ -29,7 +26,7 @@ std::string instr(const Args& a) {
   // InStr(start, text, sought): the position in the whole text, 0 when absent.
   const std::string found =
       "instr(lower(substr(" + asText(a, 1) + ", " + a[0] + ")), lower(" + asText(a, 2) + "))";
-  return "(CASE " + found + " WHEN 0 THEN 0 ELSE " + found + " + " + arg(a, 0) + " - 1 END)";
+  return "(CASE " + found + " WHEN 0 THEN 0 ELSE " + found + " + " + a[0] + " - 1 END)";
 }
 
 std::string mid(const Args& a) {
@@ -54,10 +51,7 @@ std::string called(const char* function, const Args& a, const char* fallback) {
 }
 
 constexpr FunctionRule kRules[] = {
-    {"IIf", 3, 3,
-     [](const Args& a) {
-       return "(CASE WHEN " + arg(a, 0) + " THEN " + arg(a, 1) + " ELSE " + arg(a, 2) + " END)";
-     }},
+    {"IIf", 3, 3, nullptr},
     {"Nz", 1, 2,
      [](const Args& a) { return "COALESCE(" + a[0] + ", " + (a.size() > 1 ? a[1] : "''") + ")"; }},
     {"IsNull", 1, 1, [](const Args& a) { return "(-(" + a[0] + " IS NULL))"; }},
@@ -66,8 +60,8 @@ constexpr FunctionRule kRules[] = {
     {"Right", 2, 2, [](const Args& a) { return "telvarn_right(" + a[0] + ", " + a[1] + ")"; }},
     {"Mid", 2, 3, mid},
     {"InStr", 2, 3, instr},
-    {"UCase", 1, 1, [](const Args& a) { return "upper(" + a[0] + ")"; }},
-    {"LCase", 1, 1, [](const Args& a) { return "lower(" + a[0] + ")"; }},
+    {"UCase", 1, 1, [](const Args& a) { return "telvarn_ucase(" + a[0] + ")"; }},
+    {"LCase", 1, 1, [](const Args& a) { return "telvarn_lcase(" + a[0] + ")"; }},
     {"Trim", 1, 1, [](const Args& a) { return "trim(" + a[0] + ", ' ')"; }},
     {"LTrim", 1, 1, [](const Args& a) { return "ltrim(" + a[0] + ", ' ')"; }},
     {"RTrim", 1, 1, [](const Args& a) { return "rtrim(" + a[0] + ", ' ')"; }},
@@ -93,7 +87,7 @@ constexpr FunctionRule kRules[] = {
     {"Hour", 1, 1, [](const Args& a) { return datePart(a, "%H"); }},
     {"Minute", 1, 1, [](const Args& a) { return datePart(a, "%M"); }},
     {"Second", 1, 1, [](const Args& a) { return datePart(a, "%S"); }},
-    {"Weekday", 1, 1, [](const Args& a) { return datePart(a, "%w") + " + 1"; }},
+    {"Weekday", 1, 1, [](const Args& a) { return "(" + datePart(a, "%w") + " + 1)"; }},
     {"CStr", 1, 1, convert<DataType::Memo>},
     {"CBool", 1, 1, convert<DataType::Boolean>},
     {"CByte", 1, 1, convert<DataType::Byte>},
@@ -103,12 +97,12 @@ constexpr FunctionRule kRules[] = {
     {"CSng", 1, 1, convert<DataType::Single>},
     {"CDbl", 1, 1, convert<DataType::Double>},
     {"CDate", 1, 1, convert<DataType::Date>},
-    {"CVar", 1, 1, [](const Args& a) { return arg(a, 0); }},
+    {"CVar", 1, 1, [](const Args& a) { return a[0]; }},
     {"Abs", 1, 1, [](const Args& a) { return "abs(" + a[0] + ")"; }},
     {"Sgn", 1, 1,
      [](const Args& a) {
-       return "(CASE WHEN " + arg(a, 0) + " > 0 THEN 1 WHEN " + arg(a, 0) + " < 0 THEN -1 WHEN " +
-              arg(a, 0) + " = 0 THEN 0 END)";
+       return "(CASE WHEN " + a[0] + " > 0 THEN 1 WHEN " + a[0] + " < 0 THEN -1 WHEN " + a[0] +
+              " = 0 THEN 0 END)";
      }},
     {"Int", 1, 1, [](const Args& a) { return "telvarn_int(" + a[0] + ")"; }},
     {"Fix", 1, 1, [](const Args& a) { return "telvarn_fix(" + a[0] + ")"; }},

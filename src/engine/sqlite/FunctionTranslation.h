@@ -1,5 +1,7 @@
 // The dialect's built-in functions (IIf, Nz, Left, Mid, Year, CLng, ...) as
-// SQLite text, each from its arguments already translated.
+// SQLite text, each from its arguments already translated. Like every
+// translated expression, the text of each stands as one operand wherever it
+// is put: a call, or a whole in parentheses.
 #pragma once
 
 #include <string>
@@ -12,6 +14,8 @@ struct FunctionRule {
   std::string_view name;
   int minimumArguments;
   int maximumArguments;
+  // nullptr for IIf, which the translator writes itself: a ladder of IIf is
+  // one CASE.
   std::string (*build)(const std::vector<std::string>& arguments);
 };
 

@@ -55,9 +55,9 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
   requireNoParameters(translator);
   if (!target) throw engineError(3073);
   const std::string own = Connection::quote(target->sqlName) + ".rowid = " + kTarget + ".rowid";
-  out.sql = "UPDATE " + Connection::quote(table->name) + " AS " + kTarget + " SET (" + columns +
-            ") = (SELECT " + values + " FROM " + from + " WHERE " + own +
-            (where.empty() ? "" : " AND " + where) + " LIMIT 1) WHERE rowid IN (" +
+  out.sql = translator.withClause() + "UPDATE " + Connection::quote(table->name) + " AS " +
+            kTarget + " SET (" + columns + ") = (SELECT " + values + " FROM " + from + " WHERE " +
+            own + (where.empty() ? "" : " AND " + where) + " LIMIT 1) WHERE rowid IN (" +
             rowsOf(*target, from, where.empty() ? "" : " WHERE " + where) + ")";
   return out;
 }
@@ -74,8 +74,8 @@ TranslatedStatement translateJoinedDelete(Storage& storage, const jetsql::Delete
   const ScopeSource* target = scope.source(remove.target);
   if (!target) throw engineError(3086);
   const TableRecord table = targetTable(storage, *target, 3086);
-  out.sql = "DELETE FROM " + Connection::quote(table.name) + " WHERE rowid IN (" +
-            rowsOf(*target, from, where) + ")";
+  out.sql = translator.withClause() + "DELETE FROM " + Connection::quote(table.name) +
+            " WHERE rowid IN (" + rowsOf(*target, from, where) + ")";
   return out;
 }
 

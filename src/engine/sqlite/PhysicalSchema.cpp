@@ -1,6 +1,10 @@
 #include "engine/sqlite/PhysicalSchema.h"
 
+#include <algorithm>
+
 #include "engine/DataType.h"
+#include "engine/sqlite/ForeignObjects.h"
+#include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::sqlite::physical {
 namespace {
@@ -17,6 +21,21 @@ std::string columnList(const std::vector<FieldRecord>& fields) {
   }
   return list;
 }
+
+// While it lives, renaming a table changes that table alone: the views and
+// triggers that name it are neither rewritten nor checked.
+class LegacyRename {
+ public:
+  explicit LegacyRename(Connection& db) : db_(db) { db_.exec("PRAGMA legacy_alter_table = ON"); }
+  ~LegacyRename() {
+    sqlite3_exec(db_.handle(), "PRAGMA legacy_alter_table = OFF", nullptr, nullptr, nullptr);
+  }
+  LegacyRename(const LegacyRename&) = delete;
+  LegacyRename& operator=(const LegacyRename&) = delete;
+
+ private:
+  Connection& db_;
+};
 
 // Index names are per table in the engine but per file in SQLite; a "."
 // never occurs in an engine name, so "table.index" cannot collide.
@@ -38,14 +57,15 @@ void addColumn(Connection& db, const std::string& table, const FieldRecord& fiel
   db.exec("ALTER TABLE " + Connection::quote(table) + " ADD COLUMN " + columnDefinition(field));
 }
 
-void dropColumn(Connection& db, const std::string& table, const std::string& column) {
-  db.exec("ALTER TABLE " + Connection::quote(table) + " DROP COLUMN " + Connection::quote(column));
+bool dropColumn(Connection& db, const std::string& table, const std::string& column) {
+  return db.accepts("ALTER TABLE " + Connection::quote(table) + " DROP COLUMN " +
+                    Connection::quote(column));
 }
 
-void renameColumn(Connection& db, const std::string& table, const std::string& from,
+bool renameColumn(Connection& db, const std::string& table, const std::string& from,
                   const std::string& to) {
-  db.exec("ALTER TABLE " + Connection::quote(table) + " RENAME COLUMN " + Connection::quote(from) +
-          " TO " + Connection::quote(to));
+  return db.accepts("ALTER TABLE " + Connection::quote(table) + " RENAME COLUMN " +
+                    Connection::quote(from) + " TO " + Connection::quote(to));
 }
 
 void changeColumnType(Connection& db, const std::string& table,
@@ -65,12 +85,23 @@ void changeColumnType(Connection& db, const std::string& table,
       values += Connection::quote(field.name);
     }
   }
+  const std::vector<foreign::Object> foreignObjects = foreign::on(db, table);
   createTable(db, copy, fieldsAfter);
   db.exec("INSERT INTO " + Connection::quote(copy) + " (rowid, " + columns + ") SELECT rowid, " +
           values + " FROM " + Connection::quote(table));
   db.exec("DROP TABLE " + Connection::quote(table));
-  db.exec("ALTER TABLE " + Connection::quote(copy) + " RENAME TO " + Connection::quote(table));
-  for (const IndexRecord& index : indexes) createIndex(db, table, index);
+  {
+    // SQLite's own renaming would hold every view and trigger that names
+    // the table against the schema while the table is away, and refuse.
+    const LegacyRename legacy(db);
+    db.exec("ALTER TABLE " + Connection::quote(copy) + " RENAME TO " + Connection::quote(table));
+  }
+  for (const IndexRecord& index : indexes) createIndex(db, table, fieldsAfter, index);
+  foreign::makeAgain(db, foreignObjects);
+}
+
+bool hasRows(Connection& db, const std::string& table) {
+  return db.queryInteger("SELECT 1 FROM " + Connection::quote(table) + " LIMIT 1").has_value();
 }
 
 bool anyNull(Connection& db, const std::string& table, const std::vector<IndexColumn>& columns) {
@@ -85,11 +116,17 @@ bool anyNull(Connection& db, const std::string& table, const std::vector<IndexCo
       .has_value();
 }
 
-void createIndex(Connection& db, const std::string& table, const IndexRecord& index) {
+void createIndex(Connection& db, const std::string& table, const std::vector<FieldRecord>& fields,
+                 const IndexRecord& index) {
   std::string columns;
   for (const IndexColumn& column : index.columns) {
+    const auto field = std::find_if(fields.begin(), fields.end(), [&](const FieldRecord& f) {
+      return sameName(f.name, column.field);
+    });
     if (!columns.empty()) columns += ", ";
-    columns += Connection::quote(column.field) + (column.descending ? " DESC" : "");
+    columns += Connection::quote(column.field) +
+               (field != fields.end() ? collateText(field->type) : "") +
+               (column.descending ? " DESC" : "");
   }
   const bool unique = index.unique || index.primary;
   db.exec(std::string("CREATE ") + (unique ? "UNIQUE " : "") + "INDEX " +

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "engine/sqlite/TextOrder.h"
+
 namespace telvarn::sqlite::relations {
 namespace {
 
@@ -17,13 +19,29 @@ std::string quote(const std::string& name) {
   return Connection::quote(name);
 }
 
+// How each key column of the referenced table compares: text in the
+// General sort order, as the key's index holds it.
+std::vector<std::string> keyCollations(Connection& db, const RelationRecord& relation) {
+  std::vector<std::string> out;
+  for (const std::string& column : relation.referencedColumns) {
+    Statement type(db,
+                   "SELECT Type FROM MSysFields WHERE TableName = ? COLLATE JETGENERAL AND "
+                   "Name = ? COLLATE JETGENERAL");
+    type.bind(1, relation.referencedTable).bind(2, column);
+    out.push_back(type.step() ? collateText(static_cast<int>(type.integer(0))) : "");
+  }
+  return out;
+}
+
 // "a.x = b.y AND ..." over the column pairs.
 std::string matching(const std::string& left, const std::vector<std::string>& leftColumns,
-                     const std::string& right, const std::vector<std::string>& rightColumns) {
+                     const std::string& right, const std::vector<std::string>& rightColumns,
+                     const std::vector<std::string>& collations) {
   std::string out;
   for (size_t i = 0; i < leftColumns.size(); ++i) {
     if (!out.empty()) out += " AND ";
-    out += left + "." + quote(leftColumns[i]) + " = " + right + "." + quote(rightColumns[i]);
+    out += left + "." + quote(leftColumns[i]) + " = " + right + "." + quote(rightColumns[i]) +
+           collations[i];
   }
   return out;
 }
@@ -128,15 +146,18 @@ void createTriggers(Connection& db, const RelationRecord& r) {
   const std::string child = quote(r.table);
   const std::string parent = quote(r.referencedTable);
   const std::string prefix = "telvarn." + r.name + ".";
-  const std::string orphan = allFilled("NEW", r.columns) + " AND NOT EXISTS (SELECT 1 FROM " +
-                             parent + " WHERE " +
-                             matching(parent, r.referencedColumns, "NEW", r.columns) + ")";
+  const std::vector<std::string> collations = keyCollations(db, r);
+  const std::string orphan =
+      allFilled("NEW", r.columns) + " AND NOT EXISTS (SELECT 1 FROM " + parent + " WHERE " +
+      matching(parent, r.referencedColumns, "NEW", r.columns, collations) + ")";
   const std::string children = "EXISTS (SELECT 1 FROM " + child + " WHERE " +
-                               matching(child, r.columns, "OLD", r.referencedColumns) + ")";
+                               matching(child, r.columns, "OLD", r.referencedColumns, collations) +
+                               ")";
   std::string keyChanged;
-  for (const std::string& column : r.referencedColumns) {
-    keyChanged += (keyChanged.empty() ? "" : " OR ") + std::string("OLD.") + quote(column) +
-                  " IS NOT NEW." + quote(column);
+  for (size_t i = 0; i < r.referencedColumns.size(); ++i) {
+    const std::string column = quote(r.referencedColumns[i]);
+    keyChanged += (keyChanged.empty() ? "" : " OR ") + std::string("OLD.") + column +
+                  " IS NOT NEW." + column + collations[i];
   }
   db.exec("CREATE TRIGGER " + quote(prefix + "insert") + " AFTER INSERT ON " + child + " WHEN " +
           orphan + raise(3201, r.referencedTable));
@@ -156,7 +177,8 @@ bool anyOrphan(Connection& db, const RelationRecord& r) {
   return db
       .queryInteger("SELECT 1 FROM " + child + " WHERE " + allFilled(child, r.columns) +
                     " AND NOT EXISTS (SELECT 1 FROM " + parent + " WHERE " +
-                    matching(parent, r.referencedColumns, child, r.columns) + ") LIMIT 1")
+                    matching(parent, r.referencedColumns, child, r.columns, keyCollations(db, r)) +
+                    ") LIMIT 1")
       .has_value();
 }
 

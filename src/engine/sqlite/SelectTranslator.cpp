@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
+#include "engine/NumberText.h"
 #include "engine/Storage.h"
 #include "engine/jetsql/Parser.h"
 #include "engine/sqlite/Connection.h"
@@ -43,7 +44,7 @@ class Sources {
         return table(source);
       case TableSource::Kind::Subquery: {
         const TranslatedQuery inner = translateQuery(translator_, *source.query);
-        return named("(" + inner.sql + ")", "", source.alias, inner.columns);
+        return named(nested(inner), "", source.alias, inner.columns);
       }
       case TableSource::Kind::Join:
         break;
@@ -82,7 +83,14 @@ class Sources {
     const Scope unrelated;
     ExpressionTranslator own(unrelated, translator_, std::string_view(select->sql));
     const TranslatedQuery inner = translateQuery(own, *select->query);
-    return named("(" + inner.sql + ")", stored->name, source.alias, inner.columns);
+    return named(nested(inner), stored->name, source.alias, inner.columns);
+  }
+
+  // A query in FROM: a common table of the statement, unless it reads the
+  // levels around it.
+  std::string nested(const TranslatedQuery& inner) {
+    return translator_.commonTable(inner.sql, inner.readsOuterLevels)
+        .value_or("(" + inner.sql + ")");
   }
 
   // A linked table reads a copy of its rows; a view, which outlives the
@@ -102,7 +110,7 @@ class Sources {
 
 // `percent` percent of `count` (both SQLite text).
 std::string share(const std::string& count, double percent) {
-  return "(" + count + " * " + std::to_string(percent) + " / 100.0)";
+  return "(" + count + " * " + writeDouble(percent, Notation::General, 17) + " / 100.0)";
 }
 
 std::string roundedUp(const std::string& value) {
@@ -128,7 +136,7 @@ class Level {
     if (query_.where) rest += " WHERE " + translator_.condition(*query_.where);
     std::string groups;
     for (const auto& group : query_.groupBy) {
-      groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.clause(*group);
+      groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.ordered(*group);
     }
     rest += groups.empty() ? distinctRecords(query_, scope_) : groups;
     if (query_.having) rest += " HAVING " + translator_.condition(*query_.having);
@@ -142,12 +150,16 @@ class Level {
     if (!order) return out;
     std::string sorted;
     for (const auto& item : query_.orderBy) {
-      sorted += (sorted.empty() ? " ORDER BY " : ", ") + translator_.clause(*item.expr) +
+      sorted += (sorted.empty() ? " ORDER BY " : ", ") + translator_.ordered(*item.expr) +
                 (item.descending ? " DESC" : "");
     }
     out.sql += sorted;
     return out;
   }
+
+  // Whether a name of the level, or of a query inside it, is a field of a
+  // level around it.
+  bool readsOuterLevels() const { return translator_.readsOuterLevels(); }
 
  private:
   std::string select() const {
@@ -174,7 +186,7 @@ class Level {
     std::string ranking;
     for (size_t i = 0; i < query_.orderBy.size(); ++i) {
       const std::string key = quote("telvarn.k" + std::to_string(i + 1));
-      keys += ", " + translator_.clause(*query_.orderBy[i].expr) + " AS " + key;
+      keys += ", " + translator_.ordered(*query_.orderBy[i].expr) + " AS " + key;
       ranking += (i ? ", " : "") + key + (query_.orderBy[i].descending ? " DESC" : "");
     }
     std::string shown;
@@ -218,7 +230,7 @@ class Level {
         name = field ? field->name : item.expr->text;
       }
       if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed++);
-      add(translator_.clause(*item.expr), column(name, translator_.typeOf(*item.expr)));
+      add(translator_.ordered(*item.expr), column(name, translator_.typeOf(*item.expr)));
     }
     return values;
   }
@@ -273,11 +285,15 @@ std::string translateSource(const TableSource& source, Scope& scope,
 
 TranslatedQuery translateQuery(ExpressionTranslator& outer, const SelectQuery& query) {
   const bool compound = !query.unions.empty();
-  TranslatedQuery out = Level(outer, query).build(!compound);
+  Level first(outer, query);
+  TranslatedQuery out = first.build(!compound);
+  out.readsOuterLevels = first.readsOuterLevels();
   for (const SelectQuery::UnionPart& part : query.unions) {
-    const TranslatedQuery next = Level(outer, *part.query).build(false);
+    Level level(outer, *part.query);
+    const TranslatedQuery next = level.build(false);
     if (next.columns.size() != out.columns.size()) throw engineError(3307);
     out.sql += (part.all ? " UNION ALL " : " UNION ") + next.sql;
+    out.readsOuterLevels = out.readsOuterLevels || level.readsOuterLevels();
   }
   if (compound) out.sql += unionOrder(query, out.columns);
   if (compound || query.orderBy.empty()) out.sql += limit(query, out.sql);

@@ -15,6 +15,7 @@ namespace telvarn::sqlite {
 struct TranslatedQuery {
   std::string sql;
   std::vector<FieldRecord> columns;  // name, type and size of each result column
+  bool readsOuterLevels = false;     // a name in it is a field of a level around it
 };
 
 // A query standing inside an expression or statement that `outer`

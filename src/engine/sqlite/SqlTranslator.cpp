@@ -1,6 +1,8 @@
 #include "engine/sqlite/SqlTranslator.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstdint>
 #include <optional>
 
 #include "engine/AppError.h"
@@ -50,7 +52,7 @@ std::string selectedRows(const TranslatedQuery& rows) {
   for (size_t i = 1; i <= rows.columns.size(); ++i) {
     names += (i > 1 ? ", c" : "c") + std::to_string(i);
   }
-  return "WITH \"telvarn.rows\"(" + names + ") AS (" + rows.sql + ") ";
+  return "\"telvarn.rows\"(" + names + ") AS (" + rows.sql + ")";
 }
 
 TranslatedStatement translateInsert(Storage& storage, const InsertStatement& insert,
@@ -63,11 +65,11 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
   const Scope noFields;
   ExpressionTranslator translator(noFields, sql, out.parameters, &storage);
   std::vector<std::string> values;
-  std::string prefix;
+  std::string rows;
   if (insert.select) {
-    const TranslatedQuery rows = translateQuery(translator, *insert.select);
-    if (targets.size() != rows.columns.size()) throw engineError(3346);
-    prefix = selectedRows(rows);
+    const TranslatedQuery selected = translateQuery(translator, *insert.select);
+    if (targets.size() != selected.columns.size()) throw engineError(3346);
+    rows = selectedRows(selected);
     for (size_t i = 1; i <= targets.size(); ++i) values.push_back("c" + std::to_string(i));
   } else {
     if (targets.size() != insert.values.size()) throw engineError(3346);
@@ -87,7 +89,8 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
     const auto value = omittedValue(table, field, out.parameters, insert.select != nullptr);
     if (value) add(field, *value);
   }
-  out.sql = prefix + "INSERT INTO " + Connection::quote(table.name) + " (" + columns + ") " +
+  out.sql = translator.withClause(rows) + "INSERT INTO " + Connection::quote(table.name) + " (" +
+            columns + ") " +
             (insert.select ? "SELECT " + list + " FROM \"telvarn.rows\"" : "VALUES (" + list + ")");
   return out;
 }
@@ -112,7 +115,8 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
   }
   const std::string where = update.where ? " WHERE " + translator.condition(*update.where) : "";
   requireNoParameters(translator);
-  out.sql = "UPDATE " + Connection::quote(table.name) + " SET " + sets + where;
+  out.sql =
+      translator.withClause() + "UPDATE " + Connection::quote(table.name) + " SET " + sets + where;
   return out;
 }
 
@@ -129,14 +133,57 @@ TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& rem
   requireNoParameters(translator);
   // A table with no field yet has no rows to delete.
   if (table.fields.empty()) return {};
-  out.sql = "DELETE FROM " + Connection::quote(table.name) + where;
+  out.sql = translator.withClause() + "DELETE FROM " + Connection::quote(table.name) + where;
+  return out;
+}
+
+// The translators number their placeholders ("?12") as the values come;
+// SQLite looks each numbered one up among those before it, so that a
+// statement with many values (a long In list) would take quadratic time to
+// prepare. Plain "?" placeholders cost nothing: each numbered one becomes
+// one, its value put in the order the placeholders stand.
+TranslatedStatement inTextOrder(TranslatedStatement numbered) {
+  TranslatedStatement out;
+  const std::string& sql = numbered.sql;
+  out.sql.reserve(sql.size());
+  out.parameters.reserve(numbered.parameters.size());
+  // Where each value went first; a value used again is copied from there.
+  std::vector<size_t> placed(numbered.parameters.size(), SIZE_MAX);
+  for (size_t i = 0; i < sql.size();) {
+    const char c = sql[i];
+    if (c == '\'' || c == '"') {
+      // A quoted text or name, its quote doubled inside.
+      size_t end = i + 1;
+      while (end < sql.size() && (sql[end] != c || (end + 1 < sql.size() && sql[end + 1] == c)))
+        end += sql[end] == c ? 2 : 1;
+      end = std::min(end + 1, sql.size());
+      out.sql.append(sql, i, end - i);
+      i = end;
+    } else if (c == '?') {
+      size_t number = 0;
+      for (++i; i < sql.size() && std::isdigit(static_cast<unsigned char>(sql[i])); ++i)
+        number = number * 10 + static_cast<size_t>(sql[i] - '0');
+      out.sql += '?';
+      size_t& first = placed.at(number - 1);
+      if (first == SIZE_MAX) {
+        first = out.parameters.size();
+        out.parameters.push_back(std::move(numbered.parameters[number - 1]));
+      } else {
+        Variant again = out.parameters[first];
+        out.parameters.push_back(std::move(again));
+      }
+    } else {
+      out.sql += c;
+      ++i;
+    }
+  }
   return out;
 }
 
 }  // namespace
 
 TranslatedStatement translate(Storage& storage, const DataStatement& statement) {
-  return std::visit(
+  return inTextOrder(std::visit(
       [&](const auto& action) -> TranslatedStatement {
         using Action = std::decay_t<decltype(action)>;
         if constexpr (std::is_same_v<Action, InsertStatement>) {
@@ -149,7 +196,7 @@ TranslatedStatement translate(Storage& storage, const DataStatement& statement) 
           return translateDelete(storage, action, statement.sql);
         }
       },
-      statement.action);
+      statement.action));
 }
 
 }  // namespace telvarn::sqlite

@@ -15,14 +15,15 @@ class Storage;
 namespace telvarn::sqlite {
 
 struct TranslatedStatement {
-  std::string sql;  // empty: nothing to do (a DELETE on a table with no field yet)
-  std::vector<Variant> parameters;
+  std::string sql;                  // empty: nothing to do (a DELETE on a table with no field yet)
+  std::vector<Variant> parameters;  // the value of each "?" of `sql`, in order
 };
 
 // 3078 for a missing table, 3127 for an unknown field in the INSERT column
 // list, 3346 when the values do not match the fields, 3061 (with their
 // count) for names that are no field, 3085 for an unknown function, 3086
-// for a DELETE whose target is not its table. Values written to a field are
+// for a DELETE whose target is not its table, 3075 "Expression too complex"
+// for an expression nested too deep. Values written to a field are
 // converted to its type and checked against Required and AllowZeroLength.
 TranslatedStatement translate(Storage& storage, const jetsql::DataStatement& statement);
 

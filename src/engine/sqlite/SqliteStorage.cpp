@@ -8,8 +8,10 @@
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"
 #include "engine/sqlite/DialectFunctions.h"
+#include "engine/sqlite/ForeignObjects.h"
 #include "engine/sqlite/PhysicalSchema.h"
 #include "engine/sqlite/RelationCatalog.h"
+#include "engine/sqlite/TextOrder.h"
 #include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
@@ -33,22 +35,37 @@ bool indexUses(const IndexRecord& index, const std::string& field) {
                      [&](const IndexColumn& c) { return sameName(c.field, field); });
 }
 
-// A change of a table, with the views and triggers that depend on tables
-// set aside while it runs and made again before it commits.
-class TableChange {
+// A change of the catalog, in one transaction, with the triggers other
+// tools put on the catalog tables set aside while it runs.
+class CatalogChange {
  public:
-  explicit TableChange(SqliteStorage& storage)
-      : storage_(storage), transaction_(storage.connection()) {
-    dependents::dropAll(storage.connection());
-  }
+  explicit CatalogChange(Connection& connection)
+      : transaction_(connection), triggers_(connection) {}
   void commit() {
-    dependents::createAll(storage_);
+    triggers_.restore();
     transaction_.commit();
   }
 
  private:
-  SqliteStorage& storage_;
   Transaction transaction_;
+  foreign::CatalogTriggersAside triggers_;
+};
+
+// A change of a table, with the views and triggers the engine made on
+// tables set aside too and made again before it commits.
+class TableChange {
+ public:
+  explicit TableChange(SqliteStorage& storage) : storage_(storage), change_(storage.connection()) {
+    dependents::dropAll(storage.connection());
+  }
+  void commit() {
+    dependents::createAll(storage_);
+    change_.commit();
+  }
+
+ private:
+  SqliteStorage& storage_;
+  CatalogChange change_;
 };
 
 bool related(SqliteStorage& storage, const std::string& table, const std::string& field = "") {
@@ -62,6 +79,23 @@ void prepareConnection(Connection& connection) {
   registerDialectFunctions(connection.handle());
 }
 
+// Indexes made before text had the General sort order, whose text columns
+// still compare as their NOCASE declaration says: table and index names.
+std::vector<std::pair<std::string, std::string>> indexesToCollate(Connection& db) {
+  Statement row(db,
+                "SELECT DISTINCT c.TableName, c.IndexName FROM MSysIndexColumns c "
+                "JOIN MSysFields f ON f.TableName = c.TableName AND f.Name = c.FieldName "
+                "WHERE f.Type IN (" +
+                    std::to_string(DataType::Text) + ", " + std::to_string(DataType::Memo) +
+                    ") AND NOT EXISTS (SELECT 1 FROM "
+                    "pragma_index_xinfo(c.TableName || '.' || c.IndexName) x "
+                    "WHERE x.name = c.FieldName AND x.coll = '" +
+                    kTextCollation + "')");
+  std::vector<std::pair<std::string, std::string>> found;
+  while (row.step()) found.emplace_back(row.text(0), row.text(1));
+  return found;
+}
+
 }  // namespace
 
 SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
@@ -72,6 +106,30 @@ SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
     Transaction transaction(connection_);
     if (!catalog::exists(connection_)) catalog::createTables(connection_);
     transaction.commit();
+  }
+  // A file of the earlier layout is read as it is and brought up to date
+  // with its first change.
+  if (!indexesToCollate(connection_).empty())
+    connection_.beforeFirstWrite([this] { collateTextIndexes(); });
+}
+
+void SqliteStorage::collateTextIndexes() {
+  for (const auto& [tableName, indexName] : indexesToCollate(connection_)) {
+    const std::optional<TableRecord> table = readTable(tableName);
+    if (!table) continue;
+    for (const IndexRecord& index : table->indexes) {
+      if (index.name != indexName) continue;
+      try {
+        Transaction attempt(connection_);
+        physical::dropIndex(connection_, table->name, index.name);
+        physical::createIndex(connection_, table->name, table->fields, index);
+        attempt.commit();
+      } catch (const AppError& error) {
+        // Values the General sort order finds equal ("Äpfel", "äpfel") in
+        // a unique index: it keeps the order it had, and nothing is lost.
+        if (error.number() != 3022) throw;
+      }
+    }
   }
 }
 
@@ -133,7 +191,7 @@ void SqliteStorage::createTable(const TableRecord& table) {
   for (const FieldRecord& field : table.fields)
     catalog::insertField(connection_, table.name, field);
   for (const IndexRecord& index : table.indexes) {
-    physical::createIndex(connection_, table.name, index);
+    physical::createIndex(connection_, table.name, table.fields, index);
     catalog::insertIndex(connection_, table.name, index);
   }
   transaction.commit();
@@ -171,10 +229,15 @@ void SqliteStorage::deleteField(const std::string& tableName, const std::string&
   for (const IndexRecord& index : table.indexes) {
     if (indexUses(index, fieldName)) throw engineError(3280);
   }
+  // The last field goes with the SQLite table, so only while it holds no
+  // row: a row never disappears as a side effect.
   if (table.fields.size() == 1) {
+    if (physical::hasRows(connection_, table.name)) throw engineError(3282);
+    // Another tool's index or trigger on the table would go with it.
+    if (!foreign::on(connection_, table.name).empty()) throw engineError(3280);
     physical::dropTable(connection_, table.name);
-  } else {
-    physical::dropColumn(connection_, table.name, field->name);
+  } else if (!physical::dropColumn(connection_, table.name, field->name)) {
+    throw engineError(3280);
   }
   catalog::deleteField(connection_, table.name, field->name);
   transaction.commit();
@@ -189,7 +252,8 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
   if (field->name != changed.name) {
     const auto clash = findField(table, changed.name);
     if (clash != table.fields.end() && clash != field) throw engineError(3191);
-    physical::renameColumn(connection_, table.name, field->name, changed.name);
+    if (!physical::renameColumn(connection_, table.name, field->name, changed.name))
+      throw engineError(3211, {table.name});
     relations::renameField(connection_, table.name, field->name, changed.name);
   }
   if (field->type != changed.type || field->size != changed.size) {
@@ -203,7 +267,7 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
 }
 
 void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& index) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   const TableRecord table = requireTable(*this, tableName);
   if (index.columns.empty()) throw engineError(3264);
   for (const IndexRecord& existing : table.indexes) {
@@ -216,13 +280,13 @@ void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& in
   if (index.primary || index.required) {
     if (physical::anyNull(connection_, table.name, index.columns)) throw engineError(3058);
   }
-  physical::createIndex(connection_, table.name, index);
+  physical::createIndex(connection_, table.name, table.fields, index);
   catalog::insertIndex(connection_, table.name, index);
   transaction.commit();
 }
 
 void SqliteStorage::dropIndex(const std::string& tableName, const std::string& indexName) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   const TableRecord table = requireTable(*this, tableName);
   const auto index =
       std::find_if(table.indexes.begin(), table.indexes.end(),
@@ -249,7 +313,7 @@ std::vector<std::string> SqliteStorage::queryNames() {
 }
 
 void SqliteStorage::createQuery(const QueryRecord& query) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   if (catalog::findObject(connection_, query.name)) throw engineError(3012, {query.name});
   catalog::insertObject(connection_, {query.name, catalog::kQuery, "", "", query.sql});
   dependents::createView(*this, query);
@@ -257,7 +321,7 @@ void SqliteStorage::createQuery(const QueryRecord& query) {
 }
 
 void SqliteStorage::deleteQuery(const std::string& name) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   const std::optional<QueryRecord> query = findQuery(name);
   if (!query) throw engineError(3265);
   connection_.exec("DROP VIEW IF EXISTS " + Connection::quote(query->name));
@@ -271,7 +335,7 @@ std::vector<RelationRecord> SqliteStorage::relations() {
 }
 
 void SqliteStorage::addRelation(const RelationRecord& relation) {
-  Transaction transaction(connection_);
+  CatalogChange transaction(connection_);
   for (const RelationRecord& other : relations()) {
     if (sameName(other.name, relation.name)) throw engineError(3012, {relation.name});
   }

@@ -1,10 +1,10 @@
-// Str, String, InStrRev, StrReverse and Round as the run-time library has
-// them, Null in giving Null out.
+// Str, String, InStrRev, StrReverse, Round, UCase and LCase as the run-time
+// library has them, Null in giving Null out.
 #include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
+#include "engine/Unicode.h"
 #include "engine/sqlite/FunctionSupport.h"
 
 namespace telvarn::sqlite {
@@ -23,23 +23,28 @@ std::vector<std::string> characters(const std::string& text) {
   return out;
 }
 
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
+std::string lower(const std::string& text) {
+  return unicode::lowerCase(text);
+}
+
+// UCase and LCase: every letter of Unicode that has a case.
+void upper(sqlite3_context* context, sqlite3_value** argv) {
+  if (isNull(argv[0])) return sqlite3_result_null(context);
+  resultText(context, unicode::upperCase(textOf(argv[0])));
+}
+
+void lowered(sqlite3_context* context, sqlite3_value** argv) {
+  if (isNull(argv[0])) return sqlite3_result_null(context);
+  resultText(context, lower(textOf(argv[0])));
 }
 
 // Str: a number with a leading blank where a minus sign would stand.
 void str(sqlite3_context* context, sqlite3_value** argv) {
   if (isNull(argv[0])) return sqlite3_result_null(context);
   const Number number = numberOf(argv[0]);
-  std::string text = number.integral ? std::to_string(number.integer) : [&] {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15G", number.real);
-    return std::string(buffer);
-  }();
-  if (text.front() != '-') text.insert(0, " ");
-  resultText(context, text);
+  const std::string text =
+      number.integral ? std::to_string(number.integer) : doubleText(number.real);
+  resultText(context, text.front() == '-' ? text : " " + text);
 }
 
 // String(n, c): n times the first character of c, or the character with
@@ -106,7 +111,8 @@ void round(sqlite3_context* context, sqlite3_value** argv) {
 constexpr SqlFunction kFunctions[] = {
     {"telvarn_str", 1, guarded<str>},           {"telvarn_string", 2, guarded<repeat>},
     {"telvarn_instrrev", 3, guarded<inStrRev>}, {"telvarn_strreverse", 1, guarded<strReverse>},
-    {"telvarn_round", 2, guarded<round>},
+    {"telvarn_round", 2, guarded<round>},       {"telvarn_ucase", 1, guarded<upper>},
+    {"telvarn_lcase", 1, guarded<lowered>},
 };
 
 }  // namespace

@@ -1,21 +1,24 @@
 #include "engine/sqlite/ValueConversion.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
 #include "engine/DataType.h"
 #include "engine/DateText.h"
+#include "engine/NumberText.h"
+#include "engine/sqlite/FunctionSupport.h"
 
 namespace telvarn::sqlite {
-namespace {
 
-void resultError(sqlite3_context* context, int number) {
-  const std::string message = std::string(kErrorPrefix) + std::to_string(number);
+void resultError(sqlite3_context* context, int number, const std::string& insertion) {
+  std::string message = std::string(kErrorPrefix) + std::to_string(number);
+  if (!insertion.empty()) message += ":" + insertion;
   sqlite3_result_error(context, message.c_str(), -1);
 }
+
+namespace {
 
 std::string valueText(sqlite3_value* value) {
   const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
@@ -48,9 +51,7 @@ void toWholeNumber(sqlite3_context* context, double number, double low, double h
 void toText(sqlite3_context* context, sqlite3_value* value, int size) {
   std::string text;
   if (sqlite3_value_type(value) == SQLITE_FLOAT) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.15g", sqlite3_value_double(value));
-    text = buffer;
+    text = writeDouble(sqlite3_value_double(value), Notation::General, 15);
   } else {
     text = valueText(value);
   }
@@ -71,8 +72,7 @@ void toDate(sqlite3_context* context, sqlite3_value* value) {
   sqlite3_result_text(context, date->c_str(), -1, SQLITE_TRANSIENT);
 }
 
-void convert(sqlite3_context* context, int argc, sqlite3_value** argv) {
-  if (argc != 3) return resultError(context, 5);
+void convert(sqlite3_context* context, sqlite3_value** argv) {
   sqlite3_value* value = argv[0];
   const int type = sqlite3_value_int(argv[1]);
   const int size = sqlite3_value_int(argv[2]);
@@ -117,7 +117,7 @@ void convert(sqlite3_context* context, int argc, sqlite3_value** argv) {
 
 void registerValueConversion(sqlite3* db) {
   sqlite3_create_function(db, "telvarn_convert", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                          convert, nullptr, nullptr);
+                          guarded<convert>, nullptr, nullptr);
 }
 
 }  // namespace telvarn::sqlite

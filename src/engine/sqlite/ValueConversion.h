@@ -6,6 +6,8 @@
 
 #include <sqlite3.h>
 
+#include <string>
+
 namespace telvarn::sqlite {
 
 void registerValueConversion(sqlite3* db);
@@ -13,5 +15,9 @@ void registerValueConversion(sqlite3* db);
 // Functions report an engine error to SQLite as this prefix and the number;
 // Connection turns such a message back into the numbered error.
 constexpr const char* kErrorPrefix = "telvarn:";
+
+// Reports engine error `number` from inside a function, with the text for
+// its insertion after a ":".
+void resultError(sqlite3_context* context, int number, const std::string& insertion = "");
 
 }  // namespace telvarn::sqlite

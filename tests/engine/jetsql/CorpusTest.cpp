@@ -18,11 +18,13 @@
 #include <fstream>
 
 #include "engine/EngineFixture.h"
+#include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::test {
 namespace {
 
-const std::filesystem::path kCorpus = std::filesystem::path(__FILE__).parent_path() / "corpus";
+const std::filesystem::path kCorpus =
+    std::filesystem::path(TELVARN_SOURCE_DIR) / "tests/engine/jetsql/corpus";
 
 class Corpus : public ::testing::Test {
  protected:
@@ -104,6 +106,7 @@ class Corpus : public ::testing::Test {
   std::string query(const std::string& sql) {
     sqlite3* handle = nullptr;
     sqlite3_open(path_.c_str(), &handle);
+    sqlite::registerTextOrder(handle);
     sqlite3_stmt* statement = nullptr;
     std::string out;
     if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
@@ -176,6 +179,9 @@ TEST_F(Corpus, LinkedTables) {
 }
 TEST_F(Corpus, StoredQueries) {
   run("queries.jet");
+}
+TEST_F(Corpus, TextOrder) {
+  run("textorder.jet");
 }
 TEST_F(Corpus, SyntaxErrors) {
   run("syntax.jet");

@@ -15,7 +15,7 @@ TEST(ExpressionParser, FollowsTheBasicOperatorPrecedence) {
       {"a + b * c", "(+ a (* b c))"},
       {"-2 ^ 2", "(neg (^ 2 2))"},  // ^ binds tighter than the sign
       {"2 ^ -1", "(^ 2 (neg 1))"},
-      {"2 ^ 3 ^ 2", "(^ (^ 2 3) 2)"},
+      {"2 ^ 3 ^ 2", "(^ 2 3 2)"},        // a run of one operator, applied left to right
       {"a \\ b * c", "(\\ a (* b c))"},  // * / before \ before Mod
       {"a Mod b \\ c", "(mod a (\\ b c))"},
       {"a & b + c", "(& a (+ b c))"},
@@ -25,7 +25,11 @@ TEST(ExpressionParser, FollowsTheBasicOperatorPrecedence) {
       {"a Xor b Or c", "(xor a (or b c))"},
       {"a Imp b Eqv c", "(imp a (eqv b c))"},
       {"(a + b) * c", "(* (+ a b) c)"},
-      {"a - b - c", "(- (- a b) c)"},
+      {"a - b - c", "(- a b c)"},
+      {"(a + b) + c", "(+ a b c)"},
+      {"a + (b + c)", "(+ a (+ b c))"},
+      {"a + b - c + d", "(+ (- (+ a b) c) d)"},
+      {"a And b And c Or d", "(or (and a b c) d)"},
   };
   for (const auto& [text, tree] : cases) {
     SCOPED_TRACE(text);

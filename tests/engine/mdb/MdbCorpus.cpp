@@ -15,22 +15,11 @@ bool isFolder(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-// The repository root: three folders up from this source file.
-std::string repositoryRoot() {
-  std::string path = __FILE__;
-  for (int up = 0; up < 4; ++up) {
-    const size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    path.erase(slash);
-  }
-  return path;
-}
-
 }  // namespace
 
 std::string corpusFolder() {
   if (const char* given = std::getenv("TELVARN_MDB_CORPUS")) return isFolder(given) ? given : "";
-  const std::string folder = repositoryRoot() + "/../shared/mdb-corpus";
+  const std::string folder = TELVARN_SOURCE_DIR "/../shared/mdb-corpus";
   return isFolder(folder) ? folder : "";
 }
 

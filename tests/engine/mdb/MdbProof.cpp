@@ -7,6 +7,7 @@
 #include "engine/AppError.h"
 #include "engine/mdb/DataPage.h"
 #include "engine/mdb/DataPageWriter.h"
+#include "engine/mdb/FileCheck.h"
 #include "engine/mdb/IndexKey.h"
 #include "engine/mdb/IndexPages.h"
 #include "engine/mdb/MdbCorpus.h"
@@ -199,6 +200,7 @@ std::vector<std::string> proofProblems(const std::string& path, const std::strin
     MdbStorage storage(path);
     MdbStorage before(untouched);
     for (const std::string& name : tables) proveTable(storage, before, path, name, problems);
+    for (const std::string& fault : checkFile(storage.pages())) problems.push_back("check: " + fault);
   } catch (const AppError& error) {
     problems.push_back("error " + std::to_string(error.number()) + ": " + error.description());
   }

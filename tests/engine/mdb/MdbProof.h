@@ -5,7 +5,8 @@
 // same); its pages are its own data pages, the pages with room among them;
 // every index equal, entry by entry, to the keys re-made from the live
 // rows, and well formed (entries in order, every node entry the last entry
-// of its child, each level chained both ways, its usage map its pages).
+// of its child, each level chained both ways, its usage map its pages);
+// and the whole file passes the structural check (`checkFile`).
 #pragma once
 
 #include <string>

@@ -56,17 +56,53 @@ TEST(MdbQueryText, EachKindOfQueryReadsBackAsSql) {
             "ORDER BY [Table2].[col3]\r\n"
             "PIVOT [Table1].[col1];");
   // A union keeps the text of each part; the parts are joined by the
-  // operator the query's options give.
+  // operator the query's options give, on a line of its own even where a
+  // part's text ends with a line break.
   EXPECT_EQ(sqlOf(db, "UnionQuery"),
             "Select Table1.col1, Table1.col2\r\nwhere Table1.col1 = \"foo\"\r\nUNION\r\n"
-            "Select Table2.col1, Table2.col2\r\n\r\n"
+            "Select Table2.col1, Table2.col2\r\n"
             "UNION ALL Select Table3.col1, Table3.col2\r\nwhere Table3.col3 > \"blah\";");
   EXPECT_EQ(sqlOf(db, "PassthroughQuery"), "ALTER TABLE Table4 DROP COLUMN col5;");
   EXPECT_EQ(sqlOf(db, "DataDefinitionQuery"), "CREATE TABLE Table5 (col1 CHAR, col2 CHAR);");
 }
 
-QueryRow row(int part, int flag, std::string name1, std::string name2, std::string expression) {
-  return {part, flag, std::move(name1), std::move(name2), std::move(expression)};
+// Northwind's queries as its SQL view shows them.
+TEST(MdbQueryText, ParametersAndUnionsOfTheSampleDatabase) {
+  SKIP_WITHOUT_CORPUS();
+  MdbStorage db(corpusFile("Northwind_Access2000.mdb"));
+  const std::string sales = sqlOf(db, "Employee Sales by Country");
+  EXPECT_EQ(sales.substr(0, sales.find("\r\n")),
+            "PARAMETERS [Beginning Date] DateTime, [Ending Date] DateTime;");
+  const std::string byYear = sqlOf(db, "Sales by Year");
+  EXPECT_EQ(byYear.substr(0, byYear.find("\r\n")),
+            "PARAMETERS [Forms]![Sales by Year Dialog]![BeginningDate] DateTime, "
+            "[Forms]![Sales by Year Dialog]![EndingDate] DateTime;");
+  EXPECT_EQ(sqlOf(db, "Customers and Suppliers by City"),
+            "SELECT City, CompanyName, ContactName, \"Customers\" AS [Relationship] \r\n"
+            "FROM Customers\r\n"
+            "UNION SELECT City, CompanyName, ContactName, \"Suppliers\"\r\n"
+            "FROM Suppliers\r\n"
+            "ORDER BY City, CompanyName;");
+}
+
+QueryRow row(int part, int flag, std::string name1, std::string name2, std::string expression,
+             int extra = 0) {
+  return {part, flag, std::move(name1), std::move(name2), std::move(expression), extra};
+}
+
+TEST(MdbQueryText, TextParametersKeepTheirSize) {
+  using namespace mdb::QueryPart;
+  const std::vector<QueryRow> rows = {row(Kind, 1, "", "", ""),
+                                      row(Parameter, 10, "Town", "", "", 50),
+                                      row(Parameter, 10, "Initial", "", "", 1),
+                                      row(Parameter, 10, "Any Text", "", ""),
+                                      row(Parameter, 4, "[Count]", "", ""),
+                                      row(Table, 0, "T", "", ""),
+                                      row(Column, 0, "", "", "T.Name")};
+  EXPECT_EQ(mdb::querySql(rows),
+            "PARAMETERS Town Text ( 50 ), Initial Text ( 1 ), [Any Text] Text ( 255 ), "
+            "[Count] Long;\r\n"
+            "SELECT T.Name\r\nFROM T;");
 }
 
 TEST(MdbQueryText, OptionsAliasesAndDescendingOrder) {

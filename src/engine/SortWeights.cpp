@@ -1,0 +1,218 @@
+#include "engine/SortWeights.h"
+
+#include <array>
+#include <iterator>
+
+#include "engine/Unicode.h"
+
+namespace telvarn::sortorder {
+namespace {
+
+// A character of Latin-1 (or a letter after it) as the desktop engine
+// weighs it, written compactly: a primary of one or two bytes, a primary
+// and an accent, two primaries, or a character that sorts as if absent.
+struct Entry {
+  enum Kind : uint8_t { Primary, Accented, Pair, Skipped } kind;
+  uint8_t a;
+  uint8_t b;
+  uint8_t accent = 0;
+};
+
+constexpr Entry P(uint8_t lead, uint8_t second = 0) {
+  return {Entry::Primary, lead, second};
+}
+constexpr Entry A(uint8_t base, uint8_t accent) {
+  return {Entry::Accented, base, 0, accent};
+}
+constexpr Entry E(uint8_t first, uint8_t second) {
+  return {Entry::Pair, first, second};
+}
+// The weight of a character that sorts as if absent, after 0x0600.
+constexpr Entry K(uint8_t weight) {
+  return {Entry::Skipped, weight, 0};
+}
+
+// One row per eight codes, 0x00 to 0xFF.
+// clang-format off
+constexpr Entry kLatin1[] = {
+    // Control codes sort as if absent; tab to carriage return as blanks.
+    K(0x00), K(0x03), K(0x04), K(0x05), K(0x06), K(0x07), K(0x08), K(0x09),
+    K(0x0A), P(0x08, 0x03), P(0x08, 0x04), P(0x08, 0x05), P(0x08, 0x06), P(0x08, 0x07), K(0x0B), K(0x0C),
+    K(0x0D), K(0x0E), K(0x0F), K(0x10), K(0x11), K(0x12), K(0x13), K(0x14),
+    K(0x15), K(0x16), K(0x17), K(0x18), K(0x19), K(0x1A), K(0x1B), K(0x1C),
+    // Blank and punctuation sort before the digits; ' and - as if absent.
+    P(0x07), P(0x09), P(0x0A), P(0x0C), P(0x0E), P(0x10), P(0x12), K(0x80),
+    P(0x14), P(0x16), P(0x18), P(0x2C), P(0x1A), K(0x82), P(0x1C), P(0x1E),
+    P(0x36), P(0x38), P(0x3A), P(0x3C), P(0x3E), P(0x40), P(0x42), P(0x44),
+    P(0x46), P(0x48), P(0x20), P(0x22), P(0x2E), P(0x30), P(0x32), P(0x24),
+    P(0x26), P(0x4A), P(0x4C), P(0x4D), P(0x4F), P(0x51), P(0x53), P(0x55),
+    P(0x57), P(0x59), P(0x5B), P(0x5C), P(0x5E), P(0x60), P(0x62), P(0x64),
+    P(0x66), P(0x68), P(0x69), P(0x6B), P(0x6D), P(0x6F), P(0x71), P(0x73),
+    P(0x75), P(0x76), P(0x78), P(0x27), P(0x29), P(0x2A), P(0x2B, 0x02), P(0x2B, 0x03),
+    P(0x2B, 0x07), P(0x4A), P(0x4C), P(0x4D), P(0x4F), P(0x51), P(0x53), P(0x55),
+    P(0x57), P(0x59), P(0x5B), P(0x5C), P(0x5E), P(0x60), P(0x62), P(0x64),
+    P(0x66), P(0x68), P(0x69), P(0x6B), P(0x6D), P(0x6F), P(0x71), P(0x73),
+    P(0x75), P(0x76), P(0x78), P(0x2B, 0x09), P(0x2B, 0x0B), P(0x2B, 0x0D), P(0x2B, 0x0F), K(0x1D),
+    // The second block of control codes.
+    K(0x1E), K(0x1F), K(0x20), K(0x21), K(0x22), K(0x23), K(0x24), K(0x25),
+    K(0x26), K(0x27), K(0x28), K(0x29), K(0x2A), K(0x2B), K(0x2C), K(0x2D),
+    K(0x2E), K(0x2F), K(0x30), K(0x31), K(0x32), K(0x33), K(0x34), K(0x35),
+    K(0x36), K(0x37), K(0x38), K(0x39), K(0x3A), K(0x3B), K(0x3C), K(0x3D),
+    // Signs; the superscript digits sort as digits, ª and º as accented a, o.
+    P(0x08, 0x02), P(0x2B, 0x10), P(0x34, 0xA6), P(0x34, 0xA7), P(0x34, 0xA8), P(0x34, 0xA9), P(0x2B, 0x11), P(0x34, 0xAA),
+    P(0x2B, 0x12), P(0x34, 0xAB), A(0x4A, 0x03), P(0x33, 0x05), P(0x34, 0xAC), K(0x83), P(0x34, 0xAD), P(0x2B, 0x13),
+    P(0x34, 0xAE), P(0x33, 0x04), P(0x3A), P(0x3C), P(0x2B, 0x14), P(0x34, 0xAF), P(0x34, 0xB0), P(0x34, 0xB1),
+    P(0x2B, 0x15), P(0x38), A(0x64, 0x03), P(0x33, 0x07), P(0x37, 0x12), P(0x37, 0x16), P(0x37, 0x1A), P(0x2B, 0x16),
+    // Accented capitals; Æ sorts as AE, Þ as TH, ß (0xDF) as SS.
+    A(0x4A, 0x0F), A(0x4A, 0x0E), A(0x4A, 0x12), A(0x4A, 0x19), A(0x4A, 0x13), A(0x4A, 0x1A), E(0x4A, 0x51), A(0x4D, 0x1C),
+    A(0x51, 0x0F), A(0x51, 0x0E), A(0x51, 0x12), A(0x51, 0x13), A(0x59, 0x0F), A(0x59, 0x0E), A(0x59, 0x12), A(0x59, 0x13),
+    A(0x4F, 0x68), A(0x62, 0x19), A(0x64, 0x0F), A(0x64, 0x0E), A(0x64, 0x12), A(0x64, 0x19), A(0x64, 0x13), P(0x33, 0x09),
+    A(0x64, 0x21), A(0x6F, 0x0F), A(0x6F, 0x0E), A(0x6F, 0x12), A(0x6F, 0x13), A(0x76, 0x0E), E(0x6D, 0x57), E(0x6B, 0x6B),
+    // Accented small letters.
+    A(0x4A, 0x0F), A(0x4A, 0x0E), A(0x4A, 0x12), A(0x4A, 0x19), A(0x4A, 0x13), A(0x4A, 0x1A), E(0x4A, 0x51), A(0x4D, 0x1C),
+    A(0x51, 0x0F), A(0x51, 0x0E), A(0x51, 0x12), A(0x51, 0x13), A(0x59, 0x0F), A(0x59, 0x0E), A(0x59, 0x12), A(0x59, 0x13),
+    A(0x4F, 0x68), A(0x62, 0x19), A(0x64, 0x0F), A(0x64, 0x0E), A(0x64, 0x12), A(0x64, 0x19), A(0x64, 0x13), P(0x33, 0x0A),
+    A(0x64, 0x21), A(0x6F, 0x0F), A(0x6F, 0x0E), A(0x6F, 0x12), A(0x6F, 0x13), A(0x76, 0x0E), E(0x6D, 0x57), A(0x76, 0x13),
+};
+// clang-format on
+static_assert(std::size(kLatin1) == 256);
+
+// Latin letters after Latin-1 that have no decomposition, by their small
+// letter: đ ħ ı ĳ ĸ ŀ ł ŉ ŋ œ ŧ ſ.
+struct Extra {
+  char32_t code;
+  Entry entry;
+  uint8_t second = 0;  // a second byte of the primary of an accented one
+};
+constexpr Extra kExtras[] = {
+    {0x111, A(0x4F, 0x1E)}, {0x127, A(0x57, 0x1E)},       {0x131, A(0x59, 0x03)},
+    {0x133, E(0x59, 0x5B)}, {0x138, A(0x5C, 0x03)},       {0x140, A(0x5E, 0x11)},
+    {0x142, A(0x5E, 0x1F)}, {0x149, A(0x62, 0x48)},       {0x14B, P(0x63, 0x05)},
+    {0x153, E(0x64, 0x51)}, {0x167, A(0x6E, 0x1E), 0x06}, {0x17F, P(0x6C, 0x06)},
+};
+
+// Where the weights of characters the engine's tables do not hold begin:
+// symbols after those of Latin-1 and before the digits, letters after z.
+constexpr uint32_t kOtherSymbols = 0x35u << 24;
+constexpr uint32_t kOtherLetters = 0x79u << 24;
+constexpr uint32_t kOtherSkipped = 0x10000;
+
+constexpr uint32_t byteWeight(uint8_t lead, uint8_t second = 0) {
+  return uint32_t{lead} << 24 | uint32_t{second} << 16;
+}
+
+constexpr Weights fromEntry(const Entry& entry, uint8_t second = 0) {
+  Weights w;
+  switch (entry.kind) {
+    case Entry::Primary:
+      w.primary[0] = byteWeight(entry.a, entry.b);
+      w.primaries = 1;
+      w.exact = entry.b == 0;
+      break;
+    case Entry::Accented:
+      w.primary[0] = byteWeight(entry.a, second);
+      w.primaries = 1;
+      w.accents.add(entry.accent);
+      w.exact = second == 0;
+      break;
+    case Entry::Pair:
+      w.primary[0] = byteWeight(entry.a);
+      w.primary[1] = byteWeight(entry.b);
+      w.primaries = 2;
+      w.exact = true;
+      break;
+    case Entry::Skipped:
+      w.skipped = 0x0600 + entry.a;
+      // Only the apostrophe's and the hyphen's stored bytes are known.
+      w.exact = entry.a == 0x80 || entry.a == 0x82;
+      break;
+  }
+  return w;
+}
+
+constexpr std::array<Weights, 256> latin1() {
+  std::array<Weights, 256> out{};
+  for (size_t i = 0; i < out.size(); ++i) out[i] = fromEntry(kLatin1[i]);
+  return out;
+}
+
+Weights decomposed(const unicode::Decomposition& d) {
+  Weights w = weightsOf(d.base);
+  int marks = 0;
+  for (const char32_t mark : d.marks) {
+    if (mark == 0) continue;
+    w.accents.add(markWeight(mark));
+    ++marks;
+  }
+  // The engine's bytes are known for the accented letters of Latin
+  // Extended-A, which carry one accent.
+  w.exact = w.exact && d.code < 0x180 && marks == 1 && w.accents.count() == 1 &&
+            w.accents.first() < 0x100;
+  return w;
+}
+
+}  // namespace
+
+constexpr std::array<Weights, 256> kLatin1Weights = latin1();
+
+uint32_t markWeight(char32_t mark) {
+  switch (mark) {
+    case 0x300:  // grave
+      return 0x0F;
+    case 0x301:  // acute
+      return 0x0E;
+    case 0x302:  // circumflex
+      return 0x12;
+    case 0x303:  // tilde
+      return 0x19;
+    case 0x304:  // macron
+      return 0x17;
+    case 0x306:  // breve
+      return 0x15;
+    case 0x307:  // dot above
+      return 0x10;
+    case 0x308:  // diaeresis
+      return 0x13;
+    case 0x30A:  // ring
+      return 0x1A;
+    case 0x30B:  // double acute
+      return 0x1D;
+    case 0x30C:  // caron
+      return 0x14;
+    case 0x327:  // cedilla
+      return 0x1C;
+    case 0x328:  // ogonek
+      return 0x1B;
+    default:
+      return 0x100 + mark;
+  }
+}
+
+Weights weightsOf(char32_t code) {
+  if (code < 0x100) return kLatin1Weights[code];
+  const char32_t lower = unicode::lowerCase(code);
+  for (const Extra& extra : kExtras) {
+    if (extra.code == lower) return fromEntry(extra.entry, extra.second);
+  }
+  if (const unicode::Decomposition* d = unicode::canonicalDecomposition(code))
+    return decomposed(*d);
+  const char32_t folded = unicode::caseFold(code);
+  if (folded != code) return weightsOf(folded);
+  Weights w;
+  switch (unicode::charClass(code)) {
+    case unicode::CharClass::Letter:
+      w.primary[0] = kOtherLetters + code;
+      w.primaries = 1;
+      break;
+    case unicode::CharClass::Symbol:
+      w.primary[0] = kOtherSymbols + code;
+      w.primaries = 1;
+      break;
+    default:
+      w.skipped = kOtherSkipped + code;
+      break;
+  }
+  return w;
+}
+
+}  // namespace telvarn::sortorder
