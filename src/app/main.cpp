@@ -88,35 +88,34 @@ int exportTable(const std::string& path, const std::string& table) {
   });
 }
 
-int runBatch(RunReport* report) {
+int runBatch(const RunOptions& options) {
   ConsoleView view;
   Settings settings(view, QCoreApplication::applicationDirPath().toStdString(), programName());
-  MainForm form(view, settings);
-  form.setRunReport(report);
+  MainForm form(view, settings, options);
   form.load();
   form.unload();
-  if (report) report->finish(form.exitStatus());
+  if (options.report) options.report->finish(form.exitStatus());
   return form.exitStatus();
 }
 
 // The window lives in a module beside the program (or in ../lib/telvarn for
 // an installed one), loaded only when a window is shown. Without it the run
 // happens on the console, and says so.
-int runWindow(int argc, char** argv, RunReport* report) {
-  using RunWindow = int (*)(int, char**, RunReport*);
+int runWindow(int argc, char** argv, const RunOptions& options) {
+  using RunWindow = int (*)(int, char**, const RunOptions&);
   const std::string folder = std::filesystem::canonical("/proc/self/exe").parent_path().string();
   for (const std::string& path :
        {folder + "/libtelvarn-window.so", folder + "/../lib/telvarn/libtelvarn-window.so"}) {
     if (void* module = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
       if (auto run = reinterpret_cast<RunWindow>(::dlsym(module, "telvarnRunWindow"))) {
-        return run(argc, argv, report);
+        return run(argc, argv, options);
       }
     }
   }
   std::cerr << "TELVARN: the window module libtelvarn-window.so is missing: "
             << (::dlerror() ? ::dlerror() : "not found") << "; running without a window\n";
   Application app(argc, argv);
-  return runBatch(report);
+  return runBatch(options);
 }
 
 // The report file, opened before the run so that a path that cannot be
@@ -165,9 +164,10 @@ int main(int argc, char** argv) {
               << " cannot be written: " << error.number() << " - " << error.description() << "\n";
     return 2;
   }
+  const RunOptions options{.report = report.get(), .dryRun = line.dryRun};
   if (line.batch || !displayAvailable()) {
     Application app(argc, argv);
-    return runBatch(report.get());
+    return runBatch(options);
   }
-  return runWindow(argc, argv, report.get());
+  return runWindow(argc, argv, options);
 }

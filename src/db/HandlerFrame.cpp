@@ -7,7 +7,10 @@
 namespace telvarn {
 
 const std::string& selectedPath(const Run& run, const std::string& selector) {
-  return selector == "ZulSupt.mdb" ? run.paths.strSupportPath : run.paths.strDataPath;
+  const std::string& path =
+      selector == "ZulSupt.mdb" ? run.paths.strSupportPath : run.paths.strDataPath;
+  const auto copy = run.openAs.find(path);
+  return copy == run.openAs.end() ? path : copy->second;
 }
 
 HandlerFrame::HandlerFrame(Run& run, FrameOptions options)

@@ -48,8 +48,9 @@ class HandlerFrame {
   bool left_ = false;
 };
 
-// The database a selector names: exactly "ZulSupt.mdb" is the support
-// database, any other text the data database.
+// The file of the database a selector names: exactly "ZulSupt.mdb" is the
+// support database, any other text the data database; in a dry run, the
+// database's copy.
 const std::string& selectedPath(const Run& run, const std::string& selector);
 
 }  // namespace telvarn

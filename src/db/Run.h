@@ -3,6 +3,7 @@
 // settings strings and the engine objects the handlers hold between lines.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <string>
 
@@ -27,6 +28,9 @@ struct Run {
 
   Reporter& report;
   const ModuleSettings& paths;
+  // The file opened for a database path when it is not the path itself: a
+  // dry run's copies.
+  std::map<std::string, std::string> openAs;
   CommandRecord rec;
 
   // The engine object, made on first use and kept until the program ends.

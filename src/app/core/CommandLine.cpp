@@ -8,6 +8,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
     const std::string& argument = arguments[i];
     if (argument == "--batch") {
       line.batch = true;
+    } else if (argument == "--dry-run") {
+      line.dryRun = true;
     } else if (argument == "--help" || argument == "-h") {
       line.action = CommandLine::Action::Help;
     } else if (argument == "--version") {
@@ -35,7 +37,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments) {
 }
 
 std::string usageText() {
-  return "Usage: TELVARN [--batch] [--report FILE]\n"
+  return "Usage: TELVARN [--batch] [--dry-run] [--report FILE]\n"
          "       TELVARN --schema FILE | --check FILE | --export FILE TABLE\n"
          "       TELVARN --help | --version\n"
          "\n"
@@ -44,6 +46,9 @@ std::string usageText() {
          "\n"
          "  --batch        run without a window: list lines go to standard output,\n"
          "                 message boxes to standard error (also when there is no display)\n"
+         "  --dry-run      run the script on temporary copies of the databases: the list,\n"
+         "                 boxes, report and exit status of a real run, and the databases,\n"
+         "                 the files they link to and ErrorLog.txt left as they were\n"
          "  --report FILE  also write one JSON object per script line to FILE (its text,\n"
          "                 keyword, list lines and errors), then one with the totals\n"
          "  --schema FILE  print the database FILE as the engine sees it, as JSON\n"

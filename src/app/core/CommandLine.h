@@ -11,6 +11,8 @@ struct CommandLine {
   enum class Action { Run, Help, Version, Schema, Check, Export, Refused };
   Action action = Action::Run;
   bool batch = false;
+  // The run works on copies of the databases (--dry-run).
+  bool dryRun = false;
   // The database file of --schema, --check or --export, and the table of
   // --export.
   std::string file;

@@ -30,6 +30,22 @@ void ErrorLog::open(const std::string& path) {
   path_ = path;
 }
 
+void checkAppendable(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) == 0) {
+    if (!S_ISREG(info.st_mode) || ::access(path.c_str(), W_OK) != 0) throw engineError(75);
+    return;
+  }
+  if (errno != ENOENT) throw engineError(75);
+  const size_t slash = path.find_last_of('/');
+  const std::string folder =
+      slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+  if (::stat(folder.c_str(), &info) != 0) throw engineError(76);
+  if (!S_ISDIR(info.st_mode) || ::access(folder.c_str(), W_OK | X_OK) != 0) {
+    throw engineError(75);
+  }
+}
+
 void ErrorLog::writeLine(const std::string& text) {
   if (fd_ < 0) throw engineError(52);
   const std::string line = text + "\r\n";

@@ -35,6 +35,10 @@ class ErrorLog {
   std::string path_;
 };
 
+// Raises what ErrorLog::open(path) would raise, creating and changing
+// nothing: a missing file counts as made when its folder takes new files.
+void checkAppendable(const std::string& path);
+
 // Where the log goes when the program's folder cannot take it: the user's
 // state folder ($XDG_STATE_HOME, by default ~/.local/state), TELVARN/.
 std::string fallbackLogPath();

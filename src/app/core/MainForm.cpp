@@ -33,15 +33,23 @@ std::string closingDateTime() {
   return generalDate(QDateTime::currentDateTime());
 }
 
-MainForm::MainForm(View& view, Settings& settings)
-    : view_(view), settings_(settings), reporter_(view, log_), run_(reporter_, module_) {}
+MainForm::MainForm(View& view, Settings& settings, const RunOptions& options)
+    : view_(view),
+      settings_(settings),
+      dryRunAsked_(options.dryRun),
+      reporter_(view, log_),
+      run_(reporter_, module_) {
+  reporter_.setRunReport(options.report);
+}
 
 void MainForm::load() {
   try {
     placeWindow();
+    if (dryRunAsked_) dryRun_.emplace();
     openLog();
     log_.writeLine(reporter_.strStatus);
     settings_.LoadSettings(module_);
+    if (dryRun_) useCopies();
     reporter_.status("Getting Registry Entries");
     reporter_.status("Reading Ini File Splitting Text");
     SplitText(run_);
@@ -67,18 +75,37 @@ void MainForm::placeWindow() {
 void MainForm::openLog() {
   const std::string path = settings_.appPath() + "/ErrorLog.txt";
   try {
-    log_.open(path);
+    openLogAt(path);
   } catch (const AppError& error) {
     // An installed program's folder is read-only: the log goes to the user's
     // state folder, and the list says where.
     const std::string fallback = fallbackLogPath();
     if (fallback.empty()) throw;
     try {
-      log_.open(fallback);
+      openLogAt(fallback);
     } catch (const AppError&) {
       throw error;
     }
     view_.addListLine("The log could not be written at " + path + "; it is written to " + fallback);
+  }
+}
+
+void MainForm::openLogAt(const std::string& path) {
+  if (!dryRun_) return log_.open(path);
+  checkAppendable(path);
+  log_.open(dryRun_->logPath());
+}
+
+// The copies stand for the databases wherever the run opens them, and every
+// report names them by the databases' own paths.
+void MainForm::useCopies() {
+  dryRun_->copyDatabases({module_.strDataPath, module_.strSupportPath}, run_.dbEngine());
+  const auto folderPart = [](const std::string& path) {
+    return path.substr(0, path.find_last_of('/') + 1);
+  };
+  for (const DryRun::Copy& copy : dryRun_->copies()) {
+    run_.openAs.emplace(copy.original, copy.path);
+    reporter_.nameAs(folderPart(copy.path), folderPart(copy.original));
   }
 }
 

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace telvarn {
 
@@ -26,11 +28,15 @@ class Reporter {
   void errorLogOnly(const AppError& error, const std::string& title);
 
   // The single steps, for the handlers that report in another order.
-  void setStatus(const std::string& text) { strStatus = text; }
+  void setStatus(const std::string& text) { strStatus = named(text); }
   void log();
   void list();
 
   View& view() { return view_; }
+
+  // Every report names a path that starts with `prefix` with `shown` in
+  // its place: a dry run's copies by their originals' names.
+  void nameAs(const std::string& prefix, const std::string& shown);
 
   // The machine-readable report, when the run writes one: the dispatcher
   // marks where each script line begins and ends.
@@ -39,11 +45,13 @@ class Reporter {
   void endLine();
 
  private:
-  void showError(const AppError& error, const std::string& title);
+  void showError(const std::string& description, int number, const std::string& title);
+  std::string named(std::string text) const;
 
   View& view_;
   ErrorLog& log_;
   RunReport* runReport_ = nullptr;
+  std::vector<std::pair<std::string, std::string>> names_;
 };
 
 }  // namespace telvarn

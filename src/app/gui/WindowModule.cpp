@@ -9,19 +9,18 @@
 #include "app/core/Settings.h"
 #include "app/gui/frmMain.h"
 
-extern "C" __attribute__((visibility("default"))) int telvarnRunWindow(int argc, char** argv,
-                                                                       telvarn::RunReport* report) {
+extern "C" __attribute__((visibility("default"))) int telvarnRunWindow(
+    int argc, char** argv, const telvarn::RunOptions& options) {
   using namespace telvarn;
   QApplication app(argc, argv);
   keepNumbersInCLocale();
   frmMain window;
   Settings settings(window, QCoreApplication::applicationDirPath().toStdString(), programName());
-  MainForm form(window, settings);
-  form.setRunReport(report);
+  MainForm form(window, settings, options);
   window.setForm(&form);
   form.load();
   window.show();
   app.exec();
-  if (report) report->finish(form.exitStatus());
+  if (options.report) options.report->finish(form.exitStatus());
   return form.exitStatus();
 }
