@@ -85,7 +85,7 @@ TEST_F(ProgramEdges, AClosedStandardOutputStopsTheListButNotTheRun) {
 
 // A FIFO would block its opening until another program came to the other
 // end; each run here is killed after 20 seconds should it wait.
-TEST_F(ProgramEdges, AScriptOrLogThatIsNoRegularFileIsRefusedWithoutWaiting) {
+TEST_F(ProgramEdges, AScriptLogOrSettingsFileThatIsNoRegularFileIsRefusedWithoutWaiting) {
   ASSERT_EQ(::mkfifo(dir.file("TELVARN.ini").c_str(), 0644), 0);
   ProgramResult run = finishProgram(dir.path(), startProgram(dir.path(), {"--batch"}), 20);
   EXPECT_EQ(out(run),
@@ -104,6 +104,16 @@ TEST_F(ProgramEdges, AScriptOrLogThatIsNoRegularFileIsRefusedWithoutWaiting) {
                              "; it is written to " + dir.file("state/TELVARN/ErrorLog.txt"));
   EXPECT_NE(readFile(dir.file("state/TELVARN/ErrorLog.txt")).find("Creating Table T"),
             std::string::npos);
+
+  // Both keys of the settings file fail; the databases are the defaults.
+  std::filesystem::create_directories(dir.file("config/VB and VBA Program Settings"));
+  ASSERT_EQ(::mkfifo(dir.file("config/VB and VBA Program Settings/VARNOK.conf").c_str(), 0644), 0);
+  script("add;ZulData.mdb;U;\r\n");
+  run = finishProgram(dir.path(), startProgram(dir.path(), {"--batch"}), 20);
+  EXPECT_EQ(run.err,
+            "Get Registry: 75 - Path/File access error\n"
+            "Get Registry: 75 - Path/File access error\n");
+  EXPECT_EQ(tables("ZulData.mdb"), "T|U");
 }
 
 // The first key read from a broken settings file fails; so does every other

@@ -1,6 +1,9 @@
 #include "app/core/Settings.h"
 
+#include <sys/stat.h>
+
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStringList>
 #include <map>
 
@@ -24,6 +27,25 @@ QSettings::Status statusOf(const QSettings& store) {
   return found == failed.end() ? QSettings::NoError : found->second;
 }
 
+// The files the toolkit reads for `application`: in each configuration
+// folder, the application's file and the organisation's. One that exists
+// and is no regular file (a FIFO would hold the reader for ever) makes the
+// store unreadable, 75, before the toolkit opens it.
+void refuseFilesThatAreNotRegular(const std::string& application) {
+  const QString organisation = kOrganisation;
+  for (const QString& folder :
+       QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation)) {
+    for (const QString& file :
+         {folder + "/" + organisation + "/" + QString::fromStdString(application) + ".conf",
+          folder + "/" + organisation + ".conf"}) {
+      struct stat info {};
+      if (::stat(file.toLocal8Bit().constData(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        throw engineError(75);
+      }
+    }
+  }
+}
+
 void checkStatus(const QSettings& store) {
   const QSettings::Status status = statusOf(store);
   if (status == QSettings::AccessError) throw engineError(75);
@@ -34,6 +56,7 @@ void checkStatus(const QSettings& store) {
 
 std::string readSetting(const std::string& application, const std::string& section,
                         const std::string& key, const std::string& defaultValue) {
+  refuseFilesThatAreNotRegular(application);
   QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation,
                   QString::fromStdString(application));
   checkStatus(store);
@@ -83,6 +106,7 @@ std::string Settings::GetAppSetting(const std::string& section, const std::strin
 
 void Settings::SaveAppSetting(const std::string& section, const std::string& key,
                               const std::string& value) {
+  refuseFilesThatAreNotRegular(exeName_);
   QSettings store(QSettings::NativeFormat, QSettings::UserScope, kOrganisation,
                   QString::fromStdString(exeName_));
   store.setValue(QString::fromStdString(section + "/" + key), QString::fromStdString(value));

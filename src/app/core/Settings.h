@@ -37,7 +37,8 @@ class Settings {
   std::string GetAppSetting(const std::string& section, const std::string& key,
                             const std::optional<std::string>& defaultValue = std::nullopt);
   // Raises the store's error in the caller when the value cannot be written
-  // (75, or 5 for a file found broken).
+  // (75, also for a file that is no regular file, or 5 for a file found
+  // broken).
   void SaveAppSetting(const std::string& section, const std::string& key, const std::string& value);
 
  private:
@@ -47,8 +48,9 @@ class Settings {
 };
 
 // Reads a value of the store: absent keys yield `defaultValue`; an
-// unreadable store raises 75, one with a syntax error 5, for every key of it
-// and for the rest of the run, once either was found.
+// unreadable store (one of its files no regular file, such as a FIFO,
+// included) raises 75, one with a syntax error 5, for every key of it and
+// for the rest of the run, once either was found.
 std::string readSetting(const std::string& application, const std::string& section,
                         const std::string& key, const std::string& defaultValue);
 
