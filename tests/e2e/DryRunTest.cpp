@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <chrono>
@@ -131,7 +132,7 @@ TEST_F(DryRun, FilesAreNamedAsInTheRealRun) {
 
 // Root may write any file, so the file is made immutable instead of
 // read-only; where the file system has no such flag the test is skipped.
-TEST_F(DryRun, AReadOnlyDatabaseIsReadOnlyInItsCopy) {
+TEST_F(DryRun, AReadOnlyDatabaseIsRefusedAsInTheRealRun) {
   if (std::system(("chattr +i '" + dir.file("ZulData.mdb") + "' 2>/dev/null").c_str()) != 0) {
     GTEST_SKIP() << "the file system cannot make a file immutable";
   }
@@ -199,6 +200,31 @@ TEST_F(DryRun, AFileAWriterHoldsIsNotCopiedHalfWritten) {
   EXPECT_EQ(dry.out,
             "3045 - Could not use '" + dir.file("ZulData.mdb") + "'; file already in use.\n");
   EXPECT_TRUE(std::filesystem::is_empty(scratch.path()));
+}
+
+TEST_F(DryRun, WhereTheCopiesCannotGoTheDryRunDoesNotStart) {
+  writeScript({"add;ZulData.mdb;T;"});
+  const Snapshot before = snapshot(dir.path());
+  ProgramResult dry =
+      runProgram(dir.path(), {"--batch", "--dry-run"}, {"TMPDIR=" + dir.file("missing")});
+  EXPECT_EQ(dry.status, 2);
+  EXPECT_EQ(dry.out, "75 - Path/File access error. The dry run cannot make its folder in " +
+                         dir.file("missing") + ".\n");
+
+  // A file system too small for the copies, where the test may mount one.
+  const std::string small = scratch.file("small");
+  std::filesystem::create_directories(small);
+  if (::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=16k") != 0) {
+    GTEST_SKIP() << "no file system of its own to fill";
+  }
+  dry = runProgram(dir.path(), {"--batch", "--dry-run"}, {"TMPDIR=" + small});
+  const bool emptied = std::filesystem::is_empty(small);
+  ::umount(small.c_str());
+  EXPECT_EQ(dry.status, 2);
+  EXPECT_EQ(dry.out, "61 - Disk full. The dry run cannot copy " + dir.file("ZulData.mdb") +
+                         " into " + small + ".\n");
+  EXPECT_TRUE(emptied);
+  EXPECT_TRUE(snapshot(dir.path()) == before);
 }
 
 // The window runs dry too. It waits for OK, so the test ends it once the

@@ -29,12 +29,25 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// The failure with what the dry run was doing, so the user sees what to
+// change (the folder, the space in it, the link).
+AppError withReason(const std::exception& failure, const std::string& reason) {
+  const AppError error = asAppError(failure);
+  const std::string description = error.description();
+  const bool sentence = !description.empty() && description.back() == '.';
+  return AppError(error.number(),
+                  description + (sentence ? " " : ". ") + "The dry run " + reason + ".");
+}
+
 }  // namespace
 
 DryRun::DryRun() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/telvarn-dry-run-XXXXXX";
-  if (!::mkdtemp(pattern.data())) throw engineError(75);
+  const char* variable = std::getenv("TMPDIR");
+  const std::string base = variable && *variable ? variable : "/tmp";
+  std::string pattern = base + "/telvarn-dry-run-XXXXXX";
+  if (!::mkdtemp(pattern.data())) {
+    throw withReason(engineError(75), "cannot make its folder in " + base);
+  }
   folder_ = pattern;
 }
 
@@ -68,10 +81,19 @@ std::string DryRun::copyOf(const std::string& path) {
   std::string& made = byIdentity_[{info.st_dev, info.st_ino}];
   if (made.empty()) {
     const std::string folder = folder_ + "/" + std::to_string(folders_.size() + 1);
-    if (::mkdir(folder.c_str(), 0700) != 0) throw engineError(75);
+    if (::mkdir(folder.c_str(), 0700) != 0) {
+      throw withReason(engineError(75), "cannot make a folder in " + folder_);
+    }
     folders_.push_back(folder);
     const std::string copy = folder + "/" + fileName(path);
-    if (!copyDatabaseFile(path, copy)) {
+    bool copied = false;
+    try {
+      copied = copyDatabaseFile(path, copy);
+    } catch (const AppError& failure) {
+      if (failure.number() == 3045) throw;
+      throw withReason(failure, "cannot copy " + path + " into " + folderOf(folder_));
+    }
+    if (!copied) {
       byIdentity_.erase({info.st_dev, info.st_ino});
       return "";
     }
@@ -116,10 +138,8 @@ void DryRun::pointLinksAtCopies(const Copy& copy, DBEngine& engine) {
         storage.createTable(*link);
       });
     } catch (const std::exception& failure) {
-      const AppError error = asAppError(failure);
-      throw AppError(error.number(), error.description() + " The dry run cannot point the link " +
-                                         link->name + " of " + copy.original + " at a copy of " +
-                                         file + ".");
+      throw withReason(failure, "cannot point the link " + link->name + " of " + copy.original +
+                                    " at a copy of " + file);
     }
   }
 }
