@@ -52,7 +52,7 @@ DryRun::DryRun() {
 }
 
 DryRun::~DryRun() {
-  // A copy's folder may have been made read-only like its original's.
+  // A copy's folder may have been made read-only like the real file's.
   for (const std::string& folder : folders_) ::chmod(folder.c_str(), 0700);
   std::error_code ignored;
   std::filesystem::remove_all(folder_, ignored);
@@ -69,7 +69,7 @@ void DryRun::copyDatabases(const std::vector<std::string>& paths, DBEngine& engi
 
 std::string DryRun::copyOf(const std::string& path) {
   for (const Copy& copy : copies_) {
-    if (copy.original == path) return copy.path;
+    if (copy.real == path) return copy.path;
   }
   // A file the run may not write (no permission, an immutable file, a
   // read-only file system) is opened where it is: nothing writes it.
@@ -138,7 +138,7 @@ void DryRun::pointLinksAtCopies(const Copy& copy, DBEngine& engine) {
         storage.createTable(*link);
       });
     } catch (const std::exception& failure) {
-      throw withReason(failure, "cannot point the link " + link->name + " of " + copy.original +
+      throw withReason(failure, "cannot point the link " + link->name + " of " + copy.real +
                                     " at a copy of " + file);
     }
   }

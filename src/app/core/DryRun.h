@@ -29,8 +29,8 @@ class DBEngine;
 class DryRun {
  public:
   struct Copy {
-    std::string original;  // the path the run names
-    std::string path;      // the copy it opens instead
+    std::string real;  // the real file, by the path the run names
+    std::string path;  // the copy it opens instead
   };
 
   // Makes the folder: 75 when it cannot be made.

@@ -104,8 +104,8 @@ void MainForm::useCopies() {
     return path.substr(0, path.find_last_of('/') + 1);
   };
   for (const DryRun::Copy& copy : dryRun_->copies()) {
-    run_.openAs.emplace(copy.original, copy.path);
-    reporter_.nameAs(folderPart(copy.path), folderPart(copy.original));
+    run_.openAs.emplace(copy.real, copy.path);
+    reporter_.nameAs(folderPart(copy.path), folderPart(copy.real));
   }
 }
 

@@ -35,7 +35,7 @@ class Reporter {
   View& view() { return view_; }
 
   // Every report names a path that starts with `prefix` with `shown` in
-  // its place: a dry run's copies by their originals' names.
+  // its place: a dry run's copies by the real files' names.
   void nameAs(const std::string& prefix, const std::string& shown);
 
   // The machine-readable report, when the run writes one: the dispatcher
