@@ -33,7 +33,8 @@ class DryRun {
     std::string path;  // the copy it opens instead
   };
 
-  // Makes the folder: 75 when it cannot be made.
+  // Makes the folder: 75 when it cannot be made. Every refusal of the dry
+  // run's own work names what it was doing (the folder, the file, the link).
   DryRun();
   ~DryRun();
   DryRun(const DryRun&) = delete;
@@ -43,9 +44,10 @@ class DryRun {
 
   // Copies the files at `paths`, then points the links of each copy at
   // copies (opening the copies through `engine`). Raises what
-  // copyDatabaseFile raises; a link the copy's storage cannot change raises
-  // the storage's refusal (3027 for the desktop program's files, which are
-  // not written yet), since the run could reach the link's file through it.
+  // copyDatabaseFile raises (3045, 61, 57, 75), and 75 when a copy's folder
+  // cannot be made; a link the copy's storage cannot change raises the
+  // storage's refusal (3027 for the desktop program's files, which are not
+  // written yet), since the run could reach the link's file through it.
   void copyDatabases(const std::vector<std::string>& paths, DBEngine& engine);
 
   // Every copy made, by the path it stands for.
