@@ -116,6 +116,27 @@ TEST_F(ProgramEdges, AScriptLogOrSettingsFileThatIsNoRegularFileIsRefusedWithout
   EXPECT_EQ(tables("ZulData.mdb"), "T|U");
 }
 
+// The report is the user's to place: a FIFO with no reader yet is refused
+// at once, and a report whose disk fills stops with a line while the run
+// goes on to its end.
+TEST_F(ProgramEdges, AReportThatCannotBeWrittenIsNeverWaitedForNorLostSilently) {
+  script("add;ZulData.mdb;T;\r\n");
+  ASSERT_EQ(::mkfifo(dir.file("report.fifo").c_str(), 0644), 0);
+  ProgramResult run = finishProgram(
+      dir.path(), startProgram(dir.path(), {"--batch", "--report", dir.file("report.fifo")}), 20);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "TELVARN: the report " + dir.file("report.fifo") +
+                         " cannot be written: 75 - Path/File access error\n");
+
+  run = runProgram(dir.path(), {"--batch", "--report", "/dev/full"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.err,
+            "TELVARN: the report /dev/full cannot be written (61 - Disk full); it stops here, the "
+            "run and its log go on\n");
+  EXPECT_EQ(out(run).back(), "Finished Press OK to Continue");
+  EXPECT_EQ(tables("ZulData.mdb"), "T");
+}
+
 // The first key read from a broken settings file fails; so does every other
 // key of that file, so both databases are the defaults beside the program.
 TEST_F(ProgramEdges, ABrokenSettingsFileFailsForEveryKeyOfTheRun) {

@@ -1,7 +1,11 @@
 #include "app/core/RunReport.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <cerrno>
 
 #include "engine/AppError.h"
 
@@ -12,9 +16,20 @@ QString text(const std::string& value) {
   return QString::fromStdString(value);
 }
 
+// Opened without waiting: a FIFO nobody reads yet is refused at once
+// (ENXIO), while a pipe or FIFO with a reader (--report /dev/stdout, a
+// process substitution) takes the report as a file does.
+std::FILE* openForWriting(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0644);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fcntl(fd, F_SETFL, 0) == 0 ? ::fdopen(fd, "wb") : nullptr;
+  if (!file) ::close(fd);
+  return file;
+}
+
 }  // namespace
 
-RunReport::RunReport(const std::string& path) : file_(std::fopen(path.c_str(), "wbe")) {
+RunReport::RunReport(const std::string& path) : file_(openForWriting(path)), path_(path) {
   if (!file_) throw engineError(75);
 }
 
@@ -56,9 +71,18 @@ void RunReport::finish(int exitStatus) {
 }
 
 void RunReport::write(const QJsonObject& object) {
+  if (failed_) return;
   const QByteArray json = QJsonDocument(object).toJson(QJsonDocument::Compact) + "\n";
-  std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), file_.get());
-  std::fflush(file_.get());
+  errno = 0;
+  const bool written = std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()),
+                                   file_.get()) == static_cast<size_t>(json.size());
+  if (std::fflush(file_.get()) == 0 && written) return;
+  failed_ = true;
+  const AppError error = engineError(errno == ENOSPC || errno == EDQUOT ? 61 : 57);
+  std::fprintf(stderr,
+               "TELVARN: the report %s cannot be written (%d - %s); it stops here, the run "
+               "and its log go on\n",
+               path_.c_str(), error.number(), error.description().c_str());
 }
 
 }  // namespace telvarn

@@ -2,7 +2,9 @@
 // must find the failing line of a long script. One JSON object per script
 // line as it is processed (its number, text, keyword, the list lines it
 // produced and the errors reported), then one with the totals and the exit
-// status. The list, the log and the boxes are not changed by it.
+// status. The list, the log and the boxes are not changed by it. A report
+// that cannot be written (a full disk, a reader that went away) stops with
+// one line on standard error, and the run goes on.
 #pragma once
 
 #include <QJsonArray>
@@ -14,7 +16,7 @@ namespace telvarn {
 
 class RunReport {
  public:
-  // 75 when the file cannot be written.
+  // 75 when the file cannot be made, or is a FIFO nobody reads.
   explicit RunReport(const std::string& path);
 
   void beginLine(int number, const std::string& text, const std::string& keyword);
@@ -31,6 +33,8 @@ class RunReport {
     void operator()(std::FILE* file) const { std::fclose(file); }
   };
   std::unique_ptr<std::FILE, Closer> file_;
+  std::string path_;
+  bool failed_ = false;
   bool lineOpen_ = false;
   int number_ = 0;
   std::string text_;
