@@ -19,6 +19,10 @@ struct UserProperty {
   Variant value;
 };
 
+// The bit of a field's Attributes that makes a Long an AutoNumber (the
+// engine's dbAutoIncrField).
+constexpr int kAutoIncrementAttribute = 16;
+
 struct FieldRecord {
   std::string name;
   int type = 0;
@@ -28,6 +32,8 @@ struct FieldRecord {
   bool allowZeroLength = false;
   bool required = false;
   std::vector<UserProperty> properties;
+
+  bool autoNumber() const { return attributes & kAutoIncrementAttribute; }
 };
 
 struct IndexColumn {

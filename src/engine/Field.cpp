@@ -5,6 +5,7 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/Storage.h"
+#include "engine/TableDef.h"
 
 namespace telvarn {
 namespace {
@@ -127,7 +128,7 @@ void Field::setProperty(const std::string& name, const Variant& value) {
 }
 
 void Field::save(const FieldRecord& changed) {
-  if (appended()) storage_->changeField(table_, record_.name, changed);
+  if (appended()) changeSavedField(*storage_, table_, record_.name, changed);
   record_ = changed;
 }
 

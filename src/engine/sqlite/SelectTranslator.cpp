@@ -98,7 +98,7 @@ class Sources {
   std::string linked(const TableRecord& link, const std::string& alias) {
     auto* storage = dynamic_cast<SqliteStorage*>(translator_.storage());
     if (!storage || translator_.inlined()) throw engineError(3251);
-    const LinkedRows rows = copyLinkedRows(storage->connection(), link);
+    const LinkedRows rows = copyLinkedRows(storage->connection(), link, *storage->linkSource(link));
     if (rows.table.empty()) return named("(SELECT NULL WHERE 0)", link.name, alias, {});
     return named(rows.table, link.name, alias, rows.fields, true);
   }
