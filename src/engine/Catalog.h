@@ -32,6 +32,9 @@ struct FieldRecord {
   bool allowZeroLength = false;
   bool required = false;
   std::vector<UserProperty> properties;
+  // An AutoNumber numbers new rows from `seed` on, `increment` apart.
+  int64_t seed = 1;
+  int64_t increment = 1;
 
   bool autoNumber() const { return attributes & kAutoIncrementAttribute; }
 };

@@ -52,6 +52,10 @@ Variant convertTo(int type, const Variant& value) {
 
 }  // namespace
 
+void checkUpdatable(const FieldRecord& field) {
+  if (field.autoNumber()) throw engineError(3113, {field.name});
+}
+
 Field::Field(std::shared_ptr<Storage> storage, std::string table, FieldRecord record)
     : storage_(std::move(storage)), table_(std::move(table)), record_(std::move(record)) {}
 

@@ -95,9 +95,9 @@ class StorageRows {
   // Values are one per field, converted to the field's type (3421, 3349,
   // 3163 when one does not fit). An Empty or Null value of an AutoNumber
   // field takes its next number; updateRow leaves a field given Empty as
-  // it is. 3022 and 3058 for a key the table's indexes refuse, 3201 and
-  // 3200 for a relationship the change would break, 3167 for an id that
-  // names no row.
+  // it is, and an AutoNumber cannot change (3164). 3022 and 3058 for a key
+  // the table's indexes refuse, 3201 and 3200 for a relationship the change
+  // would break, 3167 for an id that names no row.
   virtual RowId insertRow(const std::string& table, const std::vector<Variant>& values) = 0;
   virtual void updateRow(const std::string& table, RowId row,
                          const std::vector<Variant>& values) = 0;

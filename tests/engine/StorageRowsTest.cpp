@@ -59,12 +59,35 @@ TEST_F(SqliteRows, WritesTheKeysRefuseChangeNothing) {
   const Variant empty;
   const RowId first = rows().insertRow("T", {empty, Variant("apple"), Variant(1)});
   EXPECT_EQ(errorOf([&] { rows().insertRow("T", {empty, Variant("APPLE"), Variant(2)}); }), 3022);
-  EXPECT_EQ(errorOf([&] { rows().updateRow("T", first, {empty, empty, Variant::null()}); }),
-            3058);
+  EXPECT_EQ(errorOf([&] { rows().updateRow("T", first, {empty, empty, Variant::null()}); }), 3058);
   EXPECT_EQ(errorOf([&] { rows().insertRow("T", {empty, Variant("x"), Variant("many")}); }), 3421);
   EXPECT_EQ(errorOf([&] { rows().insertRow("T", {empty, Variant("y"), Variant(1)}); }), 3022);
   EXPECT_EQ(seen(*rows().scan("T")), "1:apple");
   EXPECT_EQ(errorOf([&] { rows().scan("Nowhere"); }), 3078);
+}
+
+TEST_F(SqliteRows, AnAutoNumberIsNeverHandedOutTwice) {
+  const Variant empty;
+  rows().insertRow("T", {empty, Variant("a"), Variant(1)});
+  const RowId last = rows().insertRow("T", {empty, Variant("b"), Variant(2)});
+  rows().deleteRow("T", last);
+  const RowId next = rows().insertRow("T", {empty, Variant("c"), Variant(3)});
+  rows().insertRow("T", {Variant(10), Variant("d"), Variant(4)});
+  rows().insertRow("T", {empty, Variant("e"), Variant(5)});
+  EXPECT_EQ(seen(*rows().scan("T")), "1:a|3:c|10:d|11:e");
+  EXPECT_EQ(errorOf([&] { rows().updateRow("T", next, {Variant(3), empty, empty}); }), 3164);
+}
+
+// A file from before the catalog kept the next numbers goes on from the
+// highest number its rows hold.
+TEST_F(SqliteRows, AnOlderFileNumbersOnFromItsRows) {
+  db->execute("INSERT INTO T (ID, Name, N) VALUES (7, 'a', 1)");
+  db.reset();
+  raw("DROP TRIGGER \"telvarn.T.ID.number\"; DROP TABLE MSysAutoNumbers");
+  DBEngine later;
+  db = later.openDatabase(path);
+  db->execute("INSERT INTO T (Name, N) VALUES ('b', 2)");
+  EXPECT_EQ(seen(*rows().scan("T")), "7:a|8:b");
 }
 
 }  // namespace

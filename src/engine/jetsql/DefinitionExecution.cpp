@@ -52,7 +52,11 @@ std::shared_ptr<Field> makeField(const TableDef& table, const ColumnDef& column)
   FieldRecord record = table.createField(column.name, type.type, size)->record();
   record.required = column.notNull;
   record.defaultValue = column.defaultValue;
-  if (type.autoIncrement) record.attributes |= kAutoIncrementAttribute;
+  if (type.autoIncrement) {
+    record.attributes |= kAutoIncrementAttribute;
+    record.seed = type.seed;
+    record.increment = type.increment;
+  }
   return std::make_shared<Field>(record);
 }
 
@@ -132,7 +136,11 @@ void alterColumn(TableDef& table, const ColumnDef& column) {
   changed.type = column.type.type;
   changed.size = storedSize(column.type.type, column.type.size);
   changed.attributes &= ~kAutoIncrementAttribute;
-  if (column.type.autoIncrement) changed.attributes |= kAutoIncrementAttribute;
+  if (column.type.autoIncrement) {
+    changed.attributes |= kAutoIncrementAttribute;
+    changed.seed = column.type.seed;
+    changed.increment = column.type.increment;
+  }
   table.changeField(field->name, changed);
 }
 

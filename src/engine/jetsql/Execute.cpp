@@ -20,12 +20,17 @@ std::string trimmed(const std::string& text) {
 }
 
 // The field SELECT ... INTO makes for a result column: its source's type
-// and size, a Memo where the values' type is not known before they come.
+// and size, a Memo where the values' type is not known before they come,
+// and an AutoNumber for a column that shows one.
 std::shared_ptr<Field> fieldFor(const TableDef& table, const FieldRecord& column) {
   if (column.type == 0) return table.createField(column.name, DataType::Memo);
   std::optional<int> size;
   if (column.size > 0) size = column.size;
-  return table.createField(column.name, column.type, size);
+  const std::shared_ptr<Field> field = table.createField(column.name, column.type, size);
+  if (!column.autoNumber()) return field;
+  FieldRecord record = field->record();
+  record.attributes |= kAutoIncrementAttribute;
+  return std::make_shared<Field>(record);
 }
 
 // SELECT ... INTO: a new table made through the object model, then filled

@@ -4,13 +4,12 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
+#include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/SqliteStorage.h"
 #include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::sqlite {
 namespace {
-
-constexpr int kAutoIncrementAttribute = 16;
 
 std::string quote(const std::string& name) {
   return Connection::quote(name);
@@ -80,7 +79,7 @@ void checkKeyNulls(const TableRecord& table, const std::vector<Variant>& values)
     for (const IndexColumn& column : index.columns) {
       for (size_t i = 0; i < table.fields.size(); ++i) {
         if (sameName(table.fields[i].name, column.field) && values[i].isNull() &&
-            !(table.fields[i].attributes & kAutoIncrementAttribute))
+            !table.fields[i].autoNumber())
           throw engineError(3058);
       }
     }
@@ -110,15 +109,17 @@ std::unique_ptr<RowCursor> SqliteStorage::seek(const std::string& tableName,
   const std::optional<TableRecord> table = findTable(tableName);
   if (!table) throw engineError(3078, {tableName});
   if (table->kind != TableKind::Local) throw engineError(3251);
-  const auto index = std::find_if(table->indexes.begin(), table->indexes.end(),
-                                  [&](const IndexRecord& i) { return sameName(i.name, indexName); });
+  const auto index =
+      std::find_if(table->indexes.begin(), table->indexes.end(),
+                   [&](const IndexRecord& i) { return sameName(i.name, indexName); });
   if (index == table->indexes.end() || key.size() != index->columns.size())
-    throw engineError(3000, {"no index " + indexName + " of " + std::to_string(key.size()) +
-                             " columns"});
+    throw engineError(3000,
+                      {"no index " + indexName + " of " + std::to_string(key.size()) + " columns"});
   std::string where;
   for (const IndexColumn& column : index->columns) {
-    const auto field = std::find_if(table->fields.begin(), table->fields.end(),
-                                    [&](const FieldRecord& f) { return sameName(f.name, column.field); });
+    const auto field =
+        std::find_if(table->fields.begin(), table->fields.end(),
+                     [&](const FieldRecord& f) { return sameName(f.name, column.field); });
     where += (where.empty() ? " WHERE " : " AND ") + quote(field->name) + " IS " +
              converted(*field) + collateText(field->type);
   }
@@ -139,8 +140,8 @@ RowId SqliteStorage::insertRow(const std::string& tableName, const std::vector<V
   Transaction transaction(connection_);
   const TableRecord table = existingTable(tableName);
   if (table.fields.empty() || values.size() != table.fields.size())
-    throw engineError(3000, {"a row of " + std::to_string(values.size()) + " values for " +
-                             table.name});
+    throw engineError(3000,
+                      {"a row of " + std::to_string(values.size()) + " values for " + table.name});
   checkKeyNulls(table, values);
   std::string columns;
   std::string placed;
@@ -149,16 +150,16 @@ RowId SqliteStorage::insertRow(const std::string& tableName, const std::vector<V
     const FieldRecord& field = table.fields[i];
     columns += (i ? ", " : "") + quote(field.name);
     placed += i ? ", " : "";
-    if ((field.attributes & kAutoIncrementAttribute) && absent(values[i])) {
-      placed += "(SELECT coalesce(max(" + quote(field.name) + "), 0) + 1 FROM " +
-                quote(table.name) + ")";
+    if (field.autoNumber() && absent(values[i])) {
+      placed += "telvarn_convert(" + autonumbers::next(table.name, false) + ", " +
+                std::to_string(field.type) + ", " + std::to_string(field.size) + ")";
     } else {
       placed += converted(field);
       bound.push_back(values[i]);
     }
   }
-  Statement insert(connection_, "INSERT INTO " + quote(table.name) + " (" + columns +
-                                     ") VALUES (" + placed + ")");
+  Statement insert(connection_, "INSERT INTO " + quote(table.name) + " (" + columns + ") VALUES (" +
+                                    placed + ")");
   for (size_t i = 0; i < bound.size(); ++i) insert.bind(static_cast<int>(i + 1), bound[i]);
   insert.run();
   const RowId id = sqlite3_last_insert_rowid(connection_.handle());
@@ -171,20 +172,22 @@ void SqliteStorage::updateRow(const std::string& tableName, RowId row,
   Transaction transaction(connection_);
   const TableRecord table = existingTable(tableName);
   if (values.size() != table.fields.size())
-    throw engineError(3000, {"a row of " + std::to_string(values.size()) + " values for " +
-                             table.name});
+    throw engineError(3000,
+                      {"a row of " + std::to_string(values.size()) + " values for " + table.name});
   checkKeyNulls(table, values);
   std::string sets;
   std::vector<Variant> bound;
   for (size_t i = 0; i < values.size(); ++i) {
     if (values[i].kind() == Variant::Kind::Empty) continue;
+    if (table.fields[i].autoNumber()) throw engineError(3164);
     sets += (sets.empty() ? "" : ", ") + quote(table.fields[i].name) + " = " +
             converted(table.fields[i]);
     bound.push_back(values[i]);
   }
   if (!holds(connection_, table, row)) throw engineError(3167);
   if (!sets.empty()) {
-    Statement update(connection_, "UPDATE " + quote(table.name) + " SET " + sets + " WHERE rowid = ?");
+    Statement update(connection_,
+                     "UPDATE " + quote(table.name) + " SET " + sets + " WHERE rowid = ?");
     for (size_t i = 0; i < bound.size(); ++i) update.bind(static_cast<int>(i + 1), bound[i]);
     update.bind(static_cast<int>(bound.size() + 1), int64_t{row});
     update.run();

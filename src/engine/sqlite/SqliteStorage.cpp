@@ -5,6 +5,7 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
+#include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"
 #include "engine/sqlite/DialectFunctions.h"
@@ -83,10 +84,16 @@ SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
     if (!catalog::exists(connection_)) catalog::createTables(connection_);
     transaction.commit();
   }
-  // A file of the earlier layout is read as it is and brought up to date
+  // A file of an earlier layout is read as it is and brought up to date
   // with its first change.
-  if (!indexesToCollate(connection_).empty())
-    connection_.beforeFirstWrite([this] { collateTextIndexes(); });
+  const bool collate = !indexesToCollate(connection_).empty();
+  const bool number = autonumbers::anyMissing(connection_);
+  if (collate || number) {
+    connection_.beforeFirstWrite([this, collate, number] {
+      if (collate) collateTextIndexes();
+      if (number) autonumbers::addMissing(connection_);
+    });
+  }
 }
 
 void SqliteStorage::collateTextIndexes() {
@@ -148,6 +155,7 @@ std::optional<TableRecord> SqliteStorage::readTable(const std::string& name) {
   table.connect = entry->connect;
   table.sourceTableName = entry->foreignName;
   table.fields = catalog::readFields(connection_, table.name);
+  autonumbers::read(connection_, table.name, table.fields);
   table.indexes = catalog::readIndexes(connection_, table.name);
   return table;
 }
@@ -169,8 +177,10 @@ void SqliteStorage::createTable(const TableRecord& table) {
                                       table.connect, table.sourceTableName, ""});
   if (!linked && !table.fields.empty())
     physical::createTable(connection_, table.name, table.fields);
-  for (const FieldRecord& field : table.fields)
+  for (const FieldRecord& field : table.fields) {
     catalog::insertField(connection_, table.name, field);
+    if (field.autoNumber()) autonumbers::add(connection_, table.name, field);
+  }
   for (const IndexRecord& index : table.indexes) {
     physical::createIndex(connection_, table.name, table.fields, index);
     catalog::insertIndex(connection_, table.name, index);
@@ -182,6 +192,7 @@ void SqliteStorage::dropTable(const std::string& name) {
   TableChange transaction(*this);
   physical::dropTable(connection_, name);
   catalog::deleteObject(connection_, name);
+  autonumbers::removeTable(connection_, name);
   transaction.commit();
 }
 
@@ -194,6 +205,7 @@ void SqliteStorage::addField(const std::string& tableName, const FieldRecord& fi
     physical::addColumn(connection_, table.name, field);
   }
   catalog::insertField(connection_, table.name, field);
+  if (field.autoNumber()) autonumbers::add(connection_, table.name, field);
   transaction.commit();
 }
 
@@ -210,6 +222,7 @@ void SqliteStorage::deleteField(const std::string& tableName, const std::string&
     throw engineError(3280);
   }
   catalog::deleteField(connection_, table.name, fieldName);
+  autonumbers::remove(connection_, table.name, fieldName);
   transaction.commit();
 }
 
@@ -217,18 +230,27 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
                                 const FieldRecord& changed) {
   TableChange transaction(*this);
   const TableRecord table = existingTable(tableName);
-  const auto field = std::find_if(table.fields.begin(), table.fields.end(),
-                                  [&](const FieldRecord& f) { return sameName(f.name, fieldName); });
+  const auto field =
+      std::find_if(table.fields.begin(), table.fields.end(),
+                   [&](const FieldRecord& f) { return sameName(f.name, fieldName); });
   if (field == table.fields.end()) throw engineError(3000, {"no field " + fieldName});
   if (field->name != changed.name) {
     if (!physical::renameColumn(connection_, table.name, field->name, changed.name))
       throw engineError(3211, {table.name});
     relations::renameField(connection_, table.name, field->name, changed.name);
+    autonumbers::renameField(connection_, table.name, field->name, changed.name);
   }
   if (field->type != changed.type || field->size != changed.size) {
     std::vector<FieldRecord> after = table.fields;
     after[static_cast<size_t>(field - table.fields.begin())] = changed;
     physical::changeColumnType(connection_, table.name, after, changed, table.indexes);
+  }
+  if (field->autoNumber() != changed.autoNumber()) {
+    if (changed.autoNumber()) {
+      autonumbers::adopt(connection_, table.name, changed);
+    } else {
+      autonumbers::remove(connection_, table.name, changed.name);
+    }
   }
   catalog::updateField(connection_, table.name, field->name, changed);
   transaction.commit();

@@ -49,15 +49,16 @@ class Copy {
   explicit Copy(Database& db) {
     sqlite3_open(":memory:", &handle_);
     sqlite::registerTextOrder(handle_);
-    exec("ATTACH ':memory:' AS catalog;"
-         "CREATE TABLE catalog.objects (Name, Type, Connect, SourceTable);"
-         "CREATE TABLE catalog.fields (TableName, Name, Position, Type, Size, Attributes, "
-         "Required, AllowZeroLength, DefaultValue);"
-         "CREATE TABLE catalog.properties (TableName, FieldName, Name, Value);"
-         "CREATE TABLE catalog.indexes (TableName, Name, IsPrimary, IsUnique, IsRequired, "
-         "IgnoreNulls, Fields);"
-         "CREATE TABLE catalog.relations (Name, TableName, Fields, ReferencedTable, "
-         "ReferencedFields);");
+    exec(
+        "ATTACH ':memory:' AS catalog;"
+        "CREATE TABLE catalog.objects (Name, Type, Connect, SourceTable);"
+        "CREATE TABLE catalog.fields (TableName, Name, Position, Type, Size, Attributes, "
+        "Required, AllowZeroLength, DefaultValue);"
+        "CREATE TABLE catalog.properties (TableName, FieldName, Name, Value);"
+        "CREATE TABLE catalog.indexes (TableName, Name, IsPrimary, IsUnique, IsRequired, "
+        "IgnoreNulls, Fields);"
+        "CREATE TABLE catalog.relations (Name, TableName, Fields, ReferencedTable, "
+        "ReferencedFields);");
     for (const std::string& name : db.tableDefNames()) copyTable(db, *db.tableDef(name));
     for (const std::string& name : db.queryDefNames()) insert("catalog.objects", {name, 5, "", ""});
     for (const RelationRecord& r : db.relations()) {
@@ -146,12 +147,13 @@ class Copy {
 
   void copyTable(Database& db, const TableDef& table) {
     const bool linked = !table.connect().empty();
-    insert("catalog.objects", {table.name(), linked ? 6 : 1, table.connect(), table.sourceTableName()});
+    insert("catalog.objects",
+           {table.name(), linked ? 6 : 1, table.connect(), table.sourceTableName()});
     int position = 0;
     for (const auto& field : table.fields()) {
       const FieldRecord& f = field->record();
       insert("catalog.fields", {table.name(), f.name, position++, f.type, f.size, f.attributes,
-                        flag(f.required), flag(f.allowZeroLength), f.defaultValue});
+                                flag(f.required), flag(f.allowZeroLength), f.defaultValue});
       for (const UserProperty& p : f.properties) {
         insert("catalog.properties", {table.name(), f.name, p.name, p.value});
       }
@@ -159,9 +161,10 @@ class Copy {
     for (const auto& index : table.indexes()) {
       const IndexRecord& i = index->record();
       std::vector<std::string> columns;
-      for (const IndexColumn& c : i.columns) columns.push_back(c.field + (c.descending ? " DESC" : ""));
-      insert("catalog.indexes", {table.name(), i.name, flag(i.primary), flag(i.unique), flag(i.required), flag(i.ignoreNulls),
-                         joined(columns)});
+      for (const IndexColumn& c : i.columns)
+        columns.push_back(c.field + (c.descending ? " DESC" : ""));
+      insert("catalog.indexes", {table.name(), i.name, flag(i.primary), flag(i.unique),
+                                 flag(i.required), flag(i.ignoreNulls), joined(columns)});
     }
     if (linked || table.fields().empty()) return;
     std::string columns;
@@ -307,6 +310,9 @@ TEST_F(Corpus, StoredQueries) {
 }
 TEST_F(Corpus, TextOrder) {
   run("textorder.jet");
+}
+TEST_F(Corpus, AutoNumbers) {
+  run("autonumbers.jet");
 }
 TEST_F(Corpus, SyntaxErrors) {
   run("syntax.jet");
