@@ -19,6 +19,10 @@ struct UserProperty {
   Variant value;
 };
 
+// The bit of a field's Attributes that makes a Long an AutoNumber (the
+// engine's dbAutoIncrField).
+constexpr int kAutoIncrementAttribute = 16;
+
 struct FieldRecord {
   std::string name;
   int type = 0;
@@ -28,6 +32,11 @@ struct FieldRecord {
   bool allowZeroLength = false;
   bool required = false;
   std::vector<UserProperty> properties;
+  // An AutoNumber numbers new rows from `seed` on, `increment` apart.
+  int64_t seed = 1;
+  int64_t increment = 1;
+
+  bool autoNumber() const { return attributes & kAutoIncrementAttribute; }
 };
 
 struct IndexColumn {

@@ -1,17 +1,17 @@
-// DBEngine: the engine object of a run, with its one workspace. It opens
-// database files, choosing the storage by the file's signature, and keeps
-// one connection per file so that opening a database afresh for every
-// command stays cheap.
+// DBEngine: the engine object of a run, with its one workspace, and the one
+// place that opens database files. It chooses the storage by what the file
+// is (its first bytes) or what a connect string names, makes new files of
+// a chosen kind, and keeps one connection per file so that opening a
+// database afresh for every command stays cheap. Links open their source
+// files through the engine that opened the database they are in.
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 
 namespace telvarn {
 
 class Database;
-class Storage;
 class DBEngine;
 
 class Workspace {
@@ -22,6 +22,12 @@ class Workspace {
 
  private:
   DBEngine& engine_;
+};
+
+// The kinds of database file the engine makes.
+enum class FileFormat {
+  Sqlite,  // a SQLite file with the engine's catalog tables
+  Mdb,     // the desktop program's own format (version 4)
 };
 
 class DBEngine {
@@ -36,17 +42,24 @@ class DBEngine {
   // folder is, 3343 when it is not a database, 3045 when another process
   // holds it locked, 3051 when it may not be read.
   std::shared_ptr<Database> openDatabase(const std::string& path);
+  // The database a connect string names: ";DATABASE=<path>" (as links keep
+  // it, with any other parameters), optionally after "MS Access". 3001 for
+  // one that names no database file; then as openDatabase.
+  std::shared_ptr<Database> openConnect(const std::string& connect);
 
-  // CreateDatabase: a new, empty database file; 3204 when the file exists.
-  static void createDatabase(const std::string& path);
+  // CreateDatabase: a new, empty database file; 3204 when the file exists,
+  // 3027 for a kind the engine cannot write yet.
+  static void createDatabase(const std::string& path, FileFormat format = FileFormat::Sqlite);
+
+  // The files the engine has open, shared with the databases it hands out.
+  class Files;
 
  private:
   std::shared_ptr<Workspace> workspace_;
-  struct OpenFile {
-    std::shared_ptr<Storage> storage;
-    std::string identity;
-  };
-  std::map<std::string, OpenFile> open_;
+  std::shared_ptr<Files> files_;
 };
+
+// The path of the database file a connect string names (see openConnect).
+std::string connectPath(const std::string& connect);
 
 }  // namespace telvarn

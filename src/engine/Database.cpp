@@ -1,8 +1,9 @@
 #include "engine/Database.h"
 
+#include <algorithm>
+#include <utility>
+
 #include "engine/AppError.h"
-#include "engine/Field.h"
-#include "engine/OpenStorage.h"
 #include "engine/QueryDef.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
@@ -11,21 +12,48 @@
 namespace telvarn {
 namespace {
 
-const std::string kDatabasePrefix = ";DATABASE=";
+bool nameTaken(Storage& storage, const std::string& name) {
+  return storage.findTable(name) || storage.findQuery(name);
+}
 
-// A link must name a file that exists and a table that file has.
-void checkLinkSource(const TableRecord& link) {
-  if (link.connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
-  const std::string sourcePath = link.connect.substr(kDatabasePrefix.size());
-  const std::shared_ptr<Storage> source = openStorage(sourcePath);
-  if (!source->findTable(link.sourceTableName)) {
-    throw engineError(3011, {link.sourceTableName});
+bool hasField(const TableRecord& table, const std::string& name) {
+  return std::any_of(table.fields.begin(), table.fields.end(),
+                     [&](const FieldRecord& field) { return sameName(field.name, name); });
+}
+
+// A new table's own fields and indexes.
+void checkNewTable(const TableRecord& table) {
+  checkOneAutoNumber(table.fields);
+  bool primary = false;
+  for (const IndexRecord& index : table.indexes) {
+    if (index.primary && std::exchange(primary, true)) throw engineError(3283);
+    for (const IndexColumn& column : index.columns) {
+      if (!hasField(table, column.field)) throw engineError(3265);
+    }
   }
+}
+
+// The columns of one side of a relationship, as that table spells them.
+std::vector<std::string> relatedFields(Storage& storage, const std::string& tableName,
+                                       const std::vector<std::string>& names, std::string& stored) {
+  const std::optional<TableRecord> table = storage.findTable(tableName);
+  if (!table || table->kind != TableKind::Local) throw engineError(3265);
+  stored = table->name;
+  std::vector<std::string> fields;
+  for (const std::string& name : names) {
+    const auto found = std::find_if(table->fields.begin(), table->fields.end(),
+                                    [&](const FieldRecord& f) { return sameName(f.name, name); });
+    if (found == table->fields.end()) throw engineError(3265);
+    fields.push_back(found->name);
+  }
+  return fields;
 }
 
 }  // namespace
 
-Database::Database(std::shared_ptr<Storage> storage) : storage_(std::move(storage)) {}
+Database::Database(std::shared_ptr<Storage> storage, std::shared_ptr<jetsql::Executor> executor,
+                   SourceOpener sources)
+    : storage_(std::move(storage)), executor_(std::move(executor)), sources_(std::move(sources)) {}
 
 Database::~Database() = default;
 
@@ -38,8 +66,14 @@ void Database::execute(const std::string& sql) {
 }
 
 std::shared_ptr<TableDef> Database::tableDef(const std::string& name) const {
-  const std::optional<TableRecord> table = storage_->findTable(name);
+  std::shared_ptr<TableDef> table = findTableDef(name);
   if (!table) throw engineError(3265);
+  return table;
+}
+
+std::shared_ptr<TableDef> Database::findTableDef(const std::string& name) const {
+  const std::optional<TableRecord> table = storage_->findTable(name);
+  if (!table) return nullptr;
   return std::make_shared<TableDef>(storage_, *table);
 }
 
@@ -57,24 +91,43 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& table) {
   checkName(table->name());
   TableRecord record = table->record();
   if (record.kind == TableKind::Linked) {
-    if (storage_->findTable(record.name) || storage_->findQuery(record.name)) {
-      throw engineError(3012, {record.name});
-    }
-    checkLinkSource(record);
+    if (nameTaken(*storage_, record.name)) throw engineError(3012, {record.name});
+    // A link must name a file that exists and a table that file has.
+    if (!openSource(record.connect)->findTableDef(record.sourceTableName))
+      throw engineError(3011, {record.sourceTableName});
     record.fields.clear();
     record.indexes.clear();
   } else {
     for (FieldRecord& field : record.fields) field = fieldToSave(field);
+    checkNewTable(record);
   }
-  storage_->createTable(record);
+  telvarn::atomically(*storage_, [&] {
+    if (nameTaken(*storage_, record.name)) throw engineError(3010, {record.name});
+    storage_->createTable(record);
+  });
   table->attach(storage_);
+}
+
+void Database::deleteTableDef(const std::string& name) {
+  telvarn::atomically(*storage_, [&] {
+    const TableRecord table = savedTable(*storage_, name);
+    const std::vector<RelationRecord> all = storage_->relations();
+    if (std::any_of(all.begin(), all.end(), [&](const RelationRecord& r) {
+          return sameName(r.table, table.name) || sameName(r.referencedTable, table.name);
+        }))
+      throw engineError(3281);
+    storage_->dropTable(table.name);
+  });
 }
 
 std::shared_ptr<QueryDef> Database::createQueryDef(const std::string& name,
                                                    const std::string& sql) {
   checkName(name);
   jetsql::checkQueryText(sql);
-  storage_->createQuery({name, sql});
+  telvarn::atomically(*storage_, [&] {
+    if (nameTaken(*storage_, name)) throw engineError(3012, {name});
+    storage_->createQuery({name, sql});
+  });
   return std::make_shared<QueryDef>(name, sql);
 }
 
@@ -85,11 +138,53 @@ std::shared_ptr<QueryDef> Database::queryDef(const std::string& name) const {
 }
 
 void Database::deleteQueryDef(const std::string& name) {
-  storage_->deleteQuery(name);
+  telvarn::atomically(*storage_, [&] {
+    const std::optional<QueryRecord> query = storage_->findQuery(name);
+    if (!query) throw engineError(3265);
+    storage_->deleteQuery(query->name);
+  });
 }
 
 std::vector<std::string> Database::queryDefNames() const {
   return storage_->queryNames();
+}
+
+std::vector<RelationRecord> Database::relations() const {
+  return storage_->relations();
+}
+
+void Database::appendRelation(const RelationRecord& relation) {
+  checkName(relation.name);
+  if (relation.columns.empty() || relation.columns.size() != relation.referencedColumns.size())
+    throw engineError(3264);
+  telvarn::atomically(*storage_, [&] {
+    for (const RelationRecord& other : storage_->relations()) {
+      if (sameName(other.name, relation.name)) throw engineError(3012, {relation.name});
+    }
+    RelationRecord stored = relation;
+    stored.columns = relatedFields(*storage_, relation.table, relation.columns, stored.table);
+    stored.referencedColumns = relatedFields(*storage_, relation.referencedTable,
+                                             relation.referencedColumns, stored.referencedTable);
+    storage_->addRelation(stored);
+  });
+}
+
+void Database::deleteRelation(const std::string& name) {
+  telvarn::atomically(*storage_, [&] {
+    const std::vector<RelationRecord> all = storage_->relations();
+    const auto found = std::find_if(all.begin(), all.end(),
+                                    [&](const RelationRecord& r) { return sameName(r.name, name); });
+    if (found == all.end()) throw engineError(3265);
+    storage_->dropRelation(found->name);
+  });
+}
+
+void Database::atomically(const std::function<void()>& work) {
+  telvarn::atomically(*storage_, work);
+}
+
+std::shared_ptr<Database> Database::openSource(const std::string& connect) const {
+  return sources_(connect);
 }
 
 }  // namespace telvarn

@@ -73,6 +73,7 @@ const std::map<int, std::string_view>& catalogue() {
       {3086, "Could not delete from specified tables."},
       {3093, "ORDER BY clause (|) conflicts with DISTINCT."},
       {3102, "Circular reference caused by '|'."},
+      {3113, "Cannot update '|'; field not updateable."},
       {3120, "Cannot group on fields selected with '*'."},
       {3122,
        "You tried to execute a query that does not include the specified expression '|' as "

@@ -5,6 +5,7 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/Storage.h"
+#include "engine/TableDef.h"
 
 namespace telvarn {
 namespace {
@@ -50,6 +51,10 @@ Variant convertTo(int type, const Variant& value) {
 }
 
 }  // namespace
+
+void checkUpdatable(const FieldRecord& field) {
+  if (field.autoNumber()) throw engineError(3113, {field.name});
+}
 
 Field::Field(std::shared_ptr<Storage> storage, std::string table, FieldRecord record)
     : storage_(std::move(storage)), table_(std::move(table)), record_(std::move(record)) {}
@@ -127,7 +132,7 @@ void Field::setProperty(const std::string& name, const Variant& value) {
 }
 
 void Field::save(const FieldRecord& changed) {
-  if (appended()) storage_->changeField(table_, record_.name, changed);
+  if (appended()) changeSavedField(*storage_, table_, record_.name, changed);
   record_ = changed;
 }
 

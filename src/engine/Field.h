@@ -50,4 +50,8 @@ class Field {
   FieldRecord record_;
 };
 
+// 3113, naming the field, when a statement may not set its values: an
+// AutoNumber numbers its rows itself.
+void checkUpdatable(const FieldRecord& field);
+
 }  // namespace telvarn

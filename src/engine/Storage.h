@@ -1,109 +1,167 @@
-// Storage: what a database file must do for the object model. Every call is
-// one atomic change of the file: it happens whole or not at all. The SQLite
-// file is today's backend; a native .mdb backend can stand behind the same
-// calls.
+// Storage: where a database file keeps what the object model gives it, as
+// three small interfaces: the catalog (the definitions of tables, links,
+// queries and relationships), the rows of its tables, and transactions.
+// None of them knows SQL. The object model checks every rule of the engine
+// before it calls them (names, existence, duplicates, dependencies), so a
+// storage reports only what it finds in the file itself: a key or Null
+// that the rows break (3022, 3058, 3201), a full disk (3026), a read-only
+// file (3027), a lock (3045), damage (3049, 3343). Names passed in are the
+// stored spellings of objects the object model has found.
+//
+// A new storage implements all three and is chosen by DBEngine for the
+// files (or connect strings) it recognises.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "engine/AppError.h"
 #include "engine/Catalog.h"
+#include "engine/Variant.h"
 
 namespace telvarn {
 
-namespace jetsql {
-struct DataStatement;
-struct SelectStatement;
-}  // namespace jetsql
-
-class Storage {
+class StorageCatalog {
  public:
-  virtual ~Storage() = default;
-
-  // The file's full path, as it was opened.
-  virtual const std::string& path() const = 0;
+  virtual ~StorageCatalog() = default;
 
   // Tables and links; nullopt when there is none of that name.
   virtual std::optional<TableRecord> findTable(const std::string& name) = 0;
   virtual std::vector<std::string> tableNames() = 0;
   // A new table (with its fields and indexes, possibly none) or link.
-  // 3010 when a table, link or query of that name exists.
   virtual void createTable(const TableRecord& table) = 0;
-  // 3376 when there is no such table.
   virtual void dropTable(const std::string& name) = 0;
 
-  // 3191 when the table has a field of that name.
+  // An AutoNumber field added to a table with rows numbers them in the
+  // order they are stored.
   virtual void addField(const std::string& table, const FieldRecord& field) = 0;
-  // 3265 when the field is missing; 3280 when an index (or another object of
-  // the file) needs it; 3282 when it is the last field and the table has
-  // rows.
+  // 3280 when another object of the file (not the engine's) needs it.
   virtual void deleteField(const std::string& table, const std::string& field) = 0;
   // Replaces the definition of `field` by `changed`: a new name renames the
   // column, a new type converts its values in place, keeping the rows. 3211
-  // when another object of the file would not survive the rename.
+  // when another object of the file would not survive the rename; 3421,
+  // 3349 or 3163 for a value the new type cannot hold (nothing changes).
   virtual void changeField(const std::string& table, const std::string& field,
                            const FieldRecord& changed) = 0;
 
-  // 3283 for a second primary key, 3284 for a name in use, 3022 when the rows
-  // break a unique index, 3265 for a column the table does not have.
+  // 3022 when the rows hold duplicates of a unique index, 3058 when they
+  // hold Null in a primary key or a required index.
   virtual void addIndex(const std::string& table, const IndexRecord& index) = 0;
-  // 3265 when the table has no index of that name.
   virtual void dropIndex(const std::string& table, const std::string& index) = 0;
 
   virtual std::optional<QueryRecord> findQuery(const std::string& name) = 0;
   virtual std::vector<std::string> queryNames() = 0;
-  // 3012 when a query, table or link of that name exists.
   virtual void createQuery(const QueryRecord& query) = 0;
-  // 3265 when there is no query of that name.
-  virtual void deleteQuery(const std::string& name);
+  virtual void deleteQuery(const std::string& name) = 0;
 
-  // Relationships between tables. addRelation: 3012 for a name in use,
-  // 3201 when rows already lack the row they refer to.
-  virtual std::vector<RelationRecord> relations() { return {}; }
-  virtual void addRelation(const RelationRecord& relation);
-  // 3265 when there is no relationship of that name.
-  virtual void dropRelation(const std::string& name);
+  // Relationships the rows must keep. addRelation: 3201 when rows already
+  // refer to nothing.
+  virtual std::vector<RelationRecord> relations() = 0;
+  virtual void addRelation(const RelationRecord& relation) = 0;
+  virtual void dropRelation(const std::string& name) = 0;
+};
 
-  // Every row of a local table, one value per field in the order of
-  // findTable's fields; `visit` returns false to stop. 3078 for a name that
-  // is no table, 3251 for a link (its rows are in another file).
+// A row's id: it names the row for as long as the row lives, whatever else
+// changes in the table.
+using RowId = int64_t;
+
+// The rows a scan or a seek meets, one at a time, in the storage's order.
+class RowCursor {
+ public:
+  virtual ~RowCursor() = default;
+  // Moves to the next row; false when there is none left.
+  virtual bool next() = 0;
+  virtual RowId id() const = 0;
+  // One value per field, in the order of the table's fields.
+  virtual const std::vector<Variant>& values() const = 0;
+};
+
+class StorageRows {
+ public:
+  virtual ~StorageRows() = default;
+
+  // Every row of a local table. 3078 when there is no such table, 3251 for
+  // a link (its rows are in another file), here and below.
+  virtual std::unique_ptr<RowCursor> scan(const std::string& table) = 0;
+  // The rows whose columns of `index` hold `key` (one value per column, as
+  // the index compares them: text in the General sort order).
+  virtual std::unique_ptr<RowCursor> seek(const std::string& table, const std::string& index,
+                                          const std::vector<Variant>& key) = 0;
+  virtual uint64_t rowCount(const std::string& table) = 0;
+
+  // Values are one per field, converted to the field's type (3421, 3349,
+  // 3163 when one does not fit). An Empty or Null value of an AutoNumber
+  // field takes its next number; updateRow leaves a field given Empty as
+  // it is, and an AutoNumber cannot change (3164). 3022 and 3058 for a key
+  // the table's indexes refuse, 3201 and 3200 for a relationship the change
+  // would break, 3167 for an id that names no row.
+  virtual RowId insertRow(const std::string& table, const std::vector<Variant>& values) = 0;
+  virtual void updateRow(const std::string& table, RowId row,
+                         const std::vector<Variant>& values) = 0;
+  virtual void deleteRow(const std::string& table, RowId row) = 0;
+
+  // Every row's values through `visit`, which returns false to stop.
   using RowVisitor = std::function<bool(const std::vector<Variant>& values)>;
-  virtual void forEachRow(const std::string& table, const RowVisitor& visit) = 0;
+  void forEachRow(const std::string& table, const RowVisitor& visit);
+};
 
-  // Runs one data statement (INSERT, UPDATE, DELETE, SELECT ... INTO) whole:
-  // either every row it touches is changed or none is.
-  virtual void executeData(const jetsql::DataStatement& statement) = 0;
+// Every call of the other two interfaces changes the file whole or not at
+// all; a transaction makes several of them one change. Transactions nest:
+// an inner one is a savepoint whose changes go back alone, or stay for the
+// outer one to commit.
+class StorageTransactions {
+ public:
+  virtual ~StorageTransactions() = default;
+
+  // 3045 when another process holds the file, 3027 when it is read-only.
+  virtual void begin() = 0;
+  // 3026 when the disk is full; the transaction is then rolled back.
+  virtual void commit() = 0;
+  virtual void rollBack() = 0;
+};
+
+class Storage : public StorageCatalog, public StorageRows, public StorageTransactions {
+ public:
+  // The file's full path, as it was opened.
+  virtual const std::string& path() const = 0;
 
   // What is wrong with the file, one sentence per fault: the storage's own
   // integrity, whether the catalog agrees with what holds the rows, and each
   // object in the file the catalog does not know. Empty when the file is
   // consistent.
-  virtual std::vector<std::string> check() { return {}; }
-
-  // The columns a SELECT yields (name, type, size), its names checked as
-  // executeData checks them; nothing is run.
-  virtual std::vector<FieldRecord> describeQuery(const jetsql::SelectStatement& select);
-
-  // Runs `work`, any number of the calls above, as one change of the file.
-  // A backend that cannot nest its changes runs them one by one.
-  virtual void atomically(const std::function<void()>& work) { work(); }
+  virtual std::vector<std::string> check() = 0;
 };
 
-// What a backend without queries answers.
-inline void Storage::deleteQuery(const std::string&) {
-  throw engineError(3251);
-}
-inline void Storage::addRelation(const RelationRecord&) {
-  throw engineError(3251);
-}
-inline void Storage::dropRelation(const std::string&) {
-  throw engineError(3251);
-}
-inline std::vector<FieldRecord> Storage::describeQuery(const jetsql::SelectStatement&) {
-  throw engineError(3251);
+// A transaction for the life of a scope: rolled back unless committed.
+class StorageTransaction {
+ public:
+  explicit StorageTransaction(StorageTransactions& storage) : storage_(storage) {
+    storage_.begin();
+  }
+  ~StorageTransaction() {
+    if (open_) storage_.rollBack();
+  }
+  StorageTransaction(const StorageTransaction&) = delete;
+  StorageTransaction& operator=(const StorageTransaction&) = delete;
+
+  void commit() {
+    open_ = false;
+    storage_.commit();
+  }
+
+ private:
+  StorageTransactions& storage_;
+  bool open_ = true;
+};
+
+// Runs `work` as one change of the storage.
+inline void atomically(StorageTransactions& storage, const std::function<void()>& work) {
+  StorageTransaction transaction(storage);
+  work();
+  transaction.commit();
 }
 
 }  // namespace telvarn

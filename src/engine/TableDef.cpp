@@ -22,7 +22,62 @@ auto findNamed(const std::vector<std::shared_ptr<T>>& items, const std::string& 
                       [&](const std::shared_ptr<T>& item) { return sameName(item->name(), name); });
 }
 
+// The record of that name among `records` (fields, indexes), or nullptr.
+template <typename Record>
+const Record* named(const std::vector<Record>& records, const std::string& name) {
+  for (const Record& record : records) {
+    if (sameName(record.name, name)) return &record;
+  }
+  return nullptr;
+}
+
+bool indexUses(const IndexRecord& index, const std::string& field) {
+  return std::any_of(index.columns.begin(), index.columns.end(),
+                     [&](const IndexColumn& c) { return sameName(c.field, field); });
+}
+
+// Whether a relationship holds `table`'s field `field`.
+bool related(Storage& storage, const std::string& table, const std::string& field) {
+  const auto holds = [&](const std::string& side, const std::vector<std::string>& columns) {
+    return sameName(side, table) &&
+           std::any_of(columns.begin(), columns.end(),
+                       [&](const std::string& column) { return sameName(column, field); });
+  };
+  const std::vector<RelationRecord> all = storage.relations();
+  return std::any_of(all.begin(), all.end(), [&](const RelationRecord& r) {
+    return holds(r.table, r.columns) || holds(r.referencedTable, r.referencedColumns);
+  });
+}
+
 }  // namespace
+
+TableRecord savedTable(Storage& storage, const std::string& name) {
+  std::optional<TableRecord> table = storage.findTable(name);
+  if (!table) throw engineError(3265);
+  return std::move(*table);
+}
+
+void checkOneAutoNumber(const std::vector<FieldRecord>& fields) {
+  const auto count = std::count_if(fields.begin(), fields.end(),
+                                   [](const FieldRecord& field) { return field.autoNumber(); });
+  if (count > 1) throw engineError(3090);
+}
+
+void changeSavedField(Storage& storage, const std::string& tableName, const std::string& fieldName,
+                      const FieldRecord& changed) {
+  atomically(storage, [&] {
+    const TableRecord table = savedTable(storage, tableName);
+    const FieldRecord* field = named(table.fields, fieldName);
+    if (!field) throw engineError(3265);
+    std::vector<FieldRecord> after = table.fields;
+    after[static_cast<size_t>(field - table.fields.data())] = changed;
+    const FieldRecord* clash = named(table.fields, changed.name);
+    if (clash && clash != field) throw engineError(3191);
+    if (changed.type != field->type && !isFieldType(changed.type)) throw engineError(3259);
+    checkOneAutoNumber(after);
+    storage.changeField(table.name, field->name, changed);
+  });
+}
 
 FieldRecord fieldToSave(const FieldRecord& field) {
   checkName(field.name);
@@ -100,19 +155,43 @@ void TableDef::appendField(const std::shared_ptr<Field>& field) {
   }
   if (!connect_.empty()) throw engineError(3219);
   const FieldRecord saved = fieldToSave(field->record());
-  storage_->addField(name_, saved);
+  atomically(*storage_, [&] {
+    TableRecord table = savedTable(*storage_, name_);
+    if (named(table.fields, saved.name)) throw engineError(3191);
+    table.fields.push_back(saved);
+    checkOneAutoNumber(table.fields);
+    storage_->addField(table.name, saved);
+  });
   field->attach(storage_, name_, saved);
   fields_.push_back(field);
 }
 
 void TableDef::deleteField(const std::string& name) {
   const auto found = findNamed(fields_, name);
-  if (appended()) {
-    storage_->deleteField(name_, name);
-  } else if (found == fields_.end()) {
-    throw engineError(3265);
+  if (!appended()) {
+    if (found == fields_.end()) throw engineError(3265);
+    fields_.erase(found);
+    return;
   }
+  atomically(*storage_, [&] {
+    const TableRecord table = savedTable(*storage_, name_);
+    const FieldRecord* field = named(table.fields, name);
+    if (!field) throw engineError(3265);
+    if (related(*storage_, table.name, field->name)) throw engineError(3303);
+    for (const IndexRecord& index : table.indexes) {
+      if (indexUses(index, field->name)) throw engineError(3280);
+    }
+    if (table.fields.size() == 1 && storage_->rowCount(table.name) > 0) throw engineError(3282);
+    storage_->deleteField(table.name, field->name);
+  });
   if (found != fields_.end()) fields_.erase(found);
+}
+
+void TableDef::changeField(const std::string& name, const FieldRecord& changed) {
+  if (!appended()) throw engineError(3219);
+  changeSavedField(*storage_, name_, name, changed);
+  const auto found = findNamed(fields_, name);
+  if (found != fields_.end()) (*found)->attach(storage_, name_, changed);
 }
 
 std::shared_ptr<Index> TableDef::createIndex(const std::string& name) const {
@@ -133,17 +212,48 @@ void TableDef::appendIndex(const std::shared_ptr<Index>& index) {
     indexes_.push_back(index);
     return;
   }
-  storage_->addIndex(name_, index->record());
+  const IndexRecord& record = index->record();
+  atomically(*storage_, [&] {
+    const TableRecord table = savedTable(*storage_, name_);
+    for (const IndexRecord& existing : table.indexes) {
+      if (record.primary && existing.primary) throw engineError(3283);
+      if (sameName(existing.name, record.name)) throw engineError(3284);
+    }
+    for (const IndexColumn& column : record.columns) {
+      if (!named(table.fields, column.field)) throw engineError(3265);
+    }
+    storage_->addIndex(table.name, record);
+  });
   index->markAppended();
   indexes_.push_back(index);
 }
 
+void TableDef::deleteIndex(const std::string& name) {
+  const auto found = findNamed(indexes_, name);
+  if (!appended()) {
+    if (found == indexes_.end()) throw engineError(3265);
+    indexes_.erase(found);
+    return;
+  }
+  atomically(*storage_, [&] {
+    const TableRecord table = savedTable(*storage_, name_);
+    const IndexRecord* index = named(table.indexes, name);
+    if (!index) throw engineError(3265);
+    const std::vector<RelationRecord> all = storage_->relations();
+    if (std::any_of(all.begin(), all.end(), [&](const RelationRecord& r) {
+          return sameName(r.name, index->name) && sameName(r.table, table.name);
+        }))
+      throw engineError(3281);
+    storage_->dropIndex(table.name, index->name);
+  });
+  if (found != indexes_.end()) indexes_.erase(found);
+}
+
 void TableDef::refreshIndexes() {
   if (!appended()) return;
-  const std::optional<TableRecord> saved = storage_->findTable(name_);
-  if (!saved) throw engineError(3265);
+  const TableRecord saved = savedTable(*storage_, name_);
   indexes_.clear();
-  for (const IndexRecord& index : saved->indexes) {
+  for (const IndexRecord& index : saved.indexes) {
     indexes_.push_back(std::make_shared<Index>(index, true));
   }
 }
@@ -161,9 +271,7 @@ TableRecord TableDef::record() const {
 
 void TableDef::attach(std::shared_ptr<Storage> storage) {
   storage_ = std::move(storage);
-  const std::optional<TableRecord> saved = storage_->findTable(name_);
-  if (!saved) throw engineError(3265);
-  load(*saved);
+  load(savedTable(*storage_, name_));
 }
 
 }  // namespace telvarn

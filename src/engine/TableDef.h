@@ -1,6 +1,8 @@
 // TableDef: a table or link of a database. A new one is built in memory and
 // saved by Database::appendTableDef; a saved one is a snapshot of the table,
-// and every append or deletion through it changes the file at once.
+// and every append or deletion through it changes the file at once. Its
+// rules are held against the table as the file has it when the change is
+// made, not against the snapshot alone.
 #pragma once
 
 #include <memory>
@@ -36,17 +38,30 @@ class TableDef {
   // Fields(name): 3265 when missing.
   std::shared_ptr<Field> field(const std::string& name) const;
   const std::vector<std::shared_ptr<Field>>& fields() const { return fields_; }
-  // Fields.Append: 3259 for a type the engine does not have, 3191 (saved
-  // table) or 3367 (new table) for a name in use.
+  // Fields.Append: 91 for no object, 3266 when it is appended already; on
+  // a new table 3125 for a name the engine does not allow and 3367 for a
+  // name in use. On a saved table: 3219 for a link, the checks of
+  // fieldToSave (3125, 3259, 3017), 3191 for a name in use, 3090 for a
+  // second AutoNumber.
   void appendField(const std::shared_ptr<Field>& field);
-  // Fields.Delete: 3265 when missing, 3280 when an index needs the field.
+  // Fields.Delete: 3265 when missing, 3303 when a relationship needs the
+  // field, 3280 when an index does (or another object of the file), 3282
+  // when it is the last field and the table has rows: a row never goes as
+  // a side effect.
   void deleteField(const std::string& name);
+  // A saved field's new definition, in one change (see changeSavedField).
+  void changeField(const std::string& name, const FieldRecord& changed);
 
   std::shared_ptr<Index> createIndex(const std::string& name) const;
   const std::vector<std::shared_ptr<Index>>& indexes() const { return indexes_; }
-  // Indexes.Append: 3367 for a name the table's indexes have, 3264 for an
-  // index with no field, else see Storage::addIndex.
+  // Indexes.Append: 91 for no object, 3269 when it is appended already,
+  // 3125 for a name the engine does not allow, 3264 for an index with no
+  // field, 3367 for a name the collection has. On a saved table: 3283 for
+  // a second primary key, 3284 for a name in use, 3265 for a field the
+  // table does not have; 3022 and 3058 when the rows break the index.
   void appendIndex(const std::shared_ptr<Index>& index);
+  // Indexes.Delete: 3265 when missing, 3281 when it is a relationship's.
+  void deleteIndex(const std::string& name);
   // Indexes.Refresh: reads the indexes back from the file.
   void refreshIndexes();
 
@@ -65,12 +80,24 @@ class TableDef {
   std::vector<std::shared_ptr<Index>> indexes_;
 };
 
-}  // namespace telvarn
-
-namespace telvarn {
 // The definition a new field is saved with: its name and type checked
 // (3125, 3259, 3017), its size as the type gives it, and the properties
 // every field the engine makes carries (Caption, and DisplayControl on
 // Yes/No fields).
 FieldRecord fieldToSave(const FieldRecord& field);
+
+// 3090 when more than one of `fields` is an AutoNumber.
+void checkOneAutoNumber(const std::vector<FieldRecord>& fields);
+
+// Replaces the definition of the saved field `field` of `table` by
+// `changed`, as Field properties and ALTER COLUMN change it: 3265 when the
+// table or field is gone, 3191 for a name another field has, 3259 for a
+// new type the engine does not have, 3090 for a second AutoNumber; then
+// what the storage finds (3211, 3421, 3349, 3163).
+void changeSavedField(Storage& storage, const std::string& table, const std::string& field,
+                      const FieldRecord& changed);
+
+// The table or link `name` as the file has it now: 3265 when there is none.
+TableRecord savedTable(Storage& storage, const std::string& name);
+
 }  // namespace telvarn

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "app/core/BinaryText.h"
+#include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/Database.h"
 #include "engine/DateText.h"

@@ -82,6 +82,8 @@ struct FieldType {
   int type = 0;
   int size = 0;  // the length of Text and Binary; 0 for the others
   bool autoIncrement = false;
+  int64_t seed = 1;  // COUNTER(seed, increment)
+  int64_t increment = 1;
 };
 
 struct ConstraintDef {

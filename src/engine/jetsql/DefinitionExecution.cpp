@@ -8,14 +8,11 @@
 #include "engine/Database.h"
 #include "engine/Field.h"
 #include "engine/Index.h"
-#include "engine/Storage.h"
 #include "engine/TableDef.h"
 #include "engine/jetsql/RelationDefinition.h"
 
 namespace telvarn::jetsql {
 namespace {
-
-constexpr int kAutoIncrementAttribute = 16;
 
 // A constraint written without a name gets a made-up name; a random one
 // cannot collide with a name a script chose.
@@ -30,11 +27,11 @@ std::string generatedIndexName() {
 
 // The local table a statement changes: 3376 when there is none, 3611 for a
 // link, whose definition belongs to the file it points to.
-TableRecord requireTable(Database& db, const std::string& name) {
-  std::optional<TableRecord> table = db.storage().findTable(name);
+std::shared_ptr<TableDef> requireTable(Database& db, const std::string& name) {
+  std::shared_ptr<TableDef> table = db.findTableDef(name);
   if (!table) throw engineError(3376, {name});
-  if (table->kind == TableKind::Linked) throw engineError(3611);
-  return *table;
+  if (!table->connect().empty()) throw engineError(3611);
+  return table;
 }
 
 template <typename Records>
@@ -55,7 +52,11 @@ std::shared_ptr<Field> makeField(const TableDef& table, const ColumnDef& column)
   FieldRecord record = table.createField(column.name, type.type, size)->record();
   record.required = column.notNull;
   record.defaultValue = column.defaultValue;
-  if (type.autoIncrement) record.attributes |= kAutoIncrementAttribute;
+  if (type.autoIncrement) {
+    record.attributes |= kAutoIncrementAttribute;
+    record.seed = type.seed;
+    record.increment = type.increment;
+  }
   return std::make_shared<Field>(record);
 }
 
@@ -101,54 +102,55 @@ void checkIndexColumns(const TableRecord& table, const IndexRecord& index) {
   if (hasNamed(table.indexes, index.name)) throw engineError(3375, {table.name, index.name});
 }
 
-void addPlainColumn(Database& db, const TableRecord& table, const ColumnDef& column) {
+// The column and its constraint's index are one change.
+void addPlainColumn(Database& db, TableDef& tableDef, const ColumnDef& column) {
+  const TableRecord table = tableDef.record();
   if (hasNamed(table.fields, column.name)) throw engineError(3380, {table.name, column.name});
   std::optional<IndexRecord> index;
   if (column.constraint) {
     index = indexFor(*column.constraint, {column.name});
     if (hasNamed(table.indexes, index->name)) throw engineError(3375, {table.name, index->name});
   }
-  const auto tableDef = db.tableDef(table.name);
-  tableDef->appendField(makeField(*tableDef, column));
-  if (!index) return;
-  try {
-    tableDef->appendIndex(std::make_shared<Index>(*index));
-  } catch (const AppError&) {
-    // The statement is one change: without its index the column goes too.
-    db.storage().deleteField(table.name, column.name);
-    throw;
-  }
+  db.atomically([&] {
+    tableDef.appendField(makeField(tableDef, column));
+    if (index) tableDef.appendIndex(std::make_shared<Index>(*index));
+  });
 }
 
 // A column with a REFERENCES clause brings its relationship along, in the
 // same change.
-void addColumn(Database& db, const TableRecord& table, const ColumnDef& column) {
+void addColumn(Database& db, TableDef& table, const ColumnDef& column) {
   if (!column.references) return addPlainColumn(db, table, column);
-  db.storage().atomically([&] {
+  db.atomically([&] {
     addPlainColumn(db, table, column);
-    addForeignKey(db, table.name, *column.references, {column.name});
+    addForeignKey(db, table.name(), *column.references, {column.name});
   });
 }
 
 // A new type and size for an existing field; every other property stays.
-void alterColumn(Database& db, const TableRecord& table, const ColumnDef& column) {
-  const auto field = findNamed(table.fields, column.name);
-  if (field == table.fields.end()) throw engineError(3381, {table.name, column.name});
+void alterColumn(TableDef& table, const ColumnDef& column) {
+  const TableRecord record = table.record();
+  const auto field = findNamed(record.fields, column.name);
+  if (field == record.fields.end()) throw engineError(3381, {record.name, column.name});
   FieldRecord changed = *field;
   changed.type = column.type.type;
   changed.size = storedSize(column.type.type, column.type.size);
   changed.attributes &= ~kAutoIncrementAttribute;
-  if (column.type.autoIncrement) changed.attributes |= kAutoIncrementAttribute;
-  db.storage().changeField(table.name, field->name, changed);
+  if (column.type.autoIncrement) {
+    changed.attributes |= kAutoIncrementAttribute;
+    changed.seed = column.type.seed;
+    changed.increment = column.type.increment;
+  }
+  table.changeField(field->name, changed);
 }
 
-void addConstraint(Database& db, const TableRecord& table, const ConstraintDef& constraint) {
+void addConstraint(Database& db, TableDef& table, const ConstraintDef& constraint) {
   if (constraint.kind == ConstraintDef::Kind::ForeignKey) {
-    return addForeignKey(db, table.name, constraint, constraint.columns);
+    return addForeignKey(db, table.name(), constraint, constraint.columns);
   }
   const IndexRecord index = indexFor(constraint, constraint.columns);
-  checkIndexColumns(table, index);
-  db.tableDef(table.name)->appendIndex(std::make_shared<Index>(index));
+  checkIndexColumns(table.record(), index);
+  table.appendIndex(std::make_shared<Index>(index));
 }
 
 }  // namespace
@@ -164,7 +166,7 @@ void executeDefinition(Database& db, const CreateTable& create) {
   const auto table = db.createTableDef(create.table);
   for (const ColumnDef& column : create.columns) table->appendField(makeField(*table, column));
   for (const IndexRecord& index : indexes) table->appendIndex(std::make_shared<Index>(index));
-  db.storage().atomically([&] {
+  db.atomically([&] {
     db.appendTableDef(table);
     for (const ColumnDef& column : create.columns) {
       if (column.references) addForeignKey(db, create.table, *column.references, {column.name});
@@ -178,34 +180,38 @@ void executeDefinition(Database& db, const CreateTable& create) {
 
 void executeDefinition(Database& db, const DropTable& drop) {
   for (const auto& name : drop.tables) {
-    if (db.storage().findTable(name)) continue;
+    if (db.findTableDef(name)) continue;
     if (drop.tables.size() > 1) throw engineError(3371);
     throw engineError(3376, {name});
   }
-  for (const auto& name : drop.tables) db.storage().dropTable(name);
+  db.atomically([&] {
+    for (const auto& name : drop.tables) db.deleteTableDef(name);
+  });
 }
 
 void executeDefinition(Database& db, const AlterTable& alter) {
-  const TableRecord table = requireTable(db, alter.table);
+  const std::shared_ptr<TableDef> table = requireTable(db, alter.table);
+  const TableRecord record = table->record();
   switch (alter.action) {
     case AlterTable::Action::AddColumn:
-      return addColumn(db, table, alter.column);
+      return addColumn(db, *table, alter.column);
     case AlterTable::Action::AlterColumn:
-      return alterColumn(db, table, alter.column);
+      return alterColumn(*table, alter.column);
     case AlterTable::Action::DropColumn:
-      if (!hasNamed(table.fields, alter.name)) throw engineError(3381, {table.name, alter.name});
-      return db.tableDef(table.name)->deleteField(alter.name);
+      if (!hasNamed(record.fields, alter.name)) throw engineError(3381, {record.name, alter.name});
+      return table->deleteField(alter.name);
     case AlterTable::Action::AddConstraint:
-      return addConstraint(db, table, alter.constraint);
+      return addConstraint(db, *table, alter.constraint);
     case AlterTable::Action::DropConstraint:
-      if (dropForeignKey(db, table.name, alter.name)) return;
-      if (!hasNamed(table.indexes, alter.name)) throw engineError(3371);
-      return db.storage().dropIndex(table.name, alter.name);
+      if (dropForeignKey(db, record.name, alter.name)) return;
+      if (!hasNamed(record.indexes, alter.name)) throw engineError(3371);
+      return table->deleteIndex(alter.name);
   }
 }
 
 void executeDefinition(Database& db, const CreateIndex& create) {
-  const TableRecord table = requireTable(db, create.table);
+  const std::shared_ptr<TableDef> tableDef = requireTable(db, create.table);
+  const TableRecord table = tableDef->record();
   IndexRecord index;
   index.name = create.name;
   index.primary = create.primary;
@@ -214,13 +220,14 @@ void executeDefinition(Database& db, const CreateIndex& create) {
   index.ignoreNulls = create.ignoreNull;
   index.columns = create.columns;
   checkIndexColumns(table, index);
-  db.tableDef(table.name)->appendIndex(std::make_shared<Index>(index));
+  tableDef->appendIndex(std::make_shared<Index>(index));
 }
 
 void executeDefinition(Database& db, const DropIndex& drop) {
-  const TableRecord table = requireTable(db, drop.table);
-  if (!hasNamed(table.indexes, drop.name)) throw engineError(3372, {table.name, drop.name});
-  db.storage().dropIndex(table.name, drop.name);
+  const std::shared_ptr<TableDef> table = requireTable(db, drop.table);
+  const TableRecord record = table->record();
+  if (!hasNamed(record.indexes, drop.name)) throw engineError(3372, {record.name, drop.name});
+  table->deleteIndex(drop.name);
 }
 
 }  // namespace telvarn::jetsql

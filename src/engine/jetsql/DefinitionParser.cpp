@@ -33,13 +33,24 @@ int readLength(TokenCursor& cursor) {
   return static_cast<int>(token.integer);
 }
 
-// COUNTER(seed, increment): read and not kept, numbering always starts at 1.
-void readCounterArguments(TokenCursor& cursor) {
-  for (int i = 0; i < 2; ++i) {
-    if (i == 1) cursor.expectSymbol(",");
-    const Token& token = cursor.next();
-    if (token.kind != TokenKind::Number || !token.integral) cursor.fail();
-  }
+// One whole number of COUNTER(seed, increment), with its sign, within a
+// Long.
+int64_t readCounterNumber(TokenCursor& cursor) {
+  const bool negative = cursor.acceptSymbol("-");
+  const Token& token = cursor.next();
+  if (token.kind != TokenKind::Number || !token.integral) cursor.fail();
+  const int64_t number = negative ? -token.integer : token.integer;
+  if (number < INT32_MIN || number > INT32_MAX) cursor.fail();
+  return number;
+}
+
+// COUNTER(seed, increment): numbers from the seed on, the increment apart;
+// an increment of 0 would give every row the same number.
+void readCounterArguments(TokenCursor& cursor, FieldType& type) {
+  type.seed = readCounterNumber(cursor);
+  cursor.expectSymbol(",");
+  type.increment = readCounterNumber(cursor);
+  if (type.increment == 0) cursor.fail();
 }
 
 std::vector<std::string> readNameList(TokenCursor& cursor) {
@@ -165,7 +176,7 @@ FieldType parseFieldType(TokenCursor& cursor) {
   if (textual) {
     type.size = readLength(cursor);
   } else if (type.autoIncrement) {
-    readCounterArguments(cursor);
+    readCounterArguments(cursor, type);
   } else {
     cursor.fail();
   }

@@ -4,10 +4,10 @@
 #include "engine/DataType.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
-#include "engine/OpenStorage.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
 #include "engine/jetsql/DefinitionExecution.h"
+#include "engine/jetsql/Executor.h"
 #include "engine/jetsql/Parser.h"
 
 namespace telvarn::jetsql {
@@ -20,22 +20,26 @@ std::string trimmed(const std::string& text) {
 }
 
 // The field SELECT ... INTO makes for a result column: its source's type
-// and size, a Memo where the values' type is not known before they come.
+// and size, a Memo where the values' type is not known before they come,
+// and an AutoNumber for a column that shows one.
 std::shared_ptr<Field> fieldFor(const TableDef& table, const FieldRecord& column) {
   if (column.type == 0) return table.createField(column.name, DataType::Memo);
   std::optional<int> size;
   if (column.size > 0) size = column.size;
-  return table.createField(column.name, column.type, size);
+  const std::shared_ptr<Field> field = table.createField(column.name, column.type, size);
+  if (!column.autoNumber()) return field;
+  FieldRecord record = field->record();
+  record.attributes |= kAutoIncrementAttribute;
+  return std::make_shared<Field>(record);
 }
 
 // SELECT ... INTO: a new table made through the object model, then filled
 // with the query's rows, in one change of the file.
 void makeTable(Database& db, const SelectStatement& select) {
   const std::string& name = select.query->into;
-  db.storage().atomically([&] {
-    if (db.storage().findTable(name) || db.storage().findQuery(name))
-      throw engineError(3010, {name});
-    const std::vector<FieldRecord> columns = db.storage().describeQuery(select);
+  db.atomically([&] {
+    if (db.findTableDef(name) || db.storage().findQuery(name)) throw engineError(3010, {name});
+    const std::vector<FieldRecord> columns = db.executor().describe(select);
     const auto table = db.createTableDef(name);
     for (const FieldRecord& column : columns) {
       for (const auto& field : table->fields()) {
@@ -47,7 +51,7 @@ void makeTable(Database& db, const SelectStatement& select) {
     InsertStatement insert;
     insert.table = name;
     insert.select = select.query;
-    db.storage().executeData(DataStatement{std::move(insert), select.sql});
+    db.executor().run(DataStatement{std::move(insert), select.sql});
   });
 }
 
@@ -61,13 +65,11 @@ void runSelect(Database& db, const SelectStatement& select) {
 // A statement on a linked table runs in the file the link points to, on the
 // table it names there; the link's own name stays usable as a qualifier.
 void runLinked(Database& db, DataStatement& data) {
-  static const std::string kDatabasePrefix = ";DATABASE=";
   std::string& table =
       std::visit([](auto& action) -> std::string& { return action.table; }, data.action);
-  const std::optional<TableRecord> link = db.storage().findTable(table);
-  if (!link || link->kind != TableKind::Linked) return db.storage().executeData(data);
-  if (link->connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
-  const auto source = openStorage(link->connect.substr(kDatabasePrefix.size()));
+  const std::shared_ptr<TableDef> link = db.findTableDef(table);
+  if (!link || link->connect().empty()) return db.executor().run(data);
+  const std::shared_ptr<Database> source = db.openSource(link->connect());
   std::visit(
       [&](auto& action) {
         if constexpr (!std::is_same_v<std::decay_t<decltype(action)>, InsertStatement>) {
@@ -75,13 +77,13 @@ void runLinked(Database& db, DataStatement& data) {
         }
       },
       data.action);
-  table = link->sourceTableName;
-  source->executeData(data);
+  table = link->sourceTableName();
+  source->executor().run(data);
 }
 
 // One transaction for the look-up of the table and the statement on it.
 void runData(Database& db, DataStatement& data) {
-  db.storage().atomically([&] { runLinked(db, data); });
+  db.atomically([&] { runLinked(db, data); });
 }
 
 void run(Database& db, Statement& statement) {

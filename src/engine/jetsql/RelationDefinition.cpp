@@ -6,14 +6,12 @@
 #include "engine/AppError.h"
 #include "engine/Database.h"
 #include "engine/Index.h"
-#include "engine/Storage.h"
 #include "engine/TableDef.h"
 
 namespace telvarn::jetsql {
 namespace {
 
-// A relationship written without a name gets a made-up one, as the
-// original does.
+// A relationship written without a name gets a made-up one.
 std::string generatedName() {
   static std::mt19937_64 generator{std::random_device{}()};
   static constexpr char kHex[] = "0123456789ABCDEF";
@@ -49,17 +47,18 @@ std::vector<std::string> primaryKey(const TableRecord& table) {
 
 RelationRecord relationFor(Database& db, const TableRecord& child, const ConstraintDef& constraint,
                            const std::vector<std::string>& columns) {
-  const auto parent = db.storage().findTable(constraint.referencedTable);
-  if (!parent || parent->kind != TableKind::Local)
+  const auto parentDef = db.findTableDef(constraint.referencedTable);
+  if (!parentDef || !parentDef->connect().empty())
     throw engineError(3376, {constraint.referencedTable});
+  const TableRecord parent = parentDef->record();
   RelationRecord relation;
   relation.name = constraint.name.empty() ? generatedName() : constraint.name;
   relation.table = child.name;
   relation.columns = fieldNames(child, columns);
-  relation.referencedTable = parent->name;
+  relation.referencedTable = parent.name;
   relation.referencedColumns =
-      fieldNames(*parent, constraint.referencedColumns.empty() ? primaryKey(*parent)
-                                                               : constraint.referencedColumns);
+      fieldNames(parent, constraint.referencedColumns.empty() ? primaryKey(parent)
+                                                              : constraint.referencedColumns);
   if (relation.columns.size() != relation.referencedColumns.size())
     throw engineError(3409, {relation.columns.front()});
   return relation;
@@ -69,32 +68,33 @@ RelationRecord relationFor(Database& db, const TableRecord& child, const Constra
 
 void addForeignKey(Database& db, const std::string& table, const ConstraintDef& constraint,
                    const std::vector<std::string>& columns) {
-  const auto child = db.storage().findTable(table);
+  const auto child = db.findTableDef(table);
   if (!child) throw engineError(3376, {table});
-  const RelationRecord relation = relationFor(db, *child, constraint, columns);
-  db.storage().atomically([&] {
+  const RelationRecord relation = relationFor(db, child->record(), constraint, columns);
+  db.atomically([&] {
     if (!constraint.noIndex) {
       IndexRecord index;
       index.name = relation.name;
       for (const std::string& column : relation.columns) index.columns.push_back({column});
-      db.tableDef(table)->appendIndex(std::make_shared<Index>(index));
+      child->appendIndex(std::make_shared<Index>(index));
     }
-    db.storage().addRelation(relation);
+    db.appendRelation(relation);
   });
 }
 
 bool dropForeignKey(Database& db, const std::string& table, const std::string& name) {
-  const auto all = db.storage().relations();
+  const auto all = db.relations();
   const auto found = std::find_if(all.begin(), all.end(), [&](const RelationRecord& r) {
     return sameName(r.name, name) && sameName(r.table, table);
   });
   if (found == all.end()) return false;
-  db.storage().atomically([&] {
-    db.storage().dropRelation(found->name);
-    const auto saved = db.storage().findTable(table);
-    const bool indexed = std::any_of(saved->indexes.begin(), saved->indexes.end(),
-                                     [&](const IndexRecord& i) { return sameName(i.name, name); });
-    if (indexed) db.storage().dropIndex(table, name);
+  db.atomically([&] {
+    db.deleteRelation(found->name);
+    const auto saved = db.tableDef(table);
+    const auto& indexes = saved->indexes();
+    if (std::any_of(indexes.begin(), indexes.end(),
+                    [&](const auto& index) { return sameName(index->name(), name); }))
+      saved->deleteIndex(name);
   });
   return true;
 }

@@ -20,6 +20,10 @@ bool isQuery(const CatalogEntry& entry) {
   return entry.type == ObjectType::Query;
 }
 
+// More columns than any index may have.
+constexpr size_t kMaxRelationColumns = 32;
+
+// Nothing writes these files yet.
 [[noreturn]] void readOnly() {
   throw engineError(3027);
 }
@@ -109,19 +113,47 @@ std::vector<std::string> MdbStorage::queryNames() {
   return names;
 }
 
-void MdbStorage::forEachRow(const std::string& table, const RowVisitor& visit) {
-  const TableDefinition& def = definition(table);
-  const RowDecoder decoder(*pages_, def);
-  forEachStoredRow(*pages_, def,
-                   [&](uint32_t, ByteView row) { return visit(decoder.decode(row)); });
-}
-
 std::vector<std::string> MdbStorage::check() {
   return checkFile(*pages_);
 }
 
-uint32_t MdbStorage::rowCount(const std::string& table) {
-  return definition(table).rowCount;
+std::vector<RelationRecord> MdbStorage::relations() {
+  std::vector<RelationRecord> out;
+  if (!findTable("MSysRelationships")) return out;
+  // One row per pair of columns; icolumn orders a relationship's pairs.
+  const auto text = [](const Variant& value) { return value.isNull() ? "" : value.toText(); };
+  const std::unique_ptr<RowCursor> rows = scan("MSysRelationships");
+  const TableDefinition& table = definition("MSysRelationships");
+  const auto column = [&](const char* name) {
+    for (size_t i = 0; i < table.columns.size(); ++i) {
+      if (sameName(table.columns[i].name, name)) return i;
+    }
+    damaged(std::string("MSysRelationships without its column ") + name);
+  };
+  const size_t name = column("szRelationship"), object = column("szObject"),
+               field = column("szColumn"), referenced = column("szReferencedObject"),
+               referencedField = column("szReferencedColumn"), position = column("icolumn");
+  while (rows->next()) {
+    const std::vector<Variant>& row = rows->values();
+    RelationRecord* relation = nullptr;
+    for (RelationRecord& seen : out) {
+      if (seen.name == text(row[name])) relation = &seen;
+    }
+    if (!relation) {
+      out.push_back({text(row[name]), text(row[object]), {}, text(row[referenced]), {}});
+      relation = &out.back();
+    }
+    const size_t at = row[position].isNull() ? relation->columns.size()
+                                             : static_cast<size_t>(row[position].toInteger());
+    if (at >= kMaxRelationColumns) damaged("a relationship column numbered " + std::to_string(at));
+    if (relation->columns.size() <= at) {
+      relation->columns.resize(at + 1);
+      relation->referencedColumns.resize(at + 1);
+    }
+    relation->columns[at] = text(row[field]);
+    relation->referencedColumns[at] = text(row[referencedField]);
+  }
+  return out;
 }
 
 std::vector<StoredProperty> MdbStorage::tableProperties(const std::string& table) {
@@ -131,32 +163,16 @@ std::vector<StoredProperty> MdbStorage::tableProperties(const std::string& table
   return {};
 }
 
-// A change the file would refuse for what it holds is refused for that
-// first, as on any database, so that a script line applied before stays
-// quiet; every other change is refused because nothing writes yet.
-void MdbStorage::createTable(const TableRecord& table) {
-  if (findTable(table.name) || findQuery(table.name)) throw engineError(3010, {table.name});
+void MdbStorage::createTable(const TableRecord&) {
   readOnly();
 }
-void MdbStorage::dropTable(const std::string& name) {
-  if (!findTable(name)) throw engineError(3376, {name});
+void MdbStorage::dropTable(const std::string&) {
   readOnly();
 }
-void MdbStorage::addField(const std::string& table, const FieldRecord& field) {
-  const std::optional<TableRecord> found = findTable(table);
-  if (!found) throw engineError(3265);
-  for (const FieldRecord& existing : found->fields) {
-    if (sameName(existing.name, field.name)) throw engineError(3191);
-  }
+void MdbStorage::addField(const std::string&, const FieldRecord&) {
   readOnly();
 }
-void MdbStorage::deleteField(const std::string& table, const std::string& field) {
-  const std::optional<TableRecord> found = findTable(table);
-  if (!found) throw engineError(3265);
-  if (std::none_of(found->fields.begin(), found->fields.end(),
-                   [&](const FieldRecord& f) { return sameName(f.name, field); })) {
-    throw engineError(3265);
-  }
+void MdbStorage::deleteField(const std::string&, const std::string&) {
   readOnly();
 }
 void MdbStorage::changeField(const std::string&, const std::string&, const FieldRecord&) {
@@ -168,14 +184,16 @@ void MdbStorage::addIndex(const std::string&, const IndexRecord&) {
 void MdbStorage::dropIndex(const std::string&, const std::string&) {
   readOnly();
 }
-void MdbStorage::createQuery(const QueryRecord& query) {
-  if (findQuery(query.name) || findTable(query.name)) throw engineError(3012, {query.name});
+void MdbStorage::createQuery(const QueryRecord&) {
   readOnly();
 }
 void MdbStorage::deleteQuery(const std::string&) {
   readOnly();
 }
-void MdbStorage::executeData(const jetsql::DataStatement&) {
+void MdbStorage::addRelation(const RelationRecord&) {
+  readOnly();
+}
+void MdbStorage::dropRelation(const std::string&) {
   readOnly();
 }
 

@@ -1,9 +1,10 @@
 // MdbStorage: a database file of the desktop program (format version 4, as
 // its 2000-2003 editions write it), read in place page by page. Reading only
-// for now: every call that would change the file fails with 3027.
+// for now: every call that would change the file fails with 3027, and a
+// transaction changes nothing. A row's id is its row pointer.
 //
-// Beyond the Storage calls it reads rows and what the object model has no
-// record for yet (table properties, the file's own index descriptions).
+// Beyond the Storage calls it reads what the object model has no record
+// for yet (table properties, the file's own index descriptions).
 #pragma once
 
 #include <functional>
@@ -37,6 +38,8 @@ class MdbStorage : public Storage {
   std::vector<std::string> tableNames() override;
   std::optional<QueryRecord> findQuery(const std::string& name) override;
   std::vector<std::string> queryNames() override;
+  // MSysRelationships, each relationship's columns in their order.
+  std::vector<RelationRecord> relations() override;
 
   void createTable(const TableRecord& table) override;
   void dropTable(const std::string& name) override;
@@ -48,16 +51,28 @@ class MdbStorage : public Storage {
   void dropIndex(const std::string& table, const std::string& index) override;
   void createQuery(const QueryRecord& query) override;
   void deleteQuery(const std::string& name) override;
-  void executeData(const jetsql::DataStatement& statement) override;
+  void addRelation(const RelationRecord& relation) override;
+  void dropRelation(const std::string& name) override;
+
+  // Live rows in storage order (see FixedValue.h for how each type is
+  // given); a seek walks the index's tree.
+  std::unique_ptr<RowCursor> scan(const std::string& table) override;
+  std::unique_ptr<RowCursor> seek(const std::string& table, const std::string& index,
+                                  const std::vector<Variant>& key) override;
+  // The row count the table's definition keeps (the desktop program's own
+  // files may hold it stale by a row or two; see FileCheck.h).
+  uint64_t rowCount(const std::string& table) override;
+  RowId insertRow(const std::string& table, const std::vector<Variant>& values) override;
+  void updateRow(const std::string& table, RowId row, const std::vector<Variant>& values) override;
+  void deleteRow(const std::string& table, RowId row) override;
+
+  void begin() override {}
+  void commit() override {}
+  void rollBack() override {}
 
   // Every structure of the file held against the rules of the format, one
   // sentence per fault (see FileCheck.h).
   std::vector<std::string> check() override;
-
-  // Live rows in storage order (see FixedValue.h for how each type is given).
-  void forEachRow(const std::string& table, const RowVisitor& visit) override;
-  // The row count the table's definition keeps.
-  uint32_t rowCount(const std::string& table);
 
   // The file's description of a local table (3078 / 3251 as above).
   const TableDefinition& definition(const std::string& table);

@@ -4,38 +4,40 @@
 #include "engine/mdb/UsageMap.h"
 
 namespace telvarn::mdb {
-namespace {
 
-bool visitPage(PageSource& pages, const TableDefinition& table, uint32_t number,
-               const StoredRowVisitor& visit) {
-  const Page page = pages.readPage(number);
-  const ByteView view(page);
-  if (view.u8(0) != PageType::Data || owner(view) != table.page) return true;
-  const uint16_t count = recordCount(view);
-  for (uint16_t row = 0; row < count; ++row) {
-    const RecordSlot slot = recordAt(view, row);
-    if (slot.deleted) continue;
-    const uint32_t pointer = rowPointer(number, static_cast<uint8_t>(row));
-    if (!slot.moved) {
-      if (!visit(pointer, slot.bytes)) return false;
-      continue;
-    }
-    Page target;
-    const ByteView moved = followRecord(pages, slot.bytes.u32(0), target);
-    if (!visit(pointer, moved)) return false;
-  }
-  return true;
+StoredRows::StoredRows(PageSource& pages, const TableDefinition& table)
+    : pages_(pages), table_(table.page) {
+  UsageMap::read(pages, table.usedPages).forEachPage(pages, [&](uint32_t number) {
+    if (number != 0 && number < pages.pageCount()) pageNumbers_.push_back(number);
+    return true;
+  });
 }
 
-}  // namespace
+bool StoredRows::next() {
+  for (;;) {
+    while (recordAt_ < records_) {
+      const RecordSlot slot = recordAt(ByteView(page_), recordAt_);
+      pointer_ = rowPointer(pageNumbers_[pageAt_ - 1], static_cast<uint8_t>(recordAt_));
+      ++recordAt_;
+      if (slot.deleted) continue;
+      row_ = slot.moved ? followRecord(pages_, slot.bytes.u32(0), moved_) : slot.bytes;
+      return true;
+    }
+    if (pageAt_ == pageNumbers_.size()) return false;
+    page_ = pages_.readPage(pageNumbers_[pageAt_++]);
+    const ByteView view(page_);
+    const bool ours = view.u8(0) == PageType::Data && owner(view) == table_;
+    records_ = ours ? recordCount(view) : 0;
+    recordAt_ = 0;
+  }
+}
 
 void forEachStoredRow(PageSource& pages, const TableDefinition& table,
                       const StoredRowVisitor& visit) {
-  const UsageMap map = UsageMap::read(pages, table.usedPages);
-  map.forEachPage(pages, [&](uint32_t number) {
-    if (number == 0 || number >= pages.pageCount()) return true;
-    return visitPage(pages, table, number, visit);
-  });
+  StoredRows rows(pages, table);
+  while (rows.next()) {
+    if (!visit(rows.pointer(), rows.row())) return;
+  }
 }
 
 }  // namespace telvarn::mdb

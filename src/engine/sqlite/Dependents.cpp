@@ -2,6 +2,7 @@
 
 #include "engine/AppError.h"
 #include "engine/jetsql/Parser.h"
+#include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/RelationCatalog.h"
 #include "engine/sqlite/SelectTranslator.h"
@@ -46,6 +47,7 @@ void createAll(SqliteStorage& storage) {
   for (const RelationRecord& relation : relations::readAll(db)) {
     relations::createTriggers(db, relation);
   }
+  autonumbers::createTriggers(db);
   for (const std::string& name : catalog::objectNames(db, catalog::kQuery, catalog::kQuery)) {
     if (const auto query = storage.findQuery(name)) createView(storage, *query);
   }

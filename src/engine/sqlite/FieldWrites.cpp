@@ -6,13 +6,12 @@
 #include "engine/DataType.h"
 #include "engine/Storage.h"
 #include "engine/jetsql/ExpressionParser.h"
+#include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"
 
 namespace telvarn::sqlite {
 namespace {
-
-constexpr int kAutoIncrementAttribute = 16;
 
 // 1 when the field is Required, 2 when a primary key or an index that
 // disallows Null covers it, 0 when Null may be stored.
@@ -71,12 +70,7 @@ std::string stored(const TableRecord& table, const FieldRecord& field, const std
 
 std::optional<std::string> omittedValue(const TableRecord& table, const FieldRecord& field,
                                         std::vector<Variant>& parameters, bool manyRows) {
-  if (field.attributes & kAutoIncrementAttribute) {
-    const std::string column = Connection::quote(field.name);
-    const std::string last =
-        "(SELECT COALESCE(MAX(" + column + "), 0) FROM " + Connection::quote(table.name) + ")";
-    return last + (manyRows ? " + row_number() OVER ()" : " + 1");
-  }
+  if (field.autoNumber()) return stored(table, field, autonumbers::next(table.name, manyRows));
   if (!field.defaultValue.empty()) return stored(table, field, defaultValue(field, parameters));
   if (field.type == DataType::Boolean || nullRule(table, field) != 0)
     return stored(table, field, "NULL");

@@ -1,6 +1,7 @@
 #include "engine/sqlite/JoinTranslation.h"
 
 #include "engine/AppError.h"
+#include "engine/Field.h"
 #include "engine/Storage.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"
@@ -48,6 +49,7 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
     if (target && target != found.source) throw engineError(3073);
     if (!target) table = targetTable(storage, *found.source, 3073);
     target = found.source;
+    checkUpdatable(*found.field);
     columns += (columns.empty() ? "" : ", ") + Connection::quote(found.field->name);
     values += (values.empty() ? "" : ", ") + stored(*table, *found.field, value);
   }

@@ -5,13 +5,9 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/OpenStorage.h"
-#include "engine/Storage.h"
 
 namespace telvarn::sqlite {
 namespace {
-
-constexpr std::string_view kDatabasePrefix = ";DATABASE=";
 
 // One temporary table per link, named after it in lower case, as names
 // compare without regard to letter case.
@@ -46,10 +42,8 @@ void fill(Connection& connection, const std::string& table, const std::vector<Fi
 
 }  // namespace
 
-LinkedRows copyLinkedRows(Connection& connection, const TableRecord& link) {
-  if (link.connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
-  const auto source = openStorage(link.connect.substr(kDatabasePrefix.size()));
-  const std::optional<TableRecord> table = source->findTable(link.sourceTableName);
+LinkedRows copyLinkedRows(Connection& connection, const TableRecord& link, Storage& source) {
+  const std::optional<TableRecord> table = source.findTable(link.sourceTableName);
   if (!table) throw engineError(3078, {link.sourceTableName});
   LinkedRows rows{copyName(link.name), table->fields};
   connection.exec("DROP TABLE IF EXISTS " + rows.table);
@@ -57,7 +51,7 @@ LinkedRows copyLinkedRows(Connection& connection, const TableRecord& link) {
     rows.table.clear();
     return rows;
   }
-  fill(connection, rows.table, rows.fields, *source, table->name);
+  fill(connection, rows.table, rows.fields, source, table->name);
   return rows;
 }
 

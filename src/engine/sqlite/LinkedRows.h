@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/Catalog.h"
+#include "engine/Storage.h"
 #include "engine/sqlite/Connection.h"
 
 namespace telvarn::sqlite {
@@ -18,9 +19,8 @@ struct LinkedRows {
   std::vector<FieldRecord> fields;
 };
 
-// 3001 for a link to anything but a database file, 3024 (and the other
-// errors of opening) when the file cannot be opened, 3078 when the source
-// table is not there.
-LinkedRows copyLinkedRows(Connection& connection, const TableRecord& link);
+// The rows of `link`'s source table in `source`, the file it names: 3078
+// when the table is not there.
+LinkedRows copyLinkedRows(Connection& connection, const TableRecord& link, Storage& source);
 
 }  // namespace telvarn::sqlite

@@ -32,6 +32,14 @@ FieldRecord column(const std::string& name, ValueType type) {
   return field;
 }
 
+// A column that shows a field as it is keeps it an AutoNumber, so that a
+// table made from the query numbers its rows on from there.
+FieldRecord column(const std::string& name, const FieldRecord& source) {
+  FieldRecord field = column(name, {source.type, source.size});
+  field.attributes = source.attributes & kAutoIncrementAttribute;
+  return field;
+}
+
 // The FROM items of one level, each table joining the level's scope.
 class Sources {
  public:
@@ -98,7 +106,7 @@ class Sources {
   std::string linked(const TableRecord& link, const std::string& alias) {
     auto* storage = dynamic_cast<SqliteStorage*>(translator_.storage());
     if (!storage || translator_.inlined()) throw engineError(3251);
-    const LinkedRows rows = copyLinkedRows(storage->connection(), link);
+    const LinkedRows rows = copyLinkedRows(storage->connection(), link, *storage->linkSource(link));
     if (rows.table.empty()) return named("(SELECT NULL WHERE 0)", link.name, alias, {});
     return named(rows.table, link.name, alias, rows.fields, true);
   }
@@ -217,7 +225,7 @@ class Level {
           for (const FieldRecord& field : source.fields) {
             const std::string sql = quote(source.sqlName) + "." + quote(field.name);
             const std::string name = item.qualifier.empty() ? starName(source, field) : field.name;
-            add(sql, column(name, {field.type, field.size}));
+            add(sql, column(name, field));
           }
         }
         if (!item.qualifier.empty() && !scope_.source(item.qualifier))
@@ -225,12 +233,14 @@ class Level {
         continue;
       }
       std::string name = item.alias;
-      if (name.empty() && item.expr->kind == jetsql::Expr::Kind::Column) {
-        const FieldRecord* field = translator_.resolve(item.expr->qualifier, item.expr->text);
+      const FieldRecord* field = item.expr->kind == jetsql::Expr::Kind::Column
+                                     ? translator_.resolve(item.expr->qualifier, item.expr->text)
+                                     : nullptr;
+      if (name.empty() && item.expr->kind == jetsql::Expr::Kind::Column)
         name = field ? field->name : item.expr->text;
-      }
       if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed++);
-      add(translator_.ordered(*item.expr), column(name, translator_.typeOf(*item.expr)));
+      const std::string sql = translator_.ordered(*item.expr);
+      add(sql, field ? column(name, *field) : column(name, translator_.typeOf(*item.expr)));
     }
     return values;
   }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "engine/AppError.h"
+#include "engine/Field.h"
 #include "engine/Storage.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"
@@ -110,6 +111,7 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
       translator.noteUnknown(assignment.column.qualifier, assignment.column.name);
       continue;
     }
+    checkUpdatable(*field);
     sets += (sets.empty() ? "" : ", ") + Connection::quote(field->name) + " = " +
             stored(table, *field, value);
   }

@@ -5,6 +5,7 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
+#include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"
 #include "engine/sqlite/DialectFunctions.h"
@@ -16,24 +17,6 @@
 
 namespace telvarn::sqlite {
 namespace {
-
-// The stored record of a local table, or 3265 when there is none.
-TableRecord requireTable(SqliteStorage& storage, const std::string& name) {
-  std::optional<TableRecord> table = storage.findTable(name);
-  if (!table || table->kind != TableKind::Local) throw engineError(3265);
-  return *table;
-}
-
-std::vector<FieldRecord>::const_iterator findField(const TableRecord& table,
-                                                   const std::string& name) {
-  return std::find_if(table.fields.begin(), table.fields.end(),
-                      [&](const FieldRecord& f) { return sameName(f.name, name); });
-}
-
-bool indexUses(const IndexRecord& index, const std::string& field) {
-  return std::any_of(index.columns.begin(), index.columns.end(),
-                     [&](const IndexColumn& c) { return sameName(c.field, field); });
-}
 
 // A change of the catalog, in one transaction, with the triggers other
 // tools put on the catalog tables set aside while it runs.
@@ -68,12 +51,6 @@ class TableChange {
   CatalogChange change_;
 };
 
-bool related(SqliteStorage& storage, const std::string& table, const std::string& field = "") {
-  const auto all = storage.relations();
-  return std::any_of(all.begin(), all.end(),
-                     [&](const RelationRecord& r) { return relations::uses(r, table, field); });
-}
-
 void prepareConnection(Connection& connection) {
   registerValueConversion(connection.handle());
   registerDialectFunctions(connection.handle());
@@ -107,10 +84,16 @@ SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
     if (!catalog::exists(connection_)) catalog::createTables(connection_);
     transaction.commit();
   }
-  // A file of the earlier layout is read as it is and brought up to date
+  // A file of an earlier layout is read as it is and brought up to date
   // with its first change.
-  if (!indexesToCollate(connection_).empty())
-    connection_.beforeFirstWrite([this] { collateTextIndexes(); });
+  const bool collate = !indexesToCollate(connection_).empty();
+  const bool number = autonumbers::anyMissing(connection_);
+  if (collate || number) {
+    connection_.beforeFirstWrite([this, collate, number] {
+      if (collate) collateTextIndexes();
+      if (number) autonumbers::addMissing(connection_);
+    });
+  }
 }
 
 void SqliteStorage::collateTextIndexes() {
@@ -172,6 +155,7 @@ std::optional<TableRecord> SqliteStorage::readTable(const std::string& name) {
   table.connect = entry->connect;
   table.sourceTableName = entry->foreignName;
   table.fields = catalog::readFields(connection_, table.name);
+  autonumbers::read(connection_, table.name, table.fields);
   table.indexes = catalog::readIndexes(connection_, table.name);
   return table;
 }
@@ -180,16 +164,23 @@ std::vector<std::string> SqliteStorage::tableNames() {
   return catalog::objectNames(connection_, catalog::kTable, catalog::kLink);
 }
 
+TableRecord SqliteStorage::existingTable(const std::string& name) {
+  std::optional<TableRecord> table = findTable(name);
+  if (!table || table->kind != TableKind::Local) throw engineError(3000, {"no table " + name});
+  return *table;
+}
+
 void SqliteStorage::createTable(const TableRecord& table) {
   TableChange transaction(*this);
-  if (catalog::findObject(connection_, table.name)) throw engineError(3010, {table.name});
   const bool linked = table.kind == TableKind::Linked;
   catalog::insertObject(connection_, {table.name, linked ? catalog::kLink : catalog::kTable,
                                       table.connect, table.sourceTableName, ""});
   if (!linked && !table.fields.empty())
     physical::createTable(connection_, table.name, table.fields);
-  for (const FieldRecord& field : table.fields)
+  for (const FieldRecord& field : table.fields) {
     catalog::insertField(connection_, table.name, field);
+    if (field.autoNumber()) autonumbers::add(connection_, table.name, field);
+  }
   for (const IndexRecord& index : table.indexes) {
     physical::createIndex(connection_, table.name, table.fields, index);
     catalog::insertIndex(connection_, table.name, index);
@@ -199,68 +190,67 @@ void SqliteStorage::createTable(const TableRecord& table) {
 
 void SqliteStorage::dropTable(const std::string& name) {
   TableChange transaction(*this);
-  const std::optional<TableRecord> table = findTable(name);
-  if (!table) throw engineError(3376, {name});
-  if (related(*this, table->name)) throw engineError(3281);
-  if (table->kind == TableKind::Local) physical::dropTable(connection_, table->name);
-  catalog::deleteObject(connection_, table->name);
+  physical::dropTable(connection_, name);
+  catalog::deleteObject(connection_, name);
+  autonumbers::removeTable(connection_, name);
   transaction.commit();
 }
 
 void SqliteStorage::addField(const std::string& tableName, const FieldRecord& field) {
   TableChange transaction(*this);
-  const TableRecord table = requireTable(*this, tableName);
-  if (findField(table, field.name) != table.fields.end()) throw engineError(3191);
+  const TableRecord table = existingTable(tableName);
   if (table.fields.empty()) {
     physical::createTable(connection_, table.name, {field});
   } else {
     physical::addColumn(connection_, table.name, field);
   }
   catalog::insertField(connection_, table.name, field);
+  if (field.autoNumber()) autonumbers::add(connection_, table.name, field);
   transaction.commit();
 }
 
 void SqliteStorage::deleteField(const std::string& tableName, const std::string& fieldName) {
   TableChange transaction(*this);
-  const TableRecord table = requireTable(*this, tableName);
-  const auto field = findField(table, fieldName);
-  if (field == table.fields.end()) throw engineError(3265);
-  if (related(*this, table.name, field->name)) throw engineError(3303);
-  for (const IndexRecord& index : table.indexes) {
-    if (indexUses(index, fieldName)) throw engineError(3280);
-  }
-  // The last field goes with the SQLite table, so only while it holds no
-  // row: a row never disappears as a side effect.
+  const TableRecord table = existingTable(tableName);
+  // The last field goes with the SQLite table (the object model keeps
+  // rows from going with it), and so would another tool's index or
+  // trigger on the table.
   if (table.fields.size() == 1) {
-    if (physical::hasRows(connection_, table.name)) throw engineError(3282);
-    // Another tool's index or trigger on the table would go with it.
     if (!foreign::on(connection_, table.name).empty()) throw engineError(3280);
     physical::dropTable(connection_, table.name);
-  } else if (!physical::dropColumn(connection_, table.name, field->name)) {
+  } else if (!physical::dropColumn(connection_, table.name, fieldName)) {
     throw engineError(3280);
   }
-  catalog::deleteField(connection_, table.name, field->name);
+  catalog::deleteField(connection_, table.name, fieldName);
+  autonumbers::remove(connection_, table.name, fieldName);
   transaction.commit();
 }
 
 void SqliteStorage::changeField(const std::string& tableName, const std::string& fieldName,
                                 const FieldRecord& changed) {
   TableChange transaction(*this);
-  const TableRecord table = requireTable(*this, tableName);
-  const auto field = findField(table, fieldName);
-  if (field == table.fields.end()) throw engineError(3265);
+  const TableRecord table = existingTable(tableName);
+  const auto field =
+      std::find_if(table.fields.begin(), table.fields.end(),
+                   [&](const FieldRecord& f) { return sameName(f.name, fieldName); });
+  if (field == table.fields.end()) throw engineError(3000, {"no field " + fieldName});
   if (field->name != changed.name) {
-    const auto clash = findField(table, changed.name);
-    if (clash != table.fields.end() && clash != field) throw engineError(3191);
     if (!physical::renameColumn(connection_, table.name, field->name, changed.name))
       throw engineError(3211, {table.name});
     relations::renameField(connection_, table.name, field->name, changed.name);
+    autonumbers::renameField(connection_, table.name, field->name, changed.name);
   }
   if (field->type != changed.type || field->size != changed.size) {
-    if (!isFieldType(changed.type)) throw engineError(3259);
     std::vector<FieldRecord> after = table.fields;
     after[static_cast<size_t>(field - table.fields.begin())] = changed;
     physical::changeColumnType(connection_, table.name, after, changed, table.indexes);
+  }
+  if (field->autoNumber() != changed.autoNumber()) {
+    if (changed.autoNumber()) {
+      autonumbers::adopt(connection_, table.name, changed);
+    } else {
+      autonumbers::remove(connection_, table.name, changed.name);
+    }
   }
   catalog::updateField(connection_, table.name, field->name, changed);
   transaction.commit();
@@ -268,15 +258,7 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
 
 void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& index) {
   CatalogChange transaction(connection_);
-  const TableRecord table = requireTable(*this, tableName);
-  if (index.columns.empty()) throw engineError(3264);
-  for (const IndexRecord& existing : table.indexes) {
-    if (index.primary && existing.primary) throw engineError(3283);
-    if (sameName(existing.name, index.name)) throw engineError(3284);
-  }
-  for (const IndexColumn& column : index.columns) {
-    if (findField(table, column.field) == table.fields.end()) throw engineError(3265);
-  }
+  const TableRecord table = existingTable(tableName);
   if (index.primary || index.required) {
     if (physical::anyNull(connection_, table.name, index.columns)) throw engineError(3058);
   }
@@ -287,18 +269,8 @@ void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& in
 
 void SqliteStorage::dropIndex(const std::string& tableName, const std::string& indexName) {
   CatalogChange transaction(connection_);
-  const TableRecord table = requireTable(*this, tableName);
-  const auto index =
-      std::find_if(table.indexes.begin(), table.indexes.end(),
-                   [&](const IndexRecord& i) { return sameName(i.name, indexName); });
-  if (index == table.indexes.end()) throw engineError(3265);
-  const auto all = relations();
-  if (std::any_of(all.begin(), all.end(), [&](const RelationRecord& r) {
-        return sameName(r.name, index->name) && sameName(r.table, table.name);
-      }))
-    throw engineError(3281);
-  physical::dropIndex(connection_, table.name, index->name);
-  catalog::deleteIndex(connection_, table.name, index->name);
+  physical::dropIndex(connection_, tableName, indexName);
+  catalog::deleteIndex(connection_, tableName, indexName);
   transaction.commit();
 }
 
@@ -314,7 +286,6 @@ std::vector<std::string> SqliteStorage::queryNames() {
 
 void SqliteStorage::createQuery(const QueryRecord& query) {
   CatalogChange transaction(connection_);
-  if (catalog::findObject(connection_, query.name)) throw engineError(3012, {query.name});
   catalog::insertObject(connection_, {query.name, catalog::kQuery, "", "", query.sql});
   dependents::createView(*this, query);
   transaction.commit();
@@ -322,10 +293,8 @@ void SqliteStorage::createQuery(const QueryRecord& query) {
 
 void SqliteStorage::deleteQuery(const std::string& name) {
   CatalogChange transaction(connection_);
-  const std::optional<QueryRecord> query = findQuery(name);
-  if (!query) throw engineError(3265);
-  connection_.exec("DROP VIEW IF EXISTS " + Connection::quote(query->name));
-  catalog::deleteObject(connection_, query->name);
+  connection_.exec("DROP VIEW IF EXISTS " + Connection::quote(name));
+  catalog::deleteObject(connection_, name);
   transaction.commit();
 }
 
@@ -336,9 +305,6 @@ std::vector<RelationRecord> SqliteStorage::relations() {
 
 void SqliteStorage::addRelation(const RelationRecord& relation) {
   CatalogChange transaction(connection_);
-  for (const RelationRecord& other : relations()) {
-    if (sameName(other.name, relation.name)) throw engineError(3012, {relation.name});
-  }
   if (relations::anyOrphan(connection_, relation))
     throw engineError(3201, {relation.referencedTable});
   relations::insert(connection_, relation);
@@ -348,12 +314,27 @@ void SqliteStorage::addRelation(const RelationRecord& relation) {
 
 void SqliteStorage::dropRelation(const std::string& name) {
   TableChange transaction(*this);
-  const auto all = relations();
-  if (std::none_of(all.begin(), all.end(),
-                   [&](const RelationRecord& r) { return sameName(r.name, name); }))
-    throw engineError(3265);
   relations::remove(connection_, name);
   transaction.commit();
+}
+
+void SqliteStorage::begin() {
+  transactions_.push_back(std::make_unique<Transaction>(connection_));
+}
+
+void SqliteStorage::commit() {
+  const std::unique_ptr<Transaction> transaction = std::move(transactions_.back());
+  transactions_.pop_back();
+  transaction->commit();
+}
+
+void SqliteStorage::rollBack() {
+  transactions_.pop_back();
+}
+
+std::shared_ptr<Storage> SqliteStorage::linkSource(const TableRecord& link) {
+  if (!linkSources_) throw engineError(3251);
+  return linkSources_(link.connect);
 }
 
 }  // namespace telvarn::sqlite

@@ -1,13 +1,16 @@
 // SqliteStorage: a database kept in a plain SQLite file. User tables are
-// ordinary SQLite tables; what SQLite does not know (the engine's types and
-// sizes, field properties, index flags, stored queries, links, tables that
-// have no field yet) lives in catalog tables named MSys... in the same file,
-// so any SQLite tool can still read it.
+// ordinary SQLite tables, a row's id its rowid; what SQLite does not know
+// (the engine's types and sizes, field properties, index flags, stored
+// queries, links, tables that have no field yet) lives in catalog tables
+// named MSys... in the same file, so any SQLite tool can still read it.
+// Each call is one SQLite transaction, or a savepoint inside an open one.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <vector>
 
 #include "engine/Storage.h"
 #include "engine/sqlite/Connection.h"
@@ -40,16 +43,35 @@ class SqliteStorage : public Storage {
   std::vector<RelationRecord> relations() override;
   void addRelation(const RelationRecord& relation) override;
   void dropRelation(const std::string& name) override;
-  void forEachRow(const std::string& table, const RowVisitor& visit) override;
-  void executeData(const jetsql::DataStatement& statement) override;
+
+  std::unique_ptr<RowCursor> scan(const std::string& table) override;
+  std::unique_ptr<RowCursor> seek(const std::string& table, const std::string& index,
+                                  const std::vector<Variant>& key) override;
+  uint64_t rowCount(const std::string& table) override;
+  RowId insertRow(const std::string& table, const std::vector<Variant>& values) override;
+  void updateRow(const std::string& table, RowId row, const std::vector<Variant>& values) override;
+  void deleteRow(const std::string& table, RowId row) override;
+
+  void begin() override;
+  void commit() override;
+  void rollBack() override;
+
   std::vector<std::string> check() override;
-  std::vector<FieldRecord> describeQuery(const jetsql::SelectStatement& select) override;
-  void atomically(const std::function<void()>& work) override;
 
   Connection& connection() { return connection_; }
 
+  // How the statements run on this file reach the source of a link: the
+  // storage of the file its connect string names. Given by whoever opened
+  // this file; without it a link's rows cannot be read (3251).
+  using LinkSources = std::function<std::shared_ptr<Storage>(const std::string& connect)>;
+  void openLinksWith(LinkSources sources) { linkSources_ = std::move(sources); }
+  std::shared_ptr<Storage> linkSource(const TableRecord& link);
+
  private:
   std::optional<TableRecord> readTable(const std::string& name);
+  // A local table the object model has found; its absence is a fault of
+  // the caller (3000).
+  TableRecord existingTable(const std::string& name);
   // Makes the indexes of an earlier layout again with their text columns
   // in the General sort order.
   void collateTextIndexes();
@@ -63,6 +85,8 @@ class SqliteStorage : public Storage {
 
   Connection connection_;
   std::unordered_map<std::string, CachedTable> tables_;
+  std::vector<std::unique_ptr<Transaction>> transactions_;
+  LinkSources linkSources_;
 };
 
 }  // namespace telvarn::sqlite

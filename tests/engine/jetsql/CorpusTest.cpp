@@ -6,8 +6,10 @@
 //   > statement           must succeed
 //   !3022 statement       must fail with 3022 and leave the file as it was
 //   ? sqlite query => a,b|c,d
-//                         the rows SQLite reads back (columns joined by ",",
-//                         rows by "|", Null as NULL)
+//                         the rows the query reads back (columns joined by
+//                         ",", rows by "|", Null as NULL) from a copy of the
+//                         database made through the object model and the
+//                         storage's rows (see Copy), run by SQLite
 //   %other statement      runs in the group's second file, which the
 //                         first links to
 //   %link name table      a link "name" to that file's table
@@ -17,7 +19,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include "engine/DataType.h"
 #include "engine/EngineFixture.h"
+#include "engine/Storage.h"
 #include "engine/sqlite/TextOrder.h"
 
 namespace telvarn::test {
@@ -25,6 +29,158 @@ namespace {
 
 const std::filesystem::path kCorpus =
     std::filesystem::path(TELVARN_SOURCE_DIR) / "tests/engine/jetsql/corpus";
+
+// A database as the object model and the storage's rows show it, copied
+// into SQLite in memory so that a statement of SQLite's dialect can look at
+// it: every local table with its rows in the storage's order (their rowid),
+// text fields compared as NOCASE, and the catalog as tables of their own:
+//   catalog.objects (Name, Type: 1 table, 5 query, 6 link, Connect,
+//                    SourceTable)
+//   catalog.fields (TableName, Name, Position, Type, Size, Attributes,
+//                   Required, AllowZeroLength, DefaultValue)
+//   catalog.properties (TableName, FieldName, Name, Value)
+//   catalog.indexes (TableName, Name, IsPrimary, IsUnique, IsRequired,
+//                    IgnoreNulls, Fields)
+//   catalog.relations (Name, TableName, Fields, ReferencedTable,
+//                      ReferencedFields)
+// with flags as 1 and 0 and lists of fields joined by ";".
+class Copy {
+ public:
+  explicit Copy(Database& db) {
+    sqlite3_open(":memory:", &handle_);
+    sqlite::registerTextOrder(handle_);
+    exec(
+        "ATTACH ':memory:' AS catalog;"
+        "CREATE TABLE catalog.objects (Name, Type, Connect, SourceTable);"
+        "CREATE TABLE catalog.fields (TableName, Name, Position, Type, Size, Attributes, "
+        "Required, AllowZeroLength, DefaultValue);"
+        "CREATE TABLE catalog.properties (TableName, FieldName, Name, Value);"
+        "CREATE TABLE catalog.indexes (TableName, Name, IsPrimary, IsUnique, IsRequired, "
+        "IgnoreNulls, Fields);"
+        "CREATE TABLE catalog.relations (Name, TableName, Fields, ReferencedTable, "
+        "ReferencedFields);");
+    for (const std::string& name : db.tableDefNames()) copyTable(db, *db.tableDef(name));
+    for (const std::string& name : db.queryDefNames()) insert("catalog.objects", {name, 5, "", ""});
+    for (const RelationRecord& r : db.relations()) {
+      insert("catalog.relations",
+             {r.name, r.table, joined(r.columns), r.referencedTable, joined(r.referencedColumns)});
+    }
+  }
+  ~Copy() { sqlite3_close(handle_); }
+
+  // Every row of `sql`, columns joined by ",", rows by "|".
+  std::string rows(const std::string& sql) {
+    sqlite3_stmt* statement = nullptr;
+    std::string out;
+    if (sqlite3_prepare_v2(handle_, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
+      out = std::string("error: ") + sqlite3_errmsg(handle_);
+    for (bool first = true; statement && sqlite3_step(statement) == SQLITE_ROW; first = false) {
+      if (!first) out += "|";
+      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
+        out += (i ? "," : "") + std::string(text ? text : "NULL");
+      }
+    }
+    sqlite3_finalize(statement);
+    return out;
+  }
+
+ private:
+  static std::string quote(const std::string& name) { return "\"" + name + "\""; }
+
+  // Flags as 1 and 0.
+  static int flag(bool value) { return value ? 1 : 0; }
+
+  static std::string joined(const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& name : names) out += (out.empty() ? "" : ";") + name;
+    return out;
+  }
+
+  void exec(const std::string& sql) {
+    ASSERT_EQ(sqlite3_exec(handle_, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(handle_) << " in " << sql;
+  }
+
+  // One row into `table` (as SQLite text).
+  void insert(const std::string& table, const std::vector<Variant>& values) {
+    std::string marks;
+    for (size_t i = 0; i < values.size(); ++i) marks += i ? ", ?" : "?";
+    const std::string sql = "INSERT INTO " + table + " VALUES (" + marks + ")";
+    sqlite3_stmt* statement = nullptr;
+    ASSERT_EQ(sqlite3_prepare_v2(handle_, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
+        << sqlite3_errmsg(handle_);
+    for (size_t i = 0; i < values.size(); ++i) bind(statement, static_cast<int>(i + 1), values[i]);
+    EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE) << sqlite3_errmsg(handle_);
+    sqlite3_finalize(statement);
+  }
+
+  static void bind(sqlite3_stmt* statement, int at, const Variant& value) {
+    switch (value.kind()) {
+      case Variant::Kind::Empty:
+      case Variant::Kind::Null:
+        sqlite3_bind_null(statement, at);
+        return;
+      case Variant::Kind::Boolean:
+      case Variant::Kind::Byte:
+      case Variant::Kind::Short:
+      case Variant::Kind::Long:
+      case Variant::Kind::Integer:
+        sqlite3_bind_int64(statement, at, value.toInteger());
+        return;
+      case Variant::Kind::Text:
+      case Variant::Kind::Binary: {
+        const std::string& bytes = value.textValue();
+        if (value.kind() == Variant::Kind::Text) {
+          sqlite3_bind_text(statement, at, bytes.data(), static_cast<int>(bytes.size()),
+                            SQLITE_TRANSIENT);
+        } else {
+          sqlite3_bind_blob(statement, at, bytes.data(), static_cast<int>(bytes.size()),
+                            SQLITE_TRANSIENT);
+        }
+        return;
+      }
+      default:
+        sqlite3_bind_double(statement, at, value.toDouble());
+    }
+  }
+
+  void copyTable(Database& db, const TableDef& table) {
+    const bool linked = !table.connect().empty();
+    insert("catalog.objects",
+           {table.name(), linked ? 6 : 1, table.connect(), table.sourceTableName()});
+    int position = 0;
+    for (const auto& field : table.fields()) {
+      const FieldRecord& f = field->record();
+      insert("catalog.fields", {table.name(), f.name, position++, f.type, f.size, f.attributes,
+                                flag(f.required), flag(f.allowZeroLength), f.defaultValue});
+      for (const UserProperty& p : f.properties) {
+        insert("catalog.properties", {table.name(), f.name, p.name, p.value});
+      }
+    }
+    for (const auto& index : table.indexes()) {
+      const IndexRecord& i = index->record();
+      std::vector<std::string> columns;
+      for (const IndexColumn& c : i.columns)
+        columns.push_back(c.field + (c.descending ? " DESC" : ""));
+      insert("catalog.indexes", {table.name(), i.name, flag(i.primary), flag(i.unique),
+                                 flag(i.required), flag(i.ignoreNulls), joined(columns)});
+    }
+    if (linked || table.fields().empty()) return;
+    std::string columns;
+    for (const auto& field : table.fields()) {
+      columns += (columns.empty() ? "" : ", ") + quote(field->name()) +
+                 (isTextType(field->type()) ? " COLLATE NOCASE" : "");
+    }
+    exec("CREATE TABLE " + quote(table.name()) + " (" + columns + ")");
+    db.storage().forEachRow(table.name(), [&](const std::vector<Variant>& values) {
+      insert(quote(table.name()), values);
+      return true;
+    });
+  }
+
+  sqlite3* handle_ = nullptr;
+};
 
 class Corpus : public ::testing::Test {
  protected:
@@ -102,45 +258,17 @@ class Corpus : public ::testing::Test {
     EXPECT_EQ(query(line.substr(0, arrow)), line.substr(arrow + 4));
   }
 
-  // Every row of `sql`, columns joined by ",", rows by "|".
-  std::string query(const std::string& sql) {
-    sqlite3* handle = nullptr;
-    sqlite3_open(path_.c_str(), &handle);
-    sqlite::registerTextOrder(handle);
-    sqlite3_stmt* statement = nullptr;
-    std::string out;
-    if (sqlite3_prepare_v2(handle, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK)
-      out = std::string("error: ") + sqlite3_errmsg(handle);
-    for (bool first = true; statement && sqlite3_step(statement) == SQLITE_ROW; first = false) {
-      if (!first) out += "|";
-      for (int i = 0; i < sqlite3_column_count(statement); ++i) {
-        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(statement, i));
-        out += (i ? "," : "") + std::string(text ? text : "NULL");
-      }
-    }
-    sqlite3_finalize(statement);
-    sqlite3_close(handle);
-    return out;
-  }
+  std::string query(const std::string& sql) { return Copy(*db_).rows(sql); }
 
-  // The whole file as rows: the schema and every row of every table.
+  // The whole database as the object model and the rows show it.
   std::string fingerprint() {
-    std::string out = query("SELECT type, name, sql FROM sqlite_master ORDER BY name");
-    for (const std::string& table : tables()) {
-      out += "\n" + table + ": " + query("SELECT * FROM \"" + table + "\" ORDER BY rowid");
-    }
+    Copy copy(*db_);
+    std::string out;
+    for (const char* catalog : {"objects", "fields", "properties", "indexes", "relations"})
+      out += copy.rows(std::string("SELECT * FROM catalog.") + catalog) + "\n";
+    for (const std::string& table : db_->tableDefNames())
+      out += table + ": " + copy.rows("SELECT * FROM \"" + table + "\" ORDER BY rowid") + "\n";
     return out;
-  }
-
-  std::vector<std::string> tables() {
-    std::vector<std::string> names;
-    const std::string list = query("SELECT name FROM sqlite_master WHERE type = 'table'");
-    for (size_t start = 0; !list.empty() && start <= list.size();) {
-      const size_t bar = std::min(list.find('|', start), list.size());
-      names.push_back(list.substr(start, bar - start));
-      start = bar + 1;
-    }
-    return names;
   }
 
   std::unique_ptr<TempDir> dir_;
@@ -182,6 +310,9 @@ TEST_F(Corpus, StoredQueries) {
 }
 TEST_F(Corpus, TextOrder) {
   run("textorder.jet");
+}
+TEST_F(Corpus, AutoNumbers) {
+  run("autonumbers.jet");
 }
 TEST_F(Corpus, SyntaxErrors) {
   run("syntax.jet");

@@ -1,12 +1,9 @@
-// SqliteStorage::executeData: an action statement of the dialect, translated
-// and run as one transaction. The first row that fails raises its error and
-// nothing the statement changed stays.
+#include "engine/sqlite/SqliteExecutor.h"
+
 #include "engine/AppError.h"
 #include "engine/sqlite/FieldWrites.h"
 #include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/SqlTranslator.h"
-#include "engine/sqlite/SqliteStorage.h"
-#include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -23,28 +20,23 @@ void run(Connection& connection, const TranslatedStatement& translated, const st
 
 }  // namespace
 
-void SqliteStorage::executeData(const jetsql::DataStatement& statement) {
-  Transaction transaction(connection_);
-  const TranslatedStatement translated = translate(*this, statement);
+void SqliteExecutor::run(const jetsql::DataStatement& statement) {
+  Connection& connection = storage_->connection();
+  Transaction transaction(connection);
+  const TranslatedStatement translated = translate(*storage_, statement);
   if (translated.sql.empty()) return;
-  run(connection_, translated, statement.sql);
+  sqlite::run(connection, translated, statement.sql);
   transaction.commit();
 }
 
-std::vector<FieldRecord> SqliteStorage::describeQuery(const jetsql::SelectStatement& select) {
-  ReadTransaction read(connection_);
+std::vector<FieldRecord> SqliteExecutor::describe(const jetsql::SelectStatement& select) {
+  ReadTransaction read(storage_->connection());
   std::vector<Variant> parameters;
   const Scope none;
-  ExpressionTranslator translator(none, select.sql, parameters, this);
+  ExpressionTranslator translator(none, select.sql, parameters, storage_.get());
   const TranslatedQuery query = translateQuery(translator, *select.query);
   requireNoParameters(translator);
   return query.columns;
-}
-
-void SqliteStorage::atomically(const std::function<void()>& work) {
-  Transaction transaction(connection_);
-  work();
-  transaction.commit();
 }
 
 }  // namespace telvarn::sqlite
