@@ -111,9 +111,9 @@ std::unique_ptr<RowCursor> MdbStorage::seek(const std::string& table, const std:
     throw engineError(3000, {"a key of " + std::to_string(key.size()) + " values for " + index});
   const std::vector<uint8_t> wanted = keyOf(*pages_, def, physical, key);
   std::vector<uint32_t> pointers;
-  forEachIndexEntry(*pages_, physical.rootPage, [&](const IndexEntry& entry) {
+  forEachIndexEntryFrom(*pages_, physical.rootPage, wanted, [&](const IndexEntry& entry) {
     if (entry.key == wanted) pointers.push_back(entry.rowPointer);
-    return entry.key <= wanted;
+    return entry.key == wanted;
   });
   return std::make_unique<SeekCursor>(*pages_, held, std::move(pointers));
 }
