@@ -42,6 +42,16 @@ for target in $targets; do
     done
     options=(-max_len=200000)
   fi
+  if [ "$target" = MdbStatementFuzz ]; then
+    # Statements run on copies of one corpus file with enforced relationships.
+    file=../shared/mdb-corpus/indexTestV2000.mdb
+    if [ ! -f "$file" ]; then
+      echo "fuzz: $target skipped: no corpus at ../shared/mdb-corpus"
+      continue
+    fi
+    export TELVARN_FUZZ_MDB=$(realpath "$file")
+    options=(-max_len=2000)
+  fi
   log=$(mktemp)
   if ! build-fuzz/fuzz/"$target" "$work" -max_total_time="$seconds" -timeout=10 \
        -rss_limit_mb=2048 -print_final_stats=1 "${options[@]}" > "$log" 2>&1; then

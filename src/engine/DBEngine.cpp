@@ -11,6 +11,7 @@
 #include "engine/AppError.h"
 #include "engine/Database.h"
 #include "engine/GeneralSortOrder.h"
+#include "engine/executor/StorageExecutor.h"
 #include "engine/mdb/MdbStorage.h"
 #include "engine/sqlite/SqliteExecutor.h"
 #include "engine/sqlite/SqliteStorage.h"
@@ -22,15 +23,6 @@ namespace {
 struct Opened {
   std::shared_ptr<Storage> storage;
   std::shared_ptr<jetsql::Executor> executor;
-};
-
-// Data statements on a file the engine cannot change yet.
-class ReadOnlyExecutor : public jetsql::Executor {
- public:
-  void run(const jetsql::DataStatement&) override { throw engineError(3027); }
-  std::vector<FieldRecord> describe(const jetsql::SelectStatement&) override {
-    throw engineError(3251);
-  }
 };
 
 // One kind of database file: how its first bytes look, how it is opened
@@ -106,8 +98,8 @@ const StorageKind kKinds[] = {
               (head.substr(4, 15) == "Standard Jet DB" || head.substr(4, 15) == "Standard ACE DB");
      },
      [](const std::string& path, const std::weak_ptr<DBEngine::Files>&) {
-       return Opened{std::make_shared<mdb::MdbStorage>(path),
-                     std::make_shared<ReadOnlyExecutor>()};
+       auto storage = std::make_shared<mdb::MdbStorage>(path);
+       return Opened{storage, std::make_shared<executor::StorageExecutor>(storage)};
      },
      nullptr},
 };

@@ -1,113 +1,56 @@
 #include "reliability/MdbWorkload.h"
 
 #include <algorithm>
+#include <string>
 #include <vector>
 
+#include "engine/DBEngine.h"
+#include "engine/Database.h"
 #include "engine/mdb/MdbStorage.h"
-#include "engine/mdb/NorthwindLines.h"
-#include "engine/mdb/PageFile.h"
-#include "engine/mdb/TableScan.h"
-#include "engine/mdb/TableWriter.h"
 
 namespace telvarn::test {
 namespace {
 
-using namespace telvarn::mdb;
-
-// The lines the workload adds are those with this discount (Northwind's
-// own are at most 0.25).
-constexpr double kOurDiscount = 0.5;
-
-bool ours(const std::vector<Variant>& line) {
-  return line[4].toDouble() == kOurDiscount;
-}
-
-std::string bytesOf(size_t length, int seed) {
-  std::string bytes(length, '\0');
-  for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>((i * 7 + static_cast<size_t>(seed)) % 253);
-  return bytes;
-}
-
-// The rows of a table: id and values, in the order of the file.
-std::vector<std::pair<uint32_t, std::vector<Variant>>> rowsOf(PageFile& file, TableWriter& table) {
-  std::vector<std::pair<uint32_t, std::vector<Variant>>> rows;
-  std::vector<uint32_t> ids;
-  forEachStoredRow(file, table.definition(), [&](uint32_t row, ByteView) {
-    ids.push_back(row);
-    return true;
-  });
-  for (const uint32_t id : ids) rows.emplace_back(id, table.read(id));
-  return rows;
-}
-
-void insertRows(PageFile& file, TableWriter& categories, TableWriter& details, int number) {
-  for (const auto& [order, product] : newOrderLines(file, details, 30, static_cast<size_t>(number)))
-    details.insert({Variant(order), Variant(product), Variant("2.5"), Variant(number), Variant(kOurDiscount)});
-  for (int j = 0; j < 2; ++j) {
-    categories.insert({Variant(), Variant("Kind " + std::to_string(number * 2 + j)),
-                       Variant(std::string(static_cast<size_t>(number * 97 % 3000), 'd')),
-                       Variant(bytesOf(static_cast<size_t>((number + j) * 1301 % 20000), number))});
-  }
-}
-
-void updateRows(PageFile& file, TableWriter& categories, TableWriter& details, int number) {
-  for (const auto& [id, values] : rowsOf(file, details)) {
-    if (!ours(values) || (values[0].toInteger() + number) % 4 != 0) continue;
-    std::vector<Variant> change(values.size());
-    change[3] = Variant(number % 100);
-    change[2] = Variant(std::to_string(number) + ".25");
-    details.update(id, change);
-  }
-  for (const auto& [id, values] : rowsOf(file, categories)) {
-    if (values[0].toInteger() <= 8) continue;
-    std::vector<Variant> change(values.size());
-    change[2] = Variant(std::string(static_cast<size_t>(number * 131 % 5000), static_cast<char>('a' + number % 26)));
-    change[3] = Variant(bytesOf(static_cast<size_t>(number * 733 % 15000), number));
-    categories.update(id, change);
-  }
-}
-
-void removeRows(PageFile& file, TableWriter& categories, TableWriter& details, int number) {
-  for (const auto& [id, values] : rowsOf(file, details)) {
-    if (ours(values) && values[0].toInteger() % 5 == number % 5) details.remove(id);
-  }
-  for (const auto& [id, values] : rowsOf(file, categories)) {
-    if (values[0].toInteger() <= 8) continue;
-    categories.remove(id);
-    break;
+// The lines the workload adds have this discount (Northwind's own are at
+// most 0.25); its categories come after Northwind's eight.
+std::string workloadStatement(int number) {
+  const std::string n = std::to_string(number);
+  switch (number % 6) {
+    case 0:
+      return "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
+             "SELECT o.OrderID, p.ProductID, 2.5, " + n + ", 0.5 FROM Orders o, Products p "
+             "WHERE o.OrderID Mod 50 = " + std::to_string(number % 50) +
+             " AND p.ProductID Mod 7 = " + std::to_string(number % 7) + " AND NOT EXISTS "
+             "(SELECT 1 FROM [Order Details] d WHERE d.OrderID = o.OrderID AND "
+             "d.ProductID = p.ProductID)";
+    case 1:
+      return "INSERT INTO Categories (CategoryName, Description) VALUES ('Kind " + n +
+             "', String(" + std::to_string(number * 97 % 3000 + 1) + ", 'd'))";
+    case 2:
+      return "UPDATE [Order Details] SET Quantity = " + std::to_string(number % 100) +
+             ", UnitPrice = " + n + ".25 WHERE Discount = 0.5 AND (OrderID + " + n +
+             ") Mod 2 = 0";
+    case 3:
+      return "UPDATE Categories SET Description = String(" +
+             std::to_string(number * 131 % 5000 + 1) + ", '" +
+             std::string(1, static_cast<char>('a' + number % 26)) + "') WHERE CategoryID > 8";
+    case 4:
+      return "DELETE FROM [Order Details] WHERE Discount = 0.5 AND OrderID Mod 3 = " +
+             std::to_string(number % 3);
+    default:
+      return "DELETE FROM Categories WHERE CategoryID > 8";
   }
 }
 
 }  // namespace
 
 void runWorkloadStatement(const std::string& path, int number) {
-  uint32_t categoriesPage = 0;
-  uint32_t detailsPage = 0;
-  {
-    MdbStorage storage(path);
-    categoriesPage = storage.definition("Categories").page;
-    detailsPage = storage.definition("Order Details").page;
-  }
-  PageFile file(path, kPageSize);
-  TableWriter categories(file, categoriesPage);
-  TableWriter details(file, detailsPage);
-  file.begin();
-  switch (number % 3) {
-    case 0:
-      insertRows(file, categories, details, number);
-      break;
-    case 1:
-      updateRows(file, categories, details, number);
-      break;
-    default:
-      removeRows(file, categories, details, number);
-      break;
-  }
-  file.commit();
+  DBEngine engine;
+  engine.openDatabase(path)->execute(workloadStatement(number));
 }
 
 uint64_t workloadDigest(const std::string& path) {
-  MdbStorage storage(path);
+  mdb::MdbStorage storage(path);
   std::vector<std::string> rows;
   for (const char* table : {"Categories", "Order Details"}) {
     storage.forEachRow(table, [&](const std::vector<Variant>& values) {

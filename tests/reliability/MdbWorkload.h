@@ -1,6 +1,7 @@
-// Statements of row writes on a copy of Northwind for the kill test: each
-// one transaction, inserting rows (with long values), updating them (long
-// values replaced, rows moved) or removing them, chosen by its number and
+// Data statements on a copy of Northwind for the kill test, run through the
+// engine as a script's "sql" lines are: each inserts rows (INSERT ...
+// SELECT; Memo values long enough for page chains), updates them (long
+// values replaced, rows moved) or deletes them, chosen by its number and
 // the file's rows alone, so that the same file state and number always
 // lead to the same next state.
 #pragma once

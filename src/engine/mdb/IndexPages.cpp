@@ -1,5 +1,7 @@
 #include "engine/mdb/IndexPages.h"
 
+#include <algorithm>
+
 #include "engine/mdb/ByteView.h"
 #include "engine/mdb/DataPage.h"
 
@@ -95,18 +97,30 @@ IndexPage readIndexPage(PageSource& pages, uint32_t number) {
 
 void forEachIndexEntry(PageSource& pages, uint32_t root,
                        const std::function<bool(const IndexEntry&)>& visit) {
+  forEachIndexEntryFrom(pages, root, {}, visit);
+}
+
+void forEachIndexEntryFrom(PageSource& pages, uint32_t root, const std::vector<uint8_t>& from,
+                           const std::function<bool(const IndexEntry&)>& visit) {
   uint32_t number = root;
   for (uint32_t depth = 0;; ++depth) {
     if (depth > 16) damaged("an index tree too deep");
     const IndexPage page = readIndexPage(pages, number);
     if (page.leaf) break;
-    number = page.entries.empty() ? page.tail : page.entries.front().childPage;
+    // The first child whose last key is not below `from`; else the tail.
+    const auto child = std::find_if(page.entries.begin(), page.entries.end(),
+                                    [&](const IndexEntry& entry) { return entry.key >= from; });
+    number = child != page.entries.end() ? child->childPage
+             : page.tail != 0            ? page.tail
+             : page.entries.empty()      ? 0
+                                         : page.entries.back().childPage;
     if (number == 0) return;
   }
   for (uint32_t count = 0; number != 0; ++count) {
     if (count > pages.pageCount()) damaged("an index whose leaves loop");
     const IndexPage page = readIndexPage(pages, number);
     for (const IndexEntry& entry : page.entries) {
+      if (entry.key < from) continue;
       if (!visit(entry)) return;
     }
     number = page.next;

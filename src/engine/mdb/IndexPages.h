@@ -52,5 +52,9 @@ StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number);
 // returns false to stop.
 void forEachIndexEntry(PageSource& pages, uint32_t root,
                        const std::function<bool(const IndexEntry&)>& visit);
+// The same from the first entry whose key is not below `from`, reached by
+// descending the tree rather than walking the leaves before it.
+void forEachIndexEntryFrom(PageSource& pages, uint32_t root, const std::vector<uint8_t>& from,
+                           const std::function<bool(const IndexEntry&)>& visit);
 
 }  // namespace telvarn::mdb

@@ -122,7 +122,7 @@ void IndexWriter::newLastEntry(std::vector<Step>& path, size_t level) {
     Node& parent = node(path[at - 1].page);
     const size_t child = path[at - 1].child;
     parent.entries[child] = last;
-    parent.dirty = true;
+    touch(parent);
     if (child + 1 != parent.children.size()) return;
   }
 }
@@ -174,12 +174,12 @@ void IndexWriter::splitIfFull(std::vector<Step>& path, size_t level) {
       Node child = root;
       child.page = page;
       child.previous = child.next = 0;
-      child.dirty = true;
+      touch(child);
       nodes_.emplace(page, std::move(child));
       root.leaf = false;
       root.entries = {lastEntryOf(page)};
       root.children = {page};
-      root.dirty = true;
+      touch(root);
       path.insert(path.begin() + 1, Step{page, path[0].child});
       path[0].child = 0;
       at = 1;
@@ -190,7 +190,7 @@ void IndexWriter::splitIfFull(std::vector<Step>& path, size_t level) {
     Node before;
     before.page = newPage();
     before.leaf = full.leaf;
-    before.dirty = true;
+    touch(before);
     before.entries.assign(full.entries.begin(), full.entries.begin() + static_cast<long>(split));
     full.entries.erase(full.entries.begin(), full.entries.begin() + static_cast<long>(split));
     if (!full.leaf) {
@@ -203,10 +203,10 @@ void IndexWriter::splitIfFull(std::vector<Step>& path, size_t level) {
     if (full.previous != 0) {
       Node& previous = node(full.previous);
       previous.next = before.page;
-      previous.dirty = true;
+      touch(previous);
     }
     full.previous = before.page;
-    full.dirty = true;
+    touch(full);
     const Bytes beforeLast = before.entries.back();
     const uint32_t beforePage = before.page;
     nodes_.emplace(beforePage, std::move(before));
@@ -214,7 +214,7 @@ void IndexWriter::splitIfFull(std::vector<Step>& path, size_t level) {
     const size_t child = path[at - 1].child;
     parent.entries.insert(parent.entries.begin() + static_cast<long>(child), beforeLast);
     parent.children.insert(parent.children.begin() + static_cast<long>(child), beforePage);
-    parent.dirty = true;
+    touch(parent);
     path[at - 1].child = child + 1;
     --at;
   }
@@ -229,10 +229,11 @@ void IndexWriter::dropEmpty(std::vector<Step>& path, size_t level) {
       gone.leaf = true;
       gone.entries.clear();
       gone.children.clear();
-      gone.dirty = true;
+      touch(gone);
       return;
     }
     unlink(gone);
+    touch(gone);
     gone.dirty = false;
     gone.released = true;
     releasePage(file_, gone.page);
@@ -242,7 +243,7 @@ void IndexWriter::dropEmpty(std::vector<Step>& path, size_t level) {
     const bool wasLast = child + 1 == parent.children.size();
     parent.entries.erase(parent.entries.begin() + static_cast<long>(child));
     parent.children.erase(parent.children.begin() + static_cast<long>(child));
-    parent.dirty = true;
+    touch(parent);
     if (!parent.children.empty()) {
       if (wasLast) newLastEntry(path, at - 1);
       return;
@@ -254,12 +255,12 @@ void IndexWriter::unlink(const Node& gone) {
   if (gone.previous != 0) {
     Node& previous = node(gone.previous);
     previous.next = gone.next;
-    previous.dirty = true;
+    touch(previous);
   }
   if (gone.next != 0) {
     Node& next = node(gone.next);
     next.previous = gone.previous;
-    next.dirty = true;
+    touch(next);
   }
 }
 
@@ -323,18 +324,44 @@ Page IndexWriter::encode(Node& current) {
 
 // Writes the changed pages; the decoded ones stay for the next call, up to
 // a bound.
+void IndexWriter::touch(Node& changed) {
+  changed.dirty = true;
+  touched_.push_back(changed.page);
+}
+
+// Only the pages this change touched are looked at, so that a change costs
+// the same however many pages are kept decoded.
 void IndexWriter::flush() {
-  for (auto& [page, current] : nodes_) {
-    if (!current.dirty) continue;
-    file_.writePage(page, encode(current));
-    current.dirty = false;
-    current.stamp = file_.pageStamp(page);
+  for (const uint32_t page : touched_) {
+    const auto found = nodes_.find(page);
+    if (found == nodes_.end()) continue;
+    Node& current = found->second;
+    if (current.released) {
+      nodes_.erase(found);
+    } else if (current.dirty) {
+      file_.writePage(page, encode(current));
+      current.dirty = false;
+      current.stamp = file_.pageStamp(page);
+    }
   }
-  std::erase_if(nodes_, [](const auto& entry) { return entry.second.released; });
+  touched_.clear();
   // A tail's last entry is not on its parent's page, so a writer of the
   // child alone would not show in the parent's stamp: it is found anew.
-  for (auto& [page, current] : nodes_) {
-    if (!current.leaf && current.children.size() >= 2) current.entries.back().clear();
+  // Every decoded node below the root hangs from a decoded parent (a
+  // damaged tree whose children loop is walked no further than there are
+  // nodes).
+  std::vector<uint32_t> inner{root_};
+  for (size_t steps = 0; !inner.empty() && steps <= nodes_.size(); ++steps) {
+    const auto found = nodes_.find(inner.back());
+    inner.pop_back();
+    if (found == nodes_.end() || found->second.leaf) continue;
+    Node& current = found->second;
+    if (current.children.size() >= 2) current.entries.back().clear();
+    // Leaves are all at one depth: children of a node above leaves need
+    // no look.
+    const auto first = nodes_.find(current.children.front());
+    if (first == nodes_.end() || !first->second.leaf)
+      inner.insert(inner.end(), current.children.begin(), current.children.end());
   }
   if (nodes_.size() > kCachedPages) nodes_.clear();
   generation_ = file_.generation();
@@ -375,7 +402,7 @@ void IndexWriter::insert(const Bytes& key, uint32_t row) {
   if (at != leaf.entries.end() && *at == entry) damaged("an index entry made twice");
   const bool last = at == leaf.entries.end();
   leaf.entries.insert(at, entry);
-  leaf.dirty = true;
+  touch(leaf);
   if (last) newLastEntry(path, path.size() - 1);
   splitIfFull(path, path.size() - 1);
   flush();
@@ -389,7 +416,7 @@ void IndexWriter::remove(const Bytes& key, uint32_t row) {
   if (at == leaf.entries.end() || *at != entry) damaged("an index without the entry of a row");
   const bool last = at + 1 == leaf.entries.end();
   leaf.entries.erase(at);
-  leaf.dirty = true;
+  touch(leaf);
   if (leaf.entries.empty()) {
     if (path.size() > 1) dropEmpty(path, path.size() - 1);
   } else if (last) {

@@ -76,6 +76,8 @@ class IndexWriter {
   const Bytes& writtenKey(Node& node, size_t i);
   bool fits(Node& node);
   Page encode(Node& node);
+  // Marks the node to be written at the next flush.
+  void touch(Node& changed);
   void flush();
 
   PageFile& file_;
@@ -84,6 +86,7 @@ class IndexWriter {
   uint32_t usageMap_;
   // Pages decoded, kept while the file's generation stays the same.
   std::map<uint32_t, Node> nodes_;
+  std::vector<uint32_t> touched_;  // pages changed since the last flush
   uint64_t generation_ = 0;
 };
 

@@ -1,5 +1,5 @@
 // MdbStorage's rows: scans in storage order, seeks through the index
-// trees, row ids as row pointers. Writing waits for the writer (3027).
+// trees, row ids as row pointers, writes through the table's writer.
 #include <algorithm>
 
 #include "engine/AppError.h"
@@ -11,14 +11,19 @@
 #include "engine/mdb/RowEncoder.h"
 #include "engine/mdb/StoredValue.h"
 #include "engine/mdb/TableScan.h"
+#include "engine/mdb/TableWriter.h"
 
 namespace telvarn::mdb {
 namespace {
 
+// Each cursor holds the definition it reads by: a write meanwhile makes
+// the storage read the definition again, not change this one.
+using Definition = std::shared_ptr<const TableDefinition>;
+
 class ScanCursor : public RowCursor {
  public:
-  ScanCursor(PageSource& pages, const TableDefinition& table)
-      : rows_(pages, table), decoder_(pages, table) {}
+  ScanCursor(PageSource& pages, Definition table)
+      : table_(std::move(table)), rows_(pages, *table_), decoder_(pages, *table_) {}
 
   bool next() override {
     if (!rows_.next()) return false;
@@ -29,6 +34,7 @@ class ScanCursor : public RowCursor {
   const std::vector<Variant>& values() const override { return values_; }
 
  private:
+  Definition table_;
   StoredRows rows_;
   RowDecoder decoder_;
   std::vector<Variant> values_;
@@ -37,8 +43,9 @@ class ScanCursor : public RowCursor {
 // The rows an index lists under one key, in the index's order.
 class SeekCursor : public RowCursor {
  public:
-  SeekCursor(PageSource& pages, const TableDefinition& table, std::vector<uint32_t> pointers)
-      : pages_(pages), decoder_(pages, table), pointers_(std::move(pointers)) {}
+  SeekCursor(PageSource& pages, Definition table, std::vector<uint32_t> pointers)
+      : pages_(pages), table_(std::move(table)), decoder_(pages, *table_),
+        pointers_(std::move(pointers)) {}
 
   bool next() override {
     if (at_ == pointers_.size()) return false;
@@ -51,6 +58,7 @@ class SeekCursor : public RowCursor {
 
  private:
   PageSource& pages_;
+  Definition table_;
   RowDecoder decoder_;
   std::vector<uint32_t> pointers_;
   size_t at_ = 0;
@@ -82,19 +90,16 @@ std::vector<uint8_t> keyOf(PageSource& pages, const TableDefinition& table,
   return *key.key;
 }
 
-[[noreturn]] void readOnly() {
-  throw engineError(3027);
-}
-
 }  // namespace
 
 std::unique_ptr<RowCursor> MdbStorage::scan(const std::string& table) {
-  return std::make_unique<ScanCursor>(*pages_, definition(table));
+  return std::make_unique<ScanCursor>(*pages_, sharedDefinition(table));
 }
 
 std::unique_ptr<RowCursor> MdbStorage::seek(const std::string& table, const std::string& index,
                                             const std::vector<Variant>& key) {
-  const TableDefinition& def = definition(table);
+  const Definition held = sharedDefinition(table);
+  const TableDefinition& def = *held;
   const auto logical =
       std::find_if(def.logicalIndexes.begin(), def.logicalIndexes.end(),
                    [&](const LogicalIndex& i) { return sameName(i.name, index); });
@@ -106,25 +111,34 @@ std::unique_ptr<RowCursor> MdbStorage::seek(const std::string& table, const std:
     throw engineError(3000, {"a key of " + std::to_string(key.size()) + " values for " + index});
   const std::vector<uint8_t> wanted = keyOf(*pages_, def, physical, key);
   std::vector<uint32_t> pointers;
-  forEachIndexEntry(*pages_, physical.rootPage, [&](const IndexEntry& entry) {
+  forEachIndexEntryFrom(*pages_, physical.rootPage, wanted, [&](const IndexEntry& entry) {
     if (entry.key == wanted) pointers.push_back(entry.rowPointer);
-    return entry.key <= wanted;
+    return entry.key == wanted;
   });
-  return std::make_unique<SeekCursor>(*pages_, def, std::move(pointers));
+  return std::make_unique<SeekCursor>(*pages_, held, std::move(pointers));
 }
 
 uint64_t MdbStorage::rowCount(const std::string& table) {
   return definition(table).rowCount;
 }
 
-RowId MdbStorage::insertRow(const std::string&, const std::vector<Variant>&) {
-  readOnly();
+RowId MdbStorage::insertRow(const std::string& table, const std::vector<Variant>& values) {
+  const RowId row = writer(table).insert(values);
+  rowsChanged();
+  return row;
 }
-void MdbStorage::updateRow(const std::string&, RowId, const std::vector<Variant>&) {
-  readOnly();
+
+void MdbStorage::updateRow(const std::string& table, RowId row,
+                           const std::vector<Variant>& values) {
+  if (row < 0 || row > UINT32_MAX) throw engineError(3167);
+  writer(table).update(static_cast<uint32_t>(row), values);
+  rowsChanged();
 }
-void MdbStorage::deleteRow(const std::string&, RowId) {
-  readOnly();
+
+void MdbStorage::deleteRow(const std::string& table, RowId row) {
+  if (row < 0 || row > UINT32_MAX) throw engineError(3167);
+  writer(table).remove(static_cast<uint32_t>(row));
+  rowsChanged();
 }
 
 }  // namespace telvarn::mdb

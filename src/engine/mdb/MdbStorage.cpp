@@ -9,6 +9,7 @@
 #include "engine/mdb/RecordMapping.h"
 #include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/TableScan.h"
+#include "engine/mdb/TableWriter.h"
 
 namespace telvarn::mdb {
 namespace {
@@ -23,7 +24,7 @@ bool isQuery(const CatalogEntry& entry) {
 // More columns than any index may have.
 constexpr size_t kMaxRelationColumns = 32;
 
-// Nothing writes these files yet.
+// Definitions are not written yet.
 [[noreturn]] void readOnly() {
   throw engineError(3027);
 }
@@ -40,6 +41,7 @@ MdbStorage::MdbStorage(const std::string& path)
 
 MdbStorage::MdbStorage(std::string path, std::unique_ptr<PageSource> pages)
     : path_(std::move(path)), pages_(std::move(pages)) {
+  file_ = dynamic_cast<PageFile*>(pages_.get());
   header_ = readFileHeader(*pages_, path_);
   catalog_ = readSystemCatalog(*pages_);
 }
@@ -64,16 +66,51 @@ std::vector<PropertySet> MdbStorage::propertySets(const CatalogEntry& entry) {
   return readPropertyBlock(ByteView(bytes));
 }
 
-const TableDefinition& MdbStorage::definition(const std::string& table) {
+std::shared_ptr<const TableDefinition> MdbStorage::sharedDefinition(const std::string& table) {
   const CatalogEntry& entry = localTable(table);
-  auto found = definitions_.find(entry.definitionPage());
-  if (found == definitions_.end()) {
-    found =
-        definitions_
-            .emplace(entry.definitionPage(), readTableDefinition(*pages_, entry.definitionPage()))
-            .first;
+  std::shared_ptr<const TableDefinition>& held = definitions_[entry.definitionPage()];
+  if (!held)
+    held = std::make_shared<const TableDefinition>(
+        readTableDefinition(*pages_, entry.definitionPage()));
+  return held;
+}
+
+const TableDefinition& MdbStorage::definition(const std::string& table) {
+  return *sharedDefinition(table);
+}
+
+MdbStorage::~MdbStorage() = default;
+
+TableWriter& MdbStorage::writer(const std::string& table) {
+  if (file_ == nullptr) readOnly();
+  const uint32_t page = localTable(table).definitionPage();
+  if (!writer_ || writer_->definition().page != page || writerGeneration_ != file_->generation()) {
+    writer_.reset();
+    writer_ = std::make_unique<TableWriter>(*file_, page);
+    writerGeneration_ = file_->generation();
   }
-  return found->second;
+  return *writer_;
+}
+
+void MdbStorage::rowsChanged() {
+  definitions_.clear();
+}
+
+void MdbStorage::begin() {
+  if (file_ == nullptr) readOnly();
+  file_->begin();
+}
+
+void MdbStorage::commit() {
+  if (file_ == nullptr) readOnly();
+  file_->commit();
+}
+
+void MdbStorage::rollBack() {
+  if (file_ == nullptr) readOnly();
+  file_->rollback();
+  writer_.reset();
+  rowsChanged();
 }
 
 std::optional<TableRecord> MdbStorage::findTable(const std::string& name) {

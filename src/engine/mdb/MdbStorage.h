@@ -1,7 +1,10 @@
 // MdbStorage: a database file of the desktop program (format version 4, as
-// its 2000-2003 editions write it), read in place page by page. Reading only
-// for now: every call that would change the file fails with 3027, and a
-// transaction changes nothing. A row's id is its row pointer.
+// its 2000-2003 editions write it), read and written in place page by page.
+// Rows are written in place (TableWriter) within the file's transactions
+// (PageFile: journal, savepoints, the writer's lock); changes of the
+// definitions still fail with 3027. A row's id is its row pointer.
+// Opened on another page source than a file (a test's, the fuzzer's), every
+// write and transaction fails with 3027.
 //
 // Beyond the Storage calls it reads what the object model has no record
 // for yet (table properties, the file's own index descriptions).
@@ -22,6 +25,9 @@
 
 namespace telvarn::mdb {
 
+class PageFile;
+class TableWriter;
+
 class MdbStorage : public Storage {
  public:
   // Opens the file: 3343 (with the reason) for another edition or an encoded
@@ -29,6 +35,7 @@ class MdbStorage : public Storage {
   explicit MdbStorage(const std::string& path);
   // Reads through `pages`, which stands for the file at `path`.
   MdbStorage(std::string path, std::unique_ptr<PageSource> pages);
+  ~MdbStorage() override;
 
   const std::string& path() const override { return path_; }
 
@@ -66,9 +73,11 @@ class MdbStorage : public Storage {
   void updateRow(const std::string& table, RowId row, const std::vector<Variant>& values) override;
   void deleteRow(const std::string& table, RowId row) override;
 
-  void begin() override {}
-  void commit() override {}
-  void rollBack() override {}
+  // PageFile's numbers: 3027, 3260 (the desktop program has the file open),
+  // 3045 (another writer), 3026 and 3043 at commit.
+  void begin() override;
+  void commit() override;
+  void rollBack() override;
 
   // Every structure of the file held against the rules of the format, one
   // sentence per fault (see FileCheck.h).
@@ -87,12 +96,24 @@ class MdbStorage : public Storage {
   const CatalogEntry* find(const std::string& name, bool (*kind)(const CatalogEntry&)) const;
   const CatalogEntry& localTable(const std::string& name);
   std::vector<PropertySet> propertySets(const CatalogEntry& entry);
+  // The definition as the file holds it now, shared with the cursors that
+  // read by it.
+  std::shared_ptr<const TableDefinition> sharedDefinition(const std::string& table);
+  // The writer of a local table's rows; 3027 when the pages are no file.
+  TableWriter& writer(const std::string& table);
+  // After rows changed: definitions are read again (row counts, AutoNumber).
+  void rowsChanged();
 
   std::string path_;
   std::unique_ptr<PageSource> pages_;
+  PageFile* file_ = nullptr;  // pages_, when it is a file that may be written
   FileHeader header_;
   std::vector<CatalogEntry> catalog_;
-  std::map<uint32_t, TableDefinition> definitions_;
+  std::map<uint32_t, std::shared_ptr<const TableDefinition>> definitions_;
+  // The writer of the table last written, while the file's pages stay as
+  // it last saw them (the same generation).
+  std::unique_ptr<TableWriter> writer_;
+  uint64_t writerGeneration_ = 0;
 };
 
 }  // namespace telvarn::mdb

@@ -30,7 +30,15 @@ bool beyondLimits(const std::string& message) {
   return false;
 }
 
+// Between the number and the text of an error carried whole.
+constexpr char kWholeText = '=';
+
 }  // namespace
+
+std::string failureMessage(const AppError& error) {
+  return std::string(kErrorPrefix) + std::to_string(error.number()) + kWholeText +
+         error.description();
+}
 
 void fail(sqlite3* db, int code, const std::string& path, std::string_view source) {
   const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(code);
@@ -41,6 +49,9 @@ void fail(sqlite3* db, int code, const std::string& path, std::string_view sourc
   if (message.rfind(kErrorPrefix, 0) == 0) {
     const size_t start = std::string(kErrorPrefix).size();
     const int number = std::atoi(message.c_str() + start);
+    const size_t whole = message.find(kWholeText, start);
+    if (whole != std::string::npos && message.find(':', start) > whole)
+      throw AppError(number, message.substr(whole + 1));
     const size_t colon = message.find(':', start);
     if (colon != std::string::npos) throw engineError(number, {message.substr(colon + 1)});
     throw engineError(number);

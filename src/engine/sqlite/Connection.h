@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/AppError.h"
 #include "engine/Variant.h"
 
 namespace telvarn::sqlite {
@@ -149,6 +150,10 @@ class ReadTransaction {
   Connection& connection_;
   bool began_ = false;
 };
+
+// The message that fails a SQLite call from inside (a virtual table's
+// method) with `error`: fail() raises the same error again, number and text.
+std::string failureMessage(const AppError& error);
 
 // The engine error for a failed SQLite call on `connection`; `source` as
 // for Statement.

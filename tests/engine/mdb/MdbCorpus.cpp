@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <system_error>
 
 namespace telvarn::test {
 namespace {
@@ -14,6 +16,30 @@ bool isFolder(const std::string& path) {
   struct stat info {};
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+// The copies this process handed out, removed when it ends.
+class Copies {
+ public:
+  Copies() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "telvarn-corpus-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) != nullptr) folder_ = pattern;
+  }
+  ~Copies() {
+    std::error_code ignored;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ignored);
+  }
+  std::string copyOf(const std::string& original, const std::string& name) {
+    const std::filesystem::path into = folder_ / std::to_string(++made_);
+    std::filesystem::create_directories(into);
+    std::filesystem::copy_file(original, into / name);
+    return (into / name).string();
+  }
+
+ private:
+  std::filesystem::path folder_;
+  int made_ = 0;
+};
 
 }  // namespace
 
@@ -24,7 +50,8 @@ std::string corpusFolder() {
 }
 
 std::string corpusFile(const std::string& name) {
-  return corpusFolder() + "/" + name;
+  static Copies copies;
+  return copies.copyOf(corpusFolder() + "/" + name, name);
 }
 
 std::vector<std::string> corpusFiles() {

@@ -13,6 +13,9 @@ namespace telvarn::test {
 // The corpus folder, or "" when it is not there. TELVARN_MDB_CORPUS
 // overrides the place.
 std::string corpusFolder();
+// A fresh copy of the corpus file `name` in a temporary folder, under the
+// same name: the engine may write the files it opens, and the originals must
+// never change (permissions do not keep a test run as root out).
 std::string corpusFile(const std::string& name);
 // Every .mdb file of the corpus, by name.
 std::vector<std::string> corpusFiles();

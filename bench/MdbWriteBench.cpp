@@ -1,0 +1,134 @@
+// Times data statements on copies of the desktop program's files against
+// the same statements on our own file holding the same rows and indexes,
+// and prints the ratios (processor time, which a loaded machine does not
+// distort, and elapsed time, which counts the journal's syncs) and the
+// growth of peak memory:
+//   1. INSERT ... SELECT of 100,000 rows into a table with two indexes (a
+//      text primary key and a text index that ignores Nulls);
+//   2. an UPDATE of every row of Northwind's Order Details.
+// Usage: mdb-write-bench [corpus folder] (default ../shared/mdb-corpus)
+#include <sys/resource.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+#include "engine/DBEngine.h"
+#include "engine/Database.h"
+#include "engine/Storage.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using telvarn::Database;
+using telvarn::DBEngine;
+
+struct Cost {
+  double processor = 0;
+  double elapsed = 0;
+};
+
+Cost cost(const std::function<void()>& work) {
+  const std::clock_t processor = std::clock();
+  const auto elapsed = std::chrono::steady_clock::now();
+  work();
+  return {static_cast<double>(std::clock() - processor) / CLOCKS_PER_SEC,
+          std::chrono::duration<double>(std::chrono::steady_clock::now() - elapsed).count()};
+}
+
+long peakKilobytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+void report(const char* what, Cost mdb, Cost ours, long growth) {
+  std::printf("%-40s .mdb %7.2fs cpu %7.2fs elapsed | our file %7.2fs cpu %7.2fs elapsed | "
+              "ratio %.2f cpu %.2f elapsed | peak memory +%ld KB\n",
+              what, mdb.processor, mdb.elapsed, ours.processor, ours.elapsed,
+              mdb.processor / ours.processor, mdb.elapsed / ours.elapsed, growth);
+}
+
+std::string copyOf(const fs::path& corpus, const std::string& name, const fs::path& folder) {
+  fs::copy_file(corpus / name, folder / name, fs::copy_options::overwrite_existing);
+  return (folder / name).string();
+}
+
+std::shared_ptr<Database> ourFile(DBEngine& engine, const fs::path& path) {
+  DBEngine::createDatabase(path.string());
+  return engine.openDatabase(path.string());
+}
+
+void insertSelect(DBEngine& engine, const fs::path& corpus, const fs::path& folder) {
+  const auto mdb = engine.openDatabase(copyOf(corpus, "testIndexPropertiesV2000.mdb", folder));
+  const auto ours = ourFile(engine, folder / "ours-insert.mdb");
+  for (const char* table : {"TableIgnoreNulls1", "TableIgnoreNulls1_temp"}) {
+    ours->execute(std::string("CREATE TABLE ") + table +
+                  " (row TEXT(50), data TEXT(50), CONSTRAINT PrimaryKey PRIMARY KEY (row))");
+    ours->execute(std::string("CREATE INDEX DataIndex ON ") + table +
+                  " (data) WITH IGNORE NULL");
+  }
+  for (const auto& db : {mdb, ours}) {
+    for (int i = 0; i < 400; ++i) {
+      char row[8];
+      std::snprintf(row, sizeof row, "%03d", i);
+      db->execute(std::string("INSERT INTO TableIgnoreNulls1_temp (row, data) VALUES ('") + row +
+                  "', 'data " + row + "')");
+    }
+  }
+  const std::string statement =
+      "INSERT INTO TableIgnoreNulls1 (row, data) SELECT a.row & '-' & b.row, 'data ' & b.row "
+      "FROM TableIgnoreNulls1_temp a, TableIgnoreNulls1_temp b WHERE b.row < '250'";
+  const long before = peakKilobytes();
+  const Cost onMdb = cost([&] { mdb->execute(statement); });
+  const long growth = peakKilobytes() - before;
+  const Cost onOurs = cost([&] { ours->execute(statement); });
+  report("INSERT ... SELECT of 100,000 rows", onMdb, onOurs, growth);
+}
+
+void updateAll(DBEngine& engine, const fs::path& corpus, const fs::path& folder) {
+  const auto mdb = engine.openDatabase(copyOf(corpus, "Northwind_Access2000.mdb", folder));
+  const auto ours = ourFile(engine, folder / "ours-update.mdb");
+  ours->execute(
+      "CREATE TABLE [Order Details] (OrderID LONG, ProductID LONG, UnitPrice CURRENCY, "
+      "Quantity SHORT, Discount SINGLE, CONSTRAINT PrimaryKey PRIMARY KEY (OrderID, ProductID))");
+  for (const char* index : {"OrderID", "ProductID"})
+    ours->execute(std::string("CREATE INDEX ") + index + " ON [Order Details] (" + index + ")");
+  telvarn::Storage& from = mdb->storage();
+  telvarn::Storage& to = ours->storage();
+  to.begin();
+  from.forEachRow("Order Details", [&](const std::vector<telvarn::Variant>& values) {
+    to.insertRow("Order Details", values);
+    return true;
+  });
+  to.commit();
+  const std::string statement = "UPDATE [Order Details] SET Quantity = Quantity + 1";
+  const long before = peakKilobytes();
+  const Cost onMdb = cost([&] { mdb->execute(statement); });
+  const long growth = peakKilobytes() - before;
+  const Cost onOurs = cost([&] { ours->execute(statement); });
+  report("UPDATE of Order Details' 2,155 rows", onMdb, onOurs, growth);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const fs::path corpus = argc > 1 ? argv[1] : "../shared/mdb-corpus";
+  if (!fs::exists(corpus / "Northwind_Access2000.mdb")) {
+    std::fprintf(stderr, "mdb-write-bench: no corpus at %s\n", corpus.c_str());
+    return 1;
+  }
+  const fs::path folder =
+      fs::temp_directory_path() /
+      ("mdb-write-bench-" +
+       std::to_string(std::chrono::system_clock::now().time_since_epoch().count()));
+  fs::create_directories(folder);
+  DBEngine engine;
+  insertSelect(engine, corpus, folder);
+  updateAll(engine, corpus, folder);
+  fs::remove_all(folder);
+  return 0;
+}

@@ -1,0 +1,65 @@
+#include "engine/executor/StorageExecutor.h"
+
+#include "engine/sqlite/DialectFunctions.h"
+#include "engine/sqlite/ExpressionTranslator.h"
+#include "engine/sqlite/FieldWrites.h"
+#include "engine/sqlite/Scope.h"
+#include "engine/sqlite/SelectTranslator.h"
+#include "engine/sqlite/SqlTranslator.h"
+#include "engine/sqlite/ValueConversion.h"
+
+namespace telvarn::executor {
+namespace {
+
+// What a virtual table declares of a table: its fields' names and types.
+std::string shape(const TableRecord& table) {
+  std::string text;
+  for (const FieldRecord& field : table.fields)
+    text += field.name + '\n' + std::to_string(field.type) + '\n';
+  return text;
+}
+
+}  // namespace
+
+StorageExecutor::StorageExecutor(std::shared_ptr<Storage> storage)
+    : storage_(std::move(storage)), connection_(":memory:", true), tables_(connection_.handle()) {
+  sqlite::registerValueConversion(connection_.handle());
+  sqlite::registerDialectFunctions(connection_.handle());
+}
+
+void StorageExecutor::showTables() {
+  for (const std::string& name : storage_->tableNames()) {
+    const std::optional<TableRecord> table = storage_->findTable(name);
+    if (!table || table->kind != TableKind::Local) continue;
+    const std::string now = shape(*table);
+    const auto held = shown_.find(table->name);
+    if (held != shown_.end() && held->second == now) continue;
+    if (held != shown_.end())
+      connection_.exec("DROP TABLE main." + sqlite::Connection::quote(table->name));
+    tables_.show(*storage_, table->name, "main", table->name);
+    shown_[table->name] = now;
+  }
+}
+
+void StorageExecutor::run(const jetsql::DataStatement& statement) {
+  showTables();
+  const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement);
+  if (translated.sql.empty()) return;
+  sqlite::Transaction transaction(connection_);
+  sqlite::Statement run(connection_, translated.sql, statement.sql);
+  for (size_t i = 0; i < translated.parameters.size(); ++i)
+    run.bind(static_cast<int>(i + 1), translated.parameters[i]);
+  run.run();
+  transaction.commit();
+}
+
+std::vector<FieldRecord> StorageExecutor::describe(const jetsql::SelectStatement& select) {
+  std::vector<Variant> parameters;
+  const sqlite::Scope none;
+  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get());
+  const sqlite::TranslatedQuery query = sqlite::translateQuery(translator, *select.query);
+  sqlite::requireNoParameters(translator);
+  return query.columns;
+}
+
+}  // namespace telvarn::executor

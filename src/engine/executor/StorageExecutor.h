@@ -1,0 +1,38 @@
+// StorageExecutor: the dialect's data statements on a storage that is not a
+// SQLite file (the desktop program's files). Each statement is translated
+// as for our own files and run by SQLite in memory, over the storage's
+// tables shown as virtual tables (StorageTables), in one transaction of the
+// storage: the first row that fails raises its error and nothing the
+// statement changed stays.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "engine/Storage.h"
+#include "engine/executor/StorageTables.h"
+#include "engine/jetsql/Executor.h"
+#include "engine/sqlite/Connection.h"
+
+namespace telvarn::executor {
+
+class StorageExecutor : public jetsql::Executor {
+ public:
+  explicit StorageExecutor(std::shared_ptr<Storage> storage);
+
+  void run(const jetsql::DataStatement& statement) override;
+  std::vector<FieldRecord> describe(const jetsql::SelectStatement& select) override;
+
+ private:
+  // Every local table of the storage shown under its own name, shown again
+  // when its fields changed since.
+  void showTables();
+
+  std::shared_ptr<Storage> storage_;
+  sqlite::Connection connection_;
+  StorageTables tables_;
+  std::map<std::string, std::string> shown_;  // name -> its fields as shown
+};
+
+}  // namespace telvarn::executor

@@ -1,0 +1,91 @@
+// Data statements on a file of the desktop program, run through the engine
+// as on our own files: the rows land in the file in its own format (read
+// back by mdbtools), its keys and relationships hold, and a statement that
+// fails leaves the file as it was.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "engine/DBEngine.h"
+#include "engine/Database.h"
+#include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbStorage.h"
+#include "support/ErrorOf.h"
+
+namespace telvarn::test {
+namespace {
+
+class StorageExecutor : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SKIP_WITHOUT_MDBTOOLS();
+    path = corpusFile("Northwind_Access2000.mdb");
+    db = engine.openDatabase(path);
+  }
+  // mdb-export's lines of the table, header left out.
+  std::vector<std::string> exported(const std::string& table) {
+    const std::string out = commandOutput("mdb-export -H " + shellQuote(path) + " " +
+                                          shellQuote(table));
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
+      lines.push_back(out.substr(start, end - start));
+    return lines;
+  }
+  bool exports(const std::string& table, const std::string& line) {
+    const auto lines = exported(table);
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  }
+  std::vector<std::string> check() { return mdb::MdbStorage(path).check(); }
+
+  std::string path;
+  DBEngine engine;
+  std::shared_ptr<Database> db;
+};
+
+TEST_F(StorageExecutor, InsertUpdateAndDeleteWriteTheFile) {
+  db->execute("INSERT INTO Shippers (CompanyName, Phone) VALUES ('Fast Freight', '555-0199')");
+  EXPECT_TRUE(exports("Shippers", "4,\"Fast Freight\",\"555-0199\""));
+
+  // Order 10248's three lines; the Discount is a Single.
+  db->execute("UPDATE [Order Details] SET Quantity = Quantity + 1 WHERE OrderID = 10248");
+  EXPECT_TRUE(exports("Order Details", "10248,11,14.0000,13,0")) << exported("Order Details")[0];
+
+  db->execute("DELETE FROM Shippers WHERE CompanyName = 'Fast Freight'");
+  EXPECT_EQ(exported("Shippers").size(), 3u);
+  EXPECT_EQ(check(), std::vector<std::string>{});
+}
+
+TEST_F(StorageExecutor, InsertSelectReadsTheSameFile) {
+  const size_t before = exported("Order Details").size();
+  // Every line of order 10248 again under order 10249's number: the
+  // primary key (OrderID, ProductID) takes them, as 10249 has other products.
+  db->execute(
+      "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
+      "SELECT 10249, ProductID, UnitPrice, Quantity, Discount FROM [Order Details] "
+      "WHERE OrderID = 10248");
+  EXPECT_EQ(exported("Order Details").size(), before + 3);
+  EXPECT_EQ(check(), std::vector<std::string>{});
+}
+
+TEST_F(StorageExecutor, AFailingStatementLeavesTheFileAsItWas) {
+  const auto orders = exported("Order Details");
+  // Product 11 twice under order 10250 repeats the primary key: 3022.
+  EXPECT_EQ(errorOf([&] {
+              db->execute(
+                  "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
+                  "SELECT 10250, ProductID, UnitPrice, Quantity, Discount FROM [Order Details] "
+                  "WHERE ProductID = 11");
+            }),
+            3022);
+  // Orders refer to every shipper and employee: 3200.
+  EXPECT_EQ(errorOf([&] { db->execute("DELETE FROM Shippers"); }), 3200);
+  // An order for a customer that does not exist: 3201.
+  EXPECT_EQ(errorOf([&] { db->execute("UPDATE Orders SET CustomerID = 'NOONE'"); }), 3201);
+  EXPECT_EQ(exported("Order Details"), orders);
+  EXPECT_EQ(exported("Shippers").size(), 3u);
+  EXPECT_EQ(check(), std::vector<std::string>{});
+}
+
+}  // namespace
+}  // namespace telvarn::test
