@@ -2,8 +2,10 @@
 
 #include <cstring>
 
+#include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/mdb/FixedValue.h"
+#include "engine/mdb/StoredValue.h"
 #include "engine/mdb/TableDefinition.h"
 #include "engine/mdb/TextCodec.h"
 
@@ -12,6 +14,45 @@ namespace {
 
 constexpr uint16_t kNamesChunk = 0x80;
 constexpr uint16_t kObjectChunk = 0x00;
+constexpr uint16_t kColumnChunk = 0x01;
+constexpr size_t kChunkHeader = 6;
+constexpr size_t kEntryHeader = 8;
+
+void appendUnits(std::vector<uint8_t>& out, const std::string& text) {
+  for (const uint16_t unit : unitsFromUtf8(text)) appendLittle(out, unit, 2);
+}
+
+void appendChunk(std::vector<uint8_t>& out, uint16_t type, const std::vector<uint8_t>& body) {
+  appendLittle(out, kChunkHeader + body.size(), 4);
+  appendLittle(out, type, 2);
+  out.insert(out.end(), body.begin(), body.end());
+}
+
+size_t nameIndex(std::vector<std::string>& names, const std::string& name) {
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) return i;
+  }
+  names.push_back(name);
+  return names.size() - 1;
+}
+
+std::vector<uint8_t> setChunk(const PropertySet& set, std::vector<std::string>& names) {
+  std::vector<uint8_t> body;
+  const std::vector<uint16_t> objectName = unitsFromUtf8(set.objectName);
+  appendLittle(body, kChunkHeader + 2 * objectName.size(), 4);
+  appendLittle(body, 2 * objectName.size(), 2);
+  appendUnits(body, set.objectName);
+  for (const StoredProperty& property : set.properties) {
+    const std::vector<uint8_t> value = propertyBytes(property.type, property.value);
+    appendLittle(body, kEntryHeader + value.size(), 2);
+    body.push_back(property.ddl ? 1 : 0);
+    body.push_back(static_cast<uint8_t>(property.type));
+    appendLittle(body, nameIndex(names, property.name), 2);
+    appendLittle(body, value.size(), 2);
+    body.insert(body.end(), value.begin(), value.end());
+  }
+  return body;
+}
 
 std::vector<std::string> readNames(ByteView chunk) {
   std::vector<std::string> names;
@@ -65,6 +106,48 @@ Variant propertyValue(int type, ByteView bytes) {
     }
   }
   return Variant(std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+}
+
+std::vector<uint8_t> propertyBytes(int type, const Variant& value) {
+  switch (type) {
+    case DataType::Boolean:
+      return {static_cast<uint8_t>(value.toBoolean() ? 1 : 0)};
+    case DataType::Text:
+    case DataType::Memo: {
+      std::vector<uint8_t> bytes;
+      appendUnits(bytes, value.toText());
+      return bytes;
+    }
+    case DataType::Binary:
+    case DataType::LongBinary: {
+      const std::string bytes = value.isNull() ? std::string() : value.toText();
+      return {bytes.begin(), bytes.end()};
+    }
+    default: {
+      ColumnDef column;
+      column.type = static_cast<uint8_t>(type);
+      column.flags = ColumnFlag::Fixed;
+      if (fixedLength(column) == 0) throw engineError(3421);
+      return storedBytes(column, value);
+    }
+  }
+}
+
+std::vector<uint8_t> encodePropertyBlock(const std::vector<PropertySet>& sets) {
+  if (sets.empty()) return {};
+  std::vector<std::string> names;
+  std::vector<std::vector<uint8_t>> chunks;
+  for (const PropertySet& set : sets) chunks.push_back(setChunk(set, names));
+  std::vector<uint8_t> nameList;
+  for (const std::string& name : names) {
+    appendLittle(nameList, 2 * unitsFromUtf8(name).size(), 2);
+    appendUnits(nameList, name);
+  }
+  std::vector<uint8_t> out = {'M', 'R', '2', 0};
+  appendChunk(out, kNamesChunk, nameList);
+  for (size_t i = 0; i < sets.size(); ++i)
+    appendChunk(out, sets[i].forObject ? kObjectChunk : kColumnChunk, chunks[i]);
+  return out;
 }
 
 std::vector<PropertySet> readPropertyBlock(ByteView bytes) {
