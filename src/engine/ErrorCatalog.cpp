@@ -106,6 +106,7 @@ const std::map<int, std::string_view>& catalogue() {
        "inserting or pasting less data."},
       {3164, "Field cannot be updated."},
       {3167, "Record is deleted."},
+      {3190, "Too many fields defined."},
       {3191, "Cannot define field more than once."},
       {3200, "The record cannot be deleted or changed because table '|' includes related records."},
       {3201,

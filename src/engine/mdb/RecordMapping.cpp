@@ -51,7 +51,36 @@ IndexRecord indexRecord(const TableDefinition& table, const LogicalIndex& logica
   return index;
 }
 
+bool alwaysPresent(const std::string& name) {
+  for (const char* builtIn : kAlwaysPresent) {
+    if (sameName(name, builtIn)) return true;
+  }
+  return false;
+}
+
 }  // namespace
+
+std::vector<StoredProperty> storedProperties(const FieldRecord& field, const PropertySet* before) {
+  std::vector<StoredProperty> stored;
+  if (!field.defaultValue.empty())
+    stored.push_back({"DefaultValue", DataType::Memo, true, Variant(field.defaultValue)});
+  if (field.required) stored.push_back({"Required", DataType::Boolean, true, Variant(true)});
+  if (field.allowZeroLength)
+    stored.push_back({"AllowZeroLength", DataType::Boolean, true, Variant(true)});
+  for (const UserProperty& property : field.properties) {
+    const bool emptyText =
+        property.value.kind() == Variant::Kind::Text && property.value.toText().empty();
+    if (alwaysPresent(property.name) && emptyText) continue;
+    bool ddl = alwaysPresent(property.name);
+    if (before != nullptr) {
+      for (const StoredProperty& old : before->properties) {
+        if (sameName(old.name, property.name)) ddl = old.ddl;
+      }
+    }
+    stored.push_back({property.name, property.type, ddl, property.value});
+  }
+  return stored;
+}
 
 int engineType(const ColumnDef& column) {
   switch (column.type) {
