@@ -28,9 +28,12 @@ FieldRecord fieldRecord(const ColumnDef& column, const PropertySet* properties);
 
 // The properties the file keeps for a field: DefaultValue, Required and
 // AllowZeroLength (engine properties, marked DDL) where they differ from a
-// new field's, then the field's other properties, those that `before` (the
-// column's stored set) has keeping their DDL mark. ValidationRule and
-// ValidationText are kept only when they hold text.
+// new field's, then the field's other properties; ValidationRule and
+// ValidationText only when they hold text. With `before` (the column's
+// stored set) the properties it has keep their place, flags and width
+// and take their new values (Required and AllowZeroLength stay, as No),
+// the others come after them: a field whose properties did not change
+// keeps its set byte for byte.
 std::vector<StoredProperty> storedProperties(const FieldRecord& field,
                                              const PropertySet* before = nullptr);
 

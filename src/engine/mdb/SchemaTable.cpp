@@ -27,9 +27,10 @@ SchemaTable openTable(PageFile& file, const std::string& name) {
   const std::vector<CatalogEntry> catalog = readSystemCatalog(file);
   const CatalogEntry* entry = findObject(catalog, name);
   if (entry == nullptr || entry->type != ObjectType::Table) throw engineError(3265);
-  SchemaTable table{*entry, readTableDefinition(file, entry->definitionPage()), {}};
+  SchemaTable table{*entry, readTableDefinition(file, entry->definitionPage()), {}, {}};
   const std::vector<uint8_t> block = readPropertyBytes(file, entry->row);
   table.properties = readPropertyBlock(ByteView(block));
+  table.propertyNames = propertyNames(ByteView(block));
   return table;
 }
 
@@ -38,7 +39,8 @@ void saveDefinition(PageFile& file, SchemaTable& table) {
 }
 
 void saveProperties(PageFile& file, const SchemaTable& table) {
-  CatalogWriter(file).setProperties(table.entry, encodePropertyBlock(table.properties));
+  CatalogWriter(file).setProperties(table.entry,
+                                    encodePropertyBlock(table.properties, table.propertyNames));
 }
 
 }  // namespace telvarn::mdb

@@ -17,6 +17,7 @@ struct SchemaTable {
   CatalogEntry entry;
   TableDefinition definition;
   std::vector<PropertySet> properties;
+  std::vector<std::string> propertyNames;  // the block's list, kept when it is written back
 
   // The set of the column named `name`; nullptr when it has none.
   PropertySet* columnProperties(const std::string& name);
