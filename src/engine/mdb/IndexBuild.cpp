@@ -33,23 +33,68 @@ struct Entry {
   bool allNull;
 };
 
-// The relationship indexes of `table` that name its own logical indexes
-// take their new numbers.
-void renumberReferences(TableDefinition& table, uint32_t tablePage, int32_t gone) {
+// The relationship indexes of `table` that name logical indexes of the
+// table on `tablePage` numbered from `first` on take their numbers moved
+// by `by`.
+void renumberReferences(TableDefinition& table, uint32_t tablePage, int32_t first, int32_t by) {
   for (LogicalIndex& index : table.logicalIndexes) {
-    if (index.foreign() && index.relatedTablePage == tablePage && index.relatedIndex > gone)
-      --index.relatedIndex;
+    if (index.foreign() && index.relatedTablePage == tablePage && index.relatedIndex >= first)
+      index.relatedIndex += by;
   }
+}
+
+// Every table that a relationship index of `table` names follows the
+// numbers of `table`'s logical indexes from `first` on moving by `by`.
+void renumberRelated(PageFile& file, TableDefinition& table, int32_t first, int32_t by) {
+  std::set<uint32_t> others;
+  for (const LogicalIndex& index : table.logicalIndexes) {
+    if (index.foreign()) others.insert(index.relatedTablePage);
+  }
+  for (const uint32_t page : others) {
+    if (page == table.page) {
+      renumberReferences(table, table.page, first, by);
+      continue;
+    }
+    TableDefinition other = readTableDefinition(file, page);
+    renumberReferences(other, table.page, first, by);
+    writeTableDefinition(file, other);
+  }
+}
+
+// The trees in the order the format keeps: the tree of the table's own
+// index number i (the indexes that are no relationship's come first) is
+// tree i; the trees only relationships have follow, in their order.
+void orderTrees(TableDefinition& table) {
+  std::vector<LogicalIndex*> own;
+  for (LogicalIndex& logical : table.logicalIndexes) {
+    if (!logical.foreign()) own.push_back(&logical);
+  }
+  std::sort(own.begin(), own.end(),
+            [](const LogicalIndex* a, const LogicalIndex* b) { return a->number < b->number; });
+  std::vector<int32_t> order;  // the old places, in the new order
+  for (const LogicalIndex* logical : own) order.push_back(logical->physical);
+  for (int32_t i = 0; i < static_cast<int32_t>(table.physicalIndexes.size()); ++i) {
+    if (std::find(order.begin(), order.end(), i) == order.end()) order.push_back(i);
+  }
+  std::vector<PhysicalIndex> trees;
+  std::vector<int32_t> place(order.size());
+  for (size_t i = 0; i < order.size(); ++i) {
+    trees.push_back(table.physicalIndexes[static_cast<size_t>(order[i])]);
+    place[static_cast<size_t>(order[i])] = static_cast<int32_t>(i);
+  }
+  table.physicalIndexes = std::move(trees);
+  for (LogicalIndex& logical : table.logicalIndexes)
+    logical.physical = place[static_cast<size_t>(logical.physical)];
 }
 
 }  // namespace
 
-std::pair<size_t, bool> addIndexDefinition(TableDefinition& table, const IndexRecord& index) {
-  int32_t number = 0;
+size_t addIndexDefinition(PageFile& file, TableDefinition& table, const IndexRecord& index) {
+  int32_t own = 0;
   for (const LogicalIndex& logical : table.logicalIndexes) {
     if (sameName(logical.name, index.name)) throw engineError(3284);
     if (index.primary && logical.primary()) throw engineError(3283);
-    number = std::max(number, logical.number + 1);
+    if (!logical.foreign()) ++own;
   }
   if (index.columns.size() > kMostIndexColumns) throw engineError(3277);
   PhysicalIndex tree;
@@ -59,22 +104,19 @@ std::pair<size_t, bool> addIndexDefinition(TableDefinition& table, const IndexRe
     if (found == nullptr) throw engineError(3265);
     tree.columns.push_back({found->number, column.descending});
   }
+  for (LogicalIndex& logical : table.logicalIndexes) {
+    if (logical.foreign()) ++logical.number;
+  }
+  renumberRelated(file, table, own, 1);
   LogicalIndex logical;
   logical.name = index.name;
-  logical.number = number;
-  logical.kind = index.primary ? kPrimaryKey : 0;
-  bool made = true;
+  logical.number = own;
   logical.physical = static_cast<int32_t>(table.physicalIndexes.size());
-  for (size_t i = 0; i < table.physicalIndexes.size(); ++i) {
-    const PhysicalIndex& other = table.physicalIndexes[i];
-    if (other.columns == tree.columns && other.flags == tree.flags) {
-      logical.physical = static_cast<int32_t>(i);
-      made = false;
-    }
-  }
-  if (made) table.physicalIndexes.push_back(tree);
+  logical.kind = index.primary ? kPrimaryKey : 0;
+  table.physicalIndexes.push_back(tree);
   table.logicalIndexes.push_back(logical);
-  return {static_cast<size_t>(logical.physical), made};
+  orderTrees(table);
+  return static_cast<size_t>(own);
 }
 
 void buildIndex(PageFile& file, TableDefinition& table, size_t physical) {
@@ -116,21 +158,11 @@ void dropIndexDefinition(PageFile& file, TableDefinition& table, const std::stri
       if (index.physical > gone.physical) --index.physical;
     }
   }
-  std::set<uint32_t> others;
   for (LogicalIndex& index : table.logicalIndexes) {
-    if (index.number < gone.number) continue;
-    if (index.foreign()) others.insert(index.relatedTablePage);
-    --index.number;
+    if (index.number > gone.number) --index.number;
   }
-  for (const uint32_t page : others) {
-    if (page == table.page) {
-      renumberReferences(table, table.page, gone.number);
-      continue;
-    }
-    TableDefinition other = readTableDefinition(file, page);
-    renumberReferences(other, table.page, gone.number);
-    writeTableDefinition(file, other);
-  }
+  renumberRelated(file, table, gone.number + 1, -1);
+  orderTrees(table);
 }
 
 }  // namespace telvarn::mdb

@@ -2,12 +2,14 @@
 // rows, and dropped.
 //
 // An index is a logical index (its name, number and kind) over a physical
-// one, the tree. A new logical index shares the tree of another over the
-// same columns, in the same order, with the same rules, as the engine
-// shares the trees of relationship indexes; otherwise it gets a tree of its
-// own, built from the rows: every row's key (IndexKey.h) with its row
-// pointer, in key order. A primary key is unique and takes no Null; its
-// tree's flags say so.
+// one, the tree. A table's own indexes (those that are no relationship's)
+// are numbered from 0 and each has its own tree, tree i for index i; the
+// relationships' indexes are numbered after them and share the tree of an
+// index over their columns, or have trees of their own after the others.
+// Relationship indexes of other tables name indexes by number, so they
+// follow when the numbers move. A tree is built from the rows: every
+// row's key (IndexKey.h) with its row pointer, in key order. A primary key
+// is unique and takes no Null; its tree's flags say so.
 #pragma once
 
 #include <cstddef>
@@ -19,12 +21,13 @@
 
 namespace telvarn::mdb {
 
-// The logical index of `index` in the definition, sharing a tree or with a
-// new physical one (without pages yet: newIndexTree gives them). Returns
-// the physical index's number and whether it is new. 3283 for a second
-// primary key; 3284 when the table has an index of that name; 3265 for a
-// column it does not have; 3277 for more than 10 columns.
-std::pair<size_t, bool> addIndexDefinition(TableDefinition& table, const IndexRecord& index);
+// The logical index of `index` in the definition, numbered after the
+// table's own, with a new tree (without pages yet: newIndexTree gives
+// them); the relationship indexes of this and other tables (written back)
+// follow. Returns the tree's number. 3283 for a second primary key; 3284
+// when the table has an index of that name; 3265 for a column it does not
+// have; 3277 for more than 10 columns.
+size_t addIndexDefinition(PageFile& file, TableDefinition& table, const IndexRecord& index);
 
 // Fills the empty tree of physical index `physical` from the table's rows.
 // 3022 when two rows have one key in a unique index (Nulls in every column

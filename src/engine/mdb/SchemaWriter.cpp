@@ -22,6 +22,9 @@ namespace {
 
 constexpr size_t kMostColumns = 255;
 constexpr const char* kDatabaseWord = ";DATABASE=";
+// A relationship's index on the table whose keys are referred to names
+// the referring table with this kind.
+constexpr uint8_t kReferredTo = 1;
 
 // A new table's maps go beside the maps of the table made last (the one
 // whose definition has the highest page), else beside the catalog's.
@@ -114,7 +117,7 @@ void SchemaWriter::createTable(const TableRecord& record) {
     const std::vector<StoredProperty> stored = storedProperties(field);
     if (!stored.empty()) properties.push_back({field.name, false, stored});
   }
-  for (const IndexRecord& index : record.indexes) addIndexDefinition(table, index);
+  for (const IndexRecord& index : record.indexes) addIndexDefinition(file_, table, index);
   newTableStorage(file_, table, nearMaps(file_, catalog));
   CatalogRow row;
   row.id = static_cast<int32_t>(table.page);
@@ -216,6 +219,38 @@ void SchemaWriter::changeField(const std::string& name, const std::string& field
   setColumnProperties(table, changed.name,
                       storedProperties(changed, table.columnProperties(changed.name)));
   saveProperties(file_, table);
+  change.commit();
+}
+
+void SchemaWriter::addIndex(const std::string& name, const IndexRecord& index) {
+  PageTransaction change(file_);
+  SchemaTable table = openTable(file_, name);
+  TableDefinition& definition = table.definition;
+  const size_t physical = addIndexDefinition(file_, definition, index);
+  newIndexTree(file_, definition.page, definition.physicalIndexes[physical],
+               {definition.usedPages});
+  buildIndex(file_, definition, physical);
+  saveDefinition(file_, table);
+  change.commit();
+}
+
+void SchemaWriter::dropIndex(const std::string& name, const std::string& index) {
+  PageTransaction change(file_);
+  SchemaTable table = openTable(file_, name);
+  const std::vector<LogicalIndex>& logical = table.definition.logicalIndexes;
+  const auto found = std::find_if(logical.begin(), logical.end(),
+                                  [&](const LogicalIndex& l) { return sameName(l.name, index); });
+  if (found == logical.end()) throw engineError(3265);
+  // A relationship's own index cannot go, nor the index of the keys it
+  // refers to (the relationship's index on that table shares its tree).
+  // An index that only shares its tree with the referring side's can: the
+  // tree stays for the relationship.
+  if (found->foreign() || std::any_of(logical.begin(), logical.end(), [&](const LogicalIndex& l) {
+        return l.foreign() && l.relatedTableKind == kReferredTo && l.physical == found->physical;
+      }))
+    throw engineError(3281);
+  dropIndexDefinition(file_, table.definition, index);
+  saveDefinition(file_, table);
   change.commit();
 }
 

@@ -47,6 +47,16 @@ class SchemaWriter {
   // properties become `changed`'s. 3265 for no such table or field.
   void changeField(const std::string& table, const std::string& field, const FieldRecord& changed);
 
+  // An index with a tree of its own built from the rows (IndexBuild.h).
+  // 3265 for no such table or a column it does not have; 3283 for a second
+  // primary key; 3284 for a name the table's indexes have; 3277 for more
+  // than 10 columns; 3022 when two rows have one key in a unique index,
+  // 3058 for a Null the index refuses: then nothing changes.
+  void addIndex(const std::string& table, const IndexRecord& index);
+  // The index, and its tree when no other index shares it. 3265 for no
+  // such table or index; 3281 when a relationship uses it.
+  void dropIndex(const std::string& table, const std::string& index);
+
   // The table's own properties (Description, ...), replacing those it has.
   // 3265 for no such table.
   void setTableProperties(const std::string& table, const std::vector<StoredProperty>& properties);
