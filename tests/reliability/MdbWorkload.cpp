@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <vector>
 
+#include "engine/DataType.h"
+#include "engine/mdb/EmptyFile.h"
 #include "engine/mdb/MdbStorage.h"
 #include "engine/mdb/NorthwindLines.h"
 #include "engine/mdb/PageFile.h"
+#include "engine/mdb/SchemaWriter.h"
 #include "engine/mdb/TableScan.h"
 #include "engine/mdb/TableWriter.h"
 
@@ -24,7 +27,8 @@ bool ours(const std::vector<Variant>& line) {
 
 std::string bytesOf(size_t length, int seed) {
   std::string bytes(length, '\0');
-  for (size_t i = 0; i < length; ++i) bytes[i] = static_cast<char>((i * 7 + static_cast<size_t>(seed)) % 253);
+  for (size_t i = 0; i < length; ++i)
+    bytes[i] = static_cast<char>((i * 7 + static_cast<size_t>(seed)) % 253);
   return bytes;
 }
 
@@ -42,7 +46,8 @@ std::vector<std::pair<uint32_t, std::vector<Variant>>> rowsOf(PageFile& file, Ta
 
 void insertRows(PageFile& file, TableWriter& categories, TableWriter& details, int number) {
   for (const auto& [order, product] : newOrderLines(file, details, 30, static_cast<size_t>(number)))
-    details.insert({Variant(order), Variant(product), Variant("2.5"), Variant(number), Variant(kOurDiscount)});
+    details.insert(
+        {Variant(order), Variant(product), Variant("2.5"), Variant(number), Variant(kOurDiscount)});
   for (int j = 0; j < 2; ++j) {
     categories.insert({Variant(), Variant("Kind " + std::to_string(number * 2 + j)),
                        Variant(std::string(static_cast<size_t>(number * 97 % 3000), 'd')),
@@ -61,7 +66,8 @@ void updateRows(PageFile& file, TableWriter& categories, TableWriter& details, i
   for (const auto& [id, values] : rowsOf(file, categories)) {
     if (values[0].toInteger() <= 8) continue;
     std::vector<Variant> change(values.size());
-    change[2] = Variant(std::string(static_cast<size_t>(number * 131 % 5000), static_cast<char>('a' + number % 26)));
+    change[2] = Variant(std::string(static_cast<size_t>(number * 131 % 5000),
+                                    static_cast<char>('a' + number % 26)));
     change[3] = Variant(bytesOf(static_cast<size_t>(number * 733 % 15000), number));
     categories.update(id, change);
   }
@@ -78,7 +84,71 @@ void removeRows(PageFile& file, TableWriter& categories, TableWriter& details, i
   }
 }
 
+constexpr int kRetypeRows = 100000;
+
+FieldRecord fieldOf(const std::string& name, int type, int size) {
+  FieldRecord field;
+  field.name = name;
+  field.type = type;
+  field.size = size;
+  return field;
+}
+
+uint64_t digestOf(const std::vector<std::string>& rows) {
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (const std::string& row : rows) {
+    for (const char c : row + "\x1e") {
+      hash ^= static_cast<uint8_t>(c);
+      hash *= 0x100000001b3ull;
+    }
+  }
+  return hash;
+}
+
 }  // namespace
+
+void makeRetypeFile(const std::string& path) {
+  createEmptyFile(path);
+  TableRecord big;
+  big.name = "Big";
+  big.fields = {fieldOf("Id", DataType::Long, 0), fieldOf("Amount", DataType::Long, 0),
+                fieldOf("Label", DataType::Text, 20)};
+  IndexRecord key;
+  key.name = "PrimaryKey";
+  key.primary = true;
+  key.columns = {{"Id", false}};
+  big.indexes = {key};
+  PageFile file(path, kPageSize);
+  SchemaWriter(file).createTable(big);
+  TableWriter rows(file, MdbStorage(path).definition("Big").page);
+  file.begin();
+  for (int i = 0; i < kRetypeRows; ++i)
+    rows.insert(
+        {Variant(i), Variant(i * 37 % 100003 - 50000), Variant("row " + std::to_string(i))});
+  file.commit();
+}
+
+void runRetype(const std::string& path) {
+  PageFile file(path, kPageSize);
+  SchemaWriter(file).changeField("Big", "Amount", fieldOf("Amount", DataType::Text, 20));
+}
+
+std::string retypeState(const std::string& path) {
+  MdbStorage storage(path);
+  const std::optional<TableRecord> big = storage.findTable("Big");
+  if (!big || big->fields.size() != 3) return "no table Big of three fields";
+  std::vector<std::string> rows;
+  storage.forEachRow("Big", [&](const std::vector<Variant>& values) {
+    rows.push_back(values[0].toText() + "\x1f" + values[1].toText() + "\x1f" + values[2].toText());
+    return true;
+  });
+  std::sort(rows.begin(), rows.end());
+  const int type = big->fields[1].type;
+  const std::string which = type == DataType::Long   ? "old"
+                            : type == DataType::Text ? "new"
+                                                     : "type " + std::to_string(type);
+  return which + " " + std::to_string(rows.size()) + " rows " + std::to_string(digestOf(rows));
+}
 
 void runWorkloadStatement(const std::string& path, int number) {
   uint32_t categoriesPage = 0;
@@ -112,20 +182,14 @@ uint64_t workloadDigest(const std::string& path) {
   for (const char* table : {"Categories", "Order Details"}) {
     storage.forEachRow(table, [&](const std::vector<Variant>& values) {
       std::string row = table;
-      for (const Variant& value : values) row += "\x1f" + (value.isNull() ? "<null>" : value.toText());
+      for (const Variant& value : values)
+        row += "\x1f" + (value.isNull() ? "<null>" : value.toText());
       rows.push_back(row);
       return true;
     });
   }
   std::sort(rows.begin(), rows.end());
-  uint64_t hash = 0xcbf29ce484222325ull;
-  for (const std::string& row : rows) {
-    for (const char c : row + "\x1e") {
-      hash ^= static_cast<uint8_t>(c);
-      hash *= 0x100000001b3ull;
-    }
-  }
-  return hash;
+  return digestOf(rows);
 }
 
 }  // namespace telvarn::test
