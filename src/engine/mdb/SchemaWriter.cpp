@@ -10,6 +10,7 @@
 #include "engine/mdb/ColumnLayout.h"
 #include "engine/mdb/IndexBuild.h"
 #include "engine/mdb/RecordMapping.h"
+#include "engine/mdb/RelationshipWriter.h"
 #include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/SchemaTable.h"
 #include "engine/mdb/TableScan.h"
@@ -251,6 +252,18 @@ void SchemaWriter::dropIndex(const std::string& name, const std::string& index) 
     throw engineError(3281);
   dropIndexDefinition(file_, table.definition, index);
   saveDefinition(file_, table);
+  change.commit();
+}
+
+void SchemaWriter::addRelation(const RelationRecord& relation) {
+  PageTransaction change(file_);
+  addRelationship(file_, relation);
+  change.commit();
+}
+
+void SchemaWriter::dropRelation(const std::string& name) {
+  PageTransaction change(file_);
+  dropRelationship(file_, name);
   change.commit();
 }
 

@@ -57,6 +57,11 @@ class SchemaWriter {
   // such table or index; 3281 when a relationship uses it.
   void dropIndex(const std::string& table, const std::string& index);
 
+  // An enforced relationship, and its removal (RelationshipWriter.h has
+  // their rules and numbers).
+  void addRelation(const RelationRecord& relation);
+  void dropRelation(const std::string& name);
+
   // The table's own properties (Description, ...), replacing those it has.
   // 3265 for no such table.
   void setTableProperties(const std::string& table, const std::vector<StoredProperty>& properties);
