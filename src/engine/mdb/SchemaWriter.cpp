@@ -62,14 +62,16 @@ bool hasRows(PageFile& file, const TableDefinition& table) {
   return found;
 }
 
-// The rows of MSysACEs that give permissions on the object go with it.
-void removePermissions(PageFile& file, const std::vector<CatalogEntry>& catalog, int32_t object) {
-  const CatalogEntry* aces = nullptr;
+// The rows of system table `name` whose ObjectId is `object` go: the
+// permissions on an object in MSysACEs, a query's parts in MSysQueries.
+void removeRowsOf(PageFile& file, const std::vector<CatalogEntry>& catalog, const char* name,
+                  int32_t object) {
+  const CatalogEntry* table = nullptr;
   for (const CatalogEntry& entry : catalog) {
-    if (entry.type == ObjectType::Table && entry.name == "MSysACEs") aces = &entry;
+    if (entry.type == ObjectType::Table && entry.name == name) table = &entry;
   }
-  if (aces == nullptr) return;
-  TableWriter writer(file, aces->definitionPage());
+  if (table == nullptr) return;
+  TableWriter writer(file, table->definitionPage());
   const ColumnDef* objectId = findColumn(writer.definition(), "ObjectId");
   if (objectId == nullptr) return;
   const RowDecoder decoder(file, writer.definition());
@@ -141,7 +143,7 @@ void SchemaWriter::dropTable(const std::string& name) {
       throw engineError(3281);
     removeTableStorage(file_, table);
   }
-  removePermissions(file_, catalog, entry->id);
+  removeRowsOf(file_, catalog, "MSysACEs", entry->id);
   CatalogWriter(file_).remove(*entry);
   change.commit();
 }
@@ -252,6 +254,17 @@ void SchemaWriter::dropIndex(const std::string& name, const std::string& index) 
     throw engineError(3281);
   dropIndexDefinition(file_, table.definition, index);
   saveDefinition(file_, table);
+  change.commit();
+}
+
+void SchemaWriter::deleteQuery(const std::string& name) {
+  PageTransaction change(file_);
+  const std::vector<CatalogEntry> catalog = readSystemCatalog(file_);
+  const CatalogEntry* entry = findObject(catalog, name);
+  if (entry == nullptr || entry->type != ObjectType::Query) throw engineError(3265);
+  removeRowsOf(file_, catalog, "MSysQueries", entry->id);
+  removeRowsOf(file_, catalog, "MSysACEs", entry->id);
+  CatalogWriter(file_).remove(*entry);
   change.commit();
 }
 

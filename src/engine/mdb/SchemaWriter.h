@@ -57,6 +57,10 @@ class SchemaWriter {
   // such table or index; 3281 when a relationship uses it.
   void dropIndex(const std::string& table, const std::string& index);
 
+  // The stored query with its rows in MSysQueries. 3265 when there is no
+  // query of that name.
+  void deleteQuery(const std::string& name);
+
   // An enforced relationship, and its removal (RelationshipWriter.h has
   // their rules and numbers).
   void addRelation(const RelationRecord& relation);
