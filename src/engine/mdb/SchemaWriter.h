@@ -1,8 +1,9 @@
-// SchemaWriter: every change of a file's schema, in place: tables and links
+// SchemaWriter: the changes of a file's schema, in place: tables and links
 // made and dropped, fields added, deleted, renamed, retyped and given
-// properties, indexes built and dropped, stored queries and relationships
-// made and deleted. The calls take and give the object model's records
-// (engine/Catalog.h), so that the storage hands them on as they are.
+// properties, indexes built and dropped, relationships made and deleted,
+// stored queries deleted. The calls take and give the object model's
+// records (engine/Catalog.h), so that the storage hands them on as they
+// are.
 //
 // Each call is one transaction of the file (a savepoint when one is open):
 // whole or not at all. The catalog (MSysObjects and its indexes), the
