@@ -1,20 +1,34 @@
-// telvarn-createdb FILE...: makes each FILE a new, empty database, as the
-// demo and the benchmarks need them. A file that exists is left alone and
-// reported.
+// telvarn-createdb [--format sqlite|mdb] FILE...: makes each FILE a new,
+// empty database, as the demo and the benchmarks need them: our own SQLite
+// file (the default), or a file of the desktop program's format (version
+// 4). A file that exists is left alone and reported.
+#include <cstring>
 #include <iostream>
 
 #include "engine/AppError.h"
 #include "engine/DBEngine.h"
+#include "engine/mdb/EmptyFile.h"
 
 int main(int argc, char** argv) {
-  if (argc < 2) {
-    std::cerr << "usage: telvarn-createdb FILE...\n";
+  int first = 1;
+  bool mdb = false;
+  if (argc > 2 && std::strcmp(argv[1], "--format") == 0) {
+    mdb = std::strcmp(argv[2], "mdb") == 0;
+    if (!mdb && std::strcmp(argv[2], "sqlite") != 0) first = argc;
+    else first = 3;
+  }
+  if (first >= argc) {
+    std::cerr << "usage: telvarn-createdb [--format sqlite|mdb] FILE...\n";
     return 2;
   }
   int status = 0;
-  for (int i = 1; i < argc; ++i) {
+  for (int i = first; i < argc; ++i) {
     try {
-      telvarn::DBEngine::createDatabase(argv[i]);
+      if (mdb) {
+        telvarn::mdb::createEmptyFile(argv[i]);
+      } else {
+        telvarn::DBEngine::createDatabase(argv[i]);
+      }
     } catch (const telvarn::AppError& error) {
       std::cerr << argv[i] << ": " << error.number() << " - " << error.description() << "\n";
       status = 1;

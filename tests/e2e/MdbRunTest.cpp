@@ -67,6 +67,19 @@ TEST(MdbRun, SchemaAndExportShowTheFile) {
   EXPECT_EQ(missing.err.substr(0, 7), "3078 - ");
 }
 
+TEST(MdbRun, CreatedbMakesAnEmptyFileOfTheDesktopFormat) {
+  TempDir dir;
+  const std::string file = dir.file("new.mdb");
+  const std::string command = std::string(TELVARN_CREATEDB) + " --format mdb '" + file + "'";
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  const ProgramResult check = runProgram(dir.path(), {"--check", file});
+  EXPECT_EQ(check.status, 0) << check.err;
+  EXPECT_EQ(check.out, file + ": consistent\n");
+  EXPECT_EQ(std::system((command + " 2>/dev/null").c_str()), 1 << 8);  // it is there now
+  const std::string unknown = std::string(TELVARN_CREATEDB) + " --format dbf x 2>/dev/null";
+  EXPECT_EQ(std::system(unknown.c_str()), 2 << 8);
+}
+
 TEST(MdbRun, CheckPassesTheFileAndReportsItsDamage) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;

@@ -7,6 +7,12 @@
 // meets the journal (and may be killed while it rolls it back). Every 40
 // kills, and at the end, the file is held to the full proof (MdbProof.h).
 // TELVARN_MDB_KILLS sets the number of kills.
+//
+// A type change on a table of 100,000 rows, killed at random moments while
+// it rewrites the rows, leaves the old table or the new one, never half:
+// every row's value as it was, under the old type or the new, and the file
+// passes the structural check. TELVARN_MDB_RETYPE_KILLS sets the number of
+// those kills.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/wait.h>
@@ -19,6 +25,7 @@
 #include <set>
 #include <thread>
 
+#include "engine/mdb/FileCheck.h"
 #include "engine/mdb/Journal.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbProof.h"
@@ -29,18 +36,18 @@
 namespace telvarn::test {
 namespace {
 
-pid_t startWorker(const std::string& path, const std::string& digests) {
+pid_t startWorker(const std::string& path, const std::string& argument) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::execl(MDB_WRITE_WORKER, MDB_WRITE_WORKER, path.c_str(), digests.c_str(), nullptr);
+    ::execl(MDB_WRITE_WORKER, MDB_WRITE_WORKER, path.c_str(), argument.c_str(), nullptr);
     ::_exit(127);
   }
   return pid;
 }
 
-int killsWanted() {
-  const char* given = std::getenv("TELVARN_MDB_KILLS");
-  return given ? std::atoi(given) : 200;
+int killsWanted(const char* variable, int otherwise) {
+  const char* given = std::getenv(variable);
+  return given ? std::atoi(given) : otherwise;
 }
 
 TEST(MdbKill, AKilledWriterLeavesEachStatementWholeOrUndone) {
@@ -70,7 +77,7 @@ TEST(MdbKill, AKilledWriterLeavesEachStatementWholeOrUndone) {
   int rounds = 0;
   int journals = 0;  // left by a kill and rolled back here
   const auto start = std::chrono::steady_clock::now();
-  while (kills < killsWanted()) {
+  while (kills < killsWanted("TELVARN_MDB_KILLS", 200)) {
     if (state == kWorkloadStatements) {
       writeFile(path, readFile(untouched));
       state = 0;
@@ -101,10 +108,62 @@ TEST(MdbKill, AKilledWriterLeavesEachStatementWholeOrUndone) {
   }
   EXPECT_EQ(proofProblems(path, untouched, {"Categories", "Order Details"}),
             std::vector<std::string>{});
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                           std::chrono::steady_clock::now() - start).count();
+  const auto seconds =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start)
+          .count();
   std::cout << "[ kills    ] " << kills << " kills, " << rounds * kWorkloadStatements + state
             << " statements done, " << journals << " journals rolled back, " << seconds << " s\n";
+}
+
+TEST(MdbKill, AKilledTypeChangeLeavesTheOldTableOrTheNew) {
+  TempDir dir;
+  const std::string made = dir.file("made.mdb");
+  const std::string path = dir.file("Big.mdb");
+  makeRetypeFile(made);
+  const std::string before = retypeState(made);
+  ASSERT_EQ(before.substr(0, 16), "old 100000 rows ");
+  const std::string digest = before.substr(4);
+  // How long the change takes whole, to kill it anywhere inside.
+  writeFile(path, readFile(made));
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t whole = startWorker(path, "--retype");
+  int status = 0;
+  ::waitpid(whole, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  const int lasted = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                          std::chrono::steady_clock::now() - start)
+                                          .count());
+  ASSERT_EQ(retypeState(path), "new " + digest);
+
+  std::mt19937 random(20261206);
+  // The rows are rewritten in memory; the file changes at the end.
+  std::uniform_int_distribution<int> delay(lasted / 2, lasted);
+  int olds = 0;
+  int news = 0;
+  int journals = 0;  // kills inside the change's transaction
+  const int wanted = killsWanted("TELVARN_MDB_RETYPE_KILLS", 30);
+  for (int kill = 0; kill < wanted; ++kill) {
+    writeFile(path, readFile(made));
+    const pid_t worker = startWorker(path, "--retype");
+    std::this_thread::sleep_for(std::chrono::milliseconds(delay(random)));
+    ::kill(worker, SIGKILL);
+    ::waitpid(worker, &status, 0);
+    if (mdb::systemDisk().exists(mdb::journalPath(path))) ++journals;
+    { mdb::PageFile opened(path, 4096); }
+    const std::string state = retypeState(path);
+    if (state == "old " + digest) {
+      ++olds;
+    } else {
+      ASSERT_EQ(state, "new " + digest) << "after kill " << kill;
+      ++news;
+    }
+    mdb::PageFile file(path, 4096);
+    ASSERT_EQ(mdb::checkFile(file), std::vector<std::string>{}) << "after kill " << kill;
+  }
+  EXPECT_GT(journals, 0);
+  std::cout << "[ kills    ] " << wanted << " kills of a type change lasting " << lasted
+            << " ms: " << olds << " old tables (" << journals << " journals rolled back), " << news
+            << " new\n";
 }
 
 }  // namespace

@@ -19,4 +19,13 @@ void runWorkloadStatement(const std::string& path, int number);
 // A digest of the rows of the tables the statements write.
 uint64_t workloadDigest(const std::string& path);
 
+// A type change on a table of 100,000 rows: a new file at `path` whose
+// table "Big" has a primary key Id, a Long Amount and a Text Label; the
+// change makes Amount Text, every row rewritten in one transaction.
+void makeRetypeFile(const std::string& path);
+void runRetype(const std::string& path);
+// "old" or "new" by Amount's type, with a digest of every row's values as
+// text (the same before the change and after it), or what is wrong.
+std::string retypeState(const std::string& path);
+
 }  // namespace telvarn::test

@@ -1,6 +1,7 @@
 // ByteView: little-endian reading of the bytes of a page or of a record,
 // every read checked against the end, so that a damaged file is refused with
-// a number rather than read past its buffer.
+// a number rather than read past its buffer. putLittle and appendLittle
+// write the same form.
 #pragma once
 
 #include <cstdint>
@@ -74,5 +75,13 @@ class ByteView {
   const uint8_t* data_ = nullptr;
   size_t size_ = 0;
 };
+
+// `value` in `bytes` little-endian bytes at `at`.
+inline void putLittle(uint8_t* at, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
+}
+inline void appendLittle(std::vector<uint8_t>& out, uint64_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+}
 
 }  // namespace telvarn::mdb

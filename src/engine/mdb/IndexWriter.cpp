@@ -2,10 +2,13 @@
 
 #include <algorithm>
 
+#include "engine/AppError.h"
 #include "engine/mdb/ByteView.h"
 #include "engine/mdb/DataPage.h"
+#include "engine/mdb/IndexKey.h"
 #include "engine/mdb/IndexPages.h"
 #include "engine/mdb/PageAllocator.h"
+#include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/UsageMapWriter.h"
 
 namespace telvarn::mdb {
@@ -46,6 +49,40 @@ size_t sharedPrefix(const Bytes& a, const Bytes& b) {
 }
 
 }  // namespace
+
+IndexRules indexRules(const TableDefinition& table, size_t physical) {
+  const PhysicalIndex& index = table.physicalIndexes[physical];
+  IndexRules rules;
+  rules.unique = index.flags & IndexFlag::Unique;
+  rules.noNulls = index.flags & IndexFlag::Required;
+  rules.ignoreNulls = index.flags & IndexFlag::IgnoreNulls;
+  for (const LogicalIndex& logical : table.logicalIndexes) {
+    if (logical.primary() && logical.physical == static_cast<int32_t>(physical))
+      rules.unique = rules.noNulls = true;
+  }
+  return rules;
+}
+
+RowKey rowKey(const TableDefinition& table, size_t physical, const IndexRules& rules, ByteView row,
+              const RowDecoder& decoder, bool check) {
+  const PhysicalIndex& index = table.physicalIndexes[physical];
+  const KeyResult made = indexKey(table, index, row, decoder);
+  if (!made.key) throw AppError(3027, errorDescription(3027) + "  (" + made.unsupported + ")");
+  size_t nulls = 0;
+  for (const PhysicalIndexColumn& part : index.columns) {
+    const ColumnDef* column = table.columnByNumber(part.number);
+    bool present = false;
+    decoder.columnBytes(row, *column, present);
+    if (!present && column->type != ColumnType::Boolean) ++nulls;
+  }
+  if (check && nulls > 0 && rules.noNulls) throw engineError(3058);
+  RowKey key;
+  key.anyNull = nulls > 0;
+  key.allNull = nulls == index.columns.size();
+  key.stored = !(key.allNull && rules.ignoreNulls);
+  key.bytes = *made.key;
+  return key;
+}
 
 IndexWriter::IndexWriter(PageFile& file, uint32_t tablePage, const PhysicalIndex& index)
     : file_(file), tablePage_(tablePage), root_(index.rootPage), usageMap_(index.usageMap) {

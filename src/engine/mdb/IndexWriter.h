@@ -15,6 +15,7 @@
 #include <map>
 #include <vector>
 
+#include "engine/mdb/ByteView.h"
 #include "engine/mdb/PageFile.h"
 #include "engine/mdb/TableDefinition.h"
 
@@ -29,6 +30,21 @@ struct RowKey {
   bool anyNull = false;
   bool allNull = false;
 };
+
+// What a physical index refuses: a key another row has (unique; a primary
+// key is unique), a Null in any of its columns (Required; a primary key
+// too); and whether it leaves out rows whose columns are all Null.
+struct IndexRules {
+  bool unique = false;
+  bool noNulls = false;
+  bool ignoreNulls = false;
+};
+IndexRules indexRules(const TableDefinition& table, size_t physical);
+
+// The stored row's key in physical index `physical`. With `check`, 3058
+// for a Null the index refuses; 3027 for a key this engine cannot make.
+RowKey rowKey(const TableDefinition& table, size_t physical, const IndexRules& rules, ByteView row,
+              const class RowDecoder& decoder, bool check);
 
 class IndexWriter {
  public:

@@ -1,5 +1,7 @@
 #include "engine/mdb/RecordMapping.h"
 
+#include <algorithm>
+
 #include "engine/DataType.h"
 
 namespace telvarn::mdb {
@@ -51,7 +53,61 @@ IndexRecord indexRecord(const TableDefinition& table, const LogicalIndex& logica
   return index;
 }
 
+bool alwaysPresent(const std::string& name) {
+  for (const char* builtIn : kAlwaysPresent) {
+    if (sameName(name, builtIn)) return true;
+  }
+  return false;
+}
+
+bool builtIn(const std::string& name) {
+  return sameName(name, "DefaultValue") || sameName(name, "Required") ||
+         sameName(name, "AllowZeroLength");
+}
+
 }  // namespace
+
+std::vector<StoredProperty> storedProperties(const FieldRecord& field, const PropertySet* before) {
+  std::vector<StoredProperty> wanted;
+  if (!field.defaultValue.empty())
+    wanted.push_back({"DefaultValue", DataType::Memo, kDdlProperty, Variant(field.defaultValue)});
+  if (field.required)
+    wanted.push_back({"Required", DataType::Boolean, kDdlProperty, Variant(true)});
+  if (field.allowZeroLength)
+    wanted.push_back({"AllowZeroLength", DataType::Boolean, kDdlProperty, Variant(true)});
+  for (const UserProperty& property : field.properties) {
+    const bool emptyText =
+        property.value.kind() == Variant::Kind::Text && property.value.toText().empty();
+    if (alwaysPresent(property.name) && emptyText) continue;
+    wanted.push_back({property.name, property.type,
+                      alwaysPresent(property.name) ? kDdlProperty : uint8_t{0}, property.value});
+  }
+  if (before == nullptr) return wanted;
+
+  std::vector<StoredProperty> stored;
+  for (const StoredProperty& old : before->properties) {
+    const auto found = std::find_if(wanted.begin(), wanted.end(), [&](const StoredProperty& p) {
+      return sameName(p.name, old.name);
+    });
+    if (found == wanted.end()) {
+      // A built-in property the set has stays, with the value a new
+      // field has.
+      if (sameName(old.name, "Required") || sameName(old.name, "AllowZeroLength"))
+        stored.push_back({old.name, old.type, old.flags, Variant(false), old.width});
+      continue;
+    }
+    StoredProperty kept = old;
+    kept.value = found->value;
+    if (!builtIn(old.name) && found->type != old.type) {
+      kept.type = found->type;
+      kept.width = 0;
+    }
+    stored.push_back(std::move(kept));
+    wanted.erase(found);
+  }
+  stored.insert(stored.end(), wanted.begin(), wanted.end());
+  return stored;
+}
 
 int engineType(const ColumnDef& column) {
   switch (column.type) {

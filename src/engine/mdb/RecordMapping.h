@@ -1,7 +1,8 @@
 // How the file's own descriptions become the records the object model reads:
 // column types and flags as the engine's field types and attributes, stored
 // properties as built-in field properties or user-defined ones, physical and
-// logical indexes as the table's named indexes.
+// logical indexes as the table's named indexes; and a field's properties
+// back as the file stores them.
 #pragma once
 
 #include <vector>
@@ -24,6 +25,17 @@ int engineSize(const ColumnDef& column);
 
 // The field of a column, with the properties of its set (if any).
 FieldRecord fieldRecord(const ColumnDef& column, const PropertySet* properties);
+
+// The properties the file keeps for a field: DefaultValue, Required and
+// AllowZeroLength (engine properties, marked DDL) where they differ from a
+// new field's, then the field's other properties; ValidationRule and
+// ValidationText only when they hold text. With `before` (the column's
+// stored set) the properties it has keep their place, flags and width
+// and take their new values (Required and AllowZeroLength stay, as No),
+// the others come after them: a field whose properties did not change
+// keeps its set byte for byte.
+std::vector<StoredProperty> storedProperties(const FieldRecord& field,
+                                             const PropertySet* before = nullptr);
 
 // The table's fields and indexes; `properties` are the sets of its property
 // block.

@@ -23,7 +23,9 @@ std::vector<uint8_t> encodeRow(const TableDefinition& table,
                                const std::vector<ColumnBytes>& values) {
   uint16_t slots = table.maxColumns;
   size_t fixedEnd = 0;
-  uint16_t varSlots = 0;
+  // A row's column count is its fixed slots and its variable ones, those
+  // of deleted columns among them.
+  uint16_t varSlots = table.varColumns;
   for (const ColumnDef& column : table.columns) {
     slots = std::max<uint16_t>(slots, column.number + 1);
     if (column.type == ColumnType::Boolean) continue;

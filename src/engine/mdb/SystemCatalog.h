@@ -15,15 +15,29 @@ namespace telvarn::mdb {
 namespace ObjectType {
 enum : int {
   Table = 1,
+  Database = 2,
+  Container = 3,
   OdbcLink = 4,
   Query = 5,
   FileLink = 6,
+  Relationship = 8,
 };
 }  // namespace ObjectType
 
 namespace ObjectFlag {
-enum : uint32_t { System = 0x80000000, Hidden = 0x00000002 };
+enum : uint32_t { System = 0x80000000, Hidden = 0x00000002, FileLink = 0x00200000 };
 }
+
+// The ids of the containers and of the database object every file has.
+namespace CatalogId {
+enum : int32_t {
+  Root = 0x0F000000,
+  Tables = 0x0F000001,
+  Databases = 0x0F000002,
+  Relationships = 0x0F000003,
+  Database = 0x10000000,
+};
+}  // namespace CatalogId
 
 struct CatalogEntry {
   int32_t id = 0;

@@ -64,6 +64,7 @@ struct ColumnDef {
   uint8_t precision = 0;
   uint8_t scale = 0;
 
+  bool operator==(const ColumnDef&) const = default;
   bool fixed() const { return flags & ColumnFlag::Fixed; }
   bool compressedUnicode() const { return extraFlags & 0x01; }
   bool longValue() const { return type == ColumnType::Memo || type == ColumnType::Ole; }
@@ -72,6 +73,8 @@ struct ColumnDef {
 struct PhysicalIndexColumn {
   uint16_t number = 0;
   bool descending = false;
+
+  bool operator==(const PhysicalIndexColumn&) const = default;
 };
 
 namespace IndexFlag {
@@ -84,6 +87,8 @@ struct PhysicalIndex {
   uint32_t rootPage = 0;
   uint8_t flags = 0;
   uint32_t entryCount = 0;
+
+  bool operator==(const PhysicalIndex&) const = default;
 };
 
 struct LogicalIndex {
@@ -97,6 +102,7 @@ struct LogicalIndex {
   bool cascadeUpdates = false;
   bool cascadeDeletes = false;
 
+  bool operator==(const LogicalIndex&) const = default;
   bool primary() const { return kind == 1; }
   bool foreign() const { return kind == 2; }
 };
@@ -107,6 +113,8 @@ struct LongValueMaps {
   uint16_t column = 0;
   uint32_t usedPages = 0;
   uint32_t freePages = 0;
+
+  bool operator==(const LongValueMaps&) const = default;
 };
 
 struct TableDefinition {
@@ -125,6 +133,7 @@ struct TableDefinition {
   std::vector<LogicalIndex> logicalIndexes;
   std::vector<LongValueMaps> longValueMaps;
 
+  bool operator==(const TableDefinition&) const = default;
   const ColumnDef* columnByNumber(uint16_t number) const;
   // nullptr when the definition lists no maps for the column.
   const LongValueMaps* longValueMapsOf(uint16_t column) const;

@@ -7,7 +7,6 @@
 #include "engine/mdb/ByteView.h"
 #include "engine/mdb/DataPage.h"
 #include "engine/mdb/DataPageWriter.h"
-#include "engine/mdb/IndexKey.h"
 #include "engine/mdb/LongValueWriter.h"
 #include "engine/mdb/RecordSpace.h"
 #include "engine/mdb/RowDecoder.h"
@@ -65,17 +64,8 @@ TableWriter::TableWriter(PageFile& file, uint32_t definitionPage)
       table_(readTableDefinition(file, definitionPage)),
       relationships_(file, table_) {
   for (size_t i = 0; i < table_.physicalIndexes.size(); ++i) {
-    const PhysicalIndex& index = table_.physicalIndexes[i];
-    indexes_.emplace_back(file_, table_.page, index);
-    IndexRules rules;
-    rules.unique = index.flags & IndexFlag::Unique;
-    rules.noNulls = index.flags & IndexFlag::Required;
-    rules.ignoreNulls = index.flags & IndexFlag::IgnoreNulls;
-    for (const LogicalIndex& logical : table_.logicalIndexes) {
-      if (logical.primary() && logical.physical == static_cast<int32_t>(i))
-        rules.unique = rules.noNulls = true;
-    }
-    rules_.push_back(rules);
+    indexes_.emplace_back(file_, table_.page, table_.physicalIndexes[i]);
+    rules_.push_back(indexRules(table_, i));
   }
 }
 
@@ -109,6 +99,15 @@ std::vector<Variant> TableWriter::read(uint32_t row) {
   return RowDecoder(file_, table_).decode(ByteView(found.bytes));
 }
 
+std::vector<uint8_t> TableWriter::storedRow(uint32_t row) {
+  return locate(row).bytes;
+}
+
+void TableWriter::rewrite(uint32_t row, const std::vector<uint8_t>& bytes) {
+  if (bytes.size() > kMaxRowSize) throw engineError(3047);
+  place(row, locate(row), bytes);
+}
+
 std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& values) {
   std::vector<ColumnBytes> columns(table_.columns.size());
   for (size_t i = 0; i < columns.size(); ++i) {
@@ -129,27 +128,9 @@ std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& valu
 
 std::vector<RowKey> TableWriter::keysOf(const std::vector<uint8_t>& row, bool check) {
   const RowDecoder decoder(file_, table_);
-  const ByteView view(row);
   std::vector<RowKey> keys;
-  for (size_t i = 0; i < table_.physicalIndexes.size(); ++i) {
-    const PhysicalIndex& index = table_.physicalIndexes[i];
-    const KeyResult made = indexKey(table_, index, view, decoder);
-    if (!made.key) throw AppError(3027, errorDescription(3027) + "  (" + made.unsupported + ")");
-    size_t nulls = 0;
-    for (const PhysicalIndexColumn& part : index.columns) {
-      const ColumnDef* column = table_.columnByNumber(part.number);
-      bool present = false;
-      decoder.columnBytes(view, *column, present);
-      if (!present && column->type != ColumnType::Boolean) ++nulls;
-    }
-    if (check && nulls > 0 && rules_[i].noNulls) throw engineError(3058);
-    RowKey key;
-    key.anyNull = nulls > 0;
-    key.allNull = nulls == index.columns.size();
-    key.stored = !(key.allNull && rules_[i].ignoreNulls);
-    key.bytes = *made.key;
-    keys.push_back(std::move(key));
-  }
+  for (size_t i = 0; i < table_.physicalIndexes.size(); ++i)
+    keys.push_back(rowKey(table_, i, rules_[i], ByteView(row), decoder, check));
   return keys;
 }
 

@@ -21,6 +21,14 @@ std::string hex(const std::string& bytes) {
   return out;
 }
 
+// The bytes hexadecimal digits stand for.
+std::string unhex(const std::string& digits) {
+  std::string bytes;
+  for (size_t at = 0; at + 1 < digits.size(); at += 2)
+    bytes += static_cast<char>(std::stoi(digits.substr(at, 2), nullptr, 16));
+  return bytes;
+}
+
 std::string plainDecimal(std::string text) {
   if (text.find('.') != std::string::npos) {
     while (text.back() == '0') text.pop_back();
@@ -45,7 +53,14 @@ std::string canonical(int type, const std::string& text) {
       return rounded(std::stod(text), 6);
     case DataType::Double:
       return rounded(std::stod(text), 13);
-    case DataType::Guid:
+    case DataType::Guid: {
+      // mdb-export writes a GUID's last two groups as one.
+      std::string upper;
+      for (const char c : text) {
+        if (c != '-') upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      }
+      return upper;
+    }
     case DataType::Binary:
     case DataType::LongBinary: {
       std::string upper = text;
@@ -97,18 +112,30 @@ std::vector<std::string> ourRows(mdb::MdbStorage& storage, const TableRecord& ta
 }
 
 std::vector<std::string> theirRows(const std::string& path, const TableRecord& table) {
-  const std::string options = "-H -Q -b hex -d " + shellQuote("\x1f") + " -R " +
-                              shellQuote("\x1e") + " -0 " + shellQuote("\x1d") +
-                              " -T '%Y-%m-%d %H:%M:%S'";
+  const std::string options = "-Q -b hex -d " + shellQuote("\x1f") + " -R " + shellQuote("\x1e") +
+                              " -0 " + shellQuote("\x1d") + " -T '%Y-%m-%d %H:%M:%S'";
   std::vector<std::string> rows;
-  const std::string text = commandOutput("mdb-export " + options + " " + shellQuote(path) + " " +
-                                         shellQuote(table.name));
-  for (const std::string& line : split(text, '\x1e')) {
-    std::vector<std::string> values = split(line, '\x1f');
-    values.resize(table.fields.size());
+  std::vector<std::string> lines =
+      split(commandOutput("mdb-export " + options + " " + shellQuote(path) + " " +
+                          shellQuote(table.name)),
+            '\x1e');
+  if (lines.empty()) return rows;
+  // mdb-export lists the columns by number, which is not always the
+  // table's order: each field's value is found by the header's names.
+  const std::vector<std::string> header = split(lines.front(), '\x1f');
+  std::vector<size_t> place;
+  for (const FieldRecord& field : table.fields)
+    place.push_back(std::find(header.begin(), header.end(), field.name) - header.begin());
+  for (size_t line = 1; line < lines.size(); ++line) {
+    std::vector<std::string> values = split(lines[line], '\x1f');
+    values.resize(header.size());
     std::string row;
-    for (size_t i = 0; i < values.size(); ++i) {
-      row += (values[i] == "\x1d" ? "<null>" : canonical(table.fields[i].type, values[i])) + "\x1f";
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+      // With -b hex a GUID comes as the digits of its text.
+      const int type = table.fields[i].type;
+      const std::string& raw = place[i] < values.size() ? values[place[i]] : "\x1d";
+      const std::string value = type == DataType::Guid ? unhex(raw) : raw;
+      row += (raw == "\x1d" ? "<null>" : canonical(type, value)) + "\x1f";
     }
     rows.push_back(row);
   }

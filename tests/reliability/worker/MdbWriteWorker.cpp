@@ -1,7 +1,8 @@
 // The kill test's worker: opens the file (rolling back a journal a killed
 // worker left), finds which statements of the workload are done by the
 // digest of its rows (one digest a line in DIGESTS, the first before any
-// statement), and runs the others, until it is killed.
+// statement), and runs the others, until it is killed. With --retype in
+// place of DIGESTS it makes the type change of the retype workload.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -12,13 +13,17 @@
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: %s FILE DIGESTS\n", argv[0]);
+    std::fprintf(stderr, "usage: %s FILE DIGESTS|--retype\n", argv[0]);
     return 2;
   }
-  std::vector<uint64_t> digests;
-  std::ifstream in(argv[2]);
-  for (std::string line; std::getline(in, line);) digests.push_back(std::stoull(line));
   try {
+    if (std::string(argv[2]) == "--retype") {
+      telvarn::test::runRetype(argv[1]);
+      return 0;
+    }
+    std::vector<uint64_t> digests;
+    std::ifstream in(argv[2]);
+    for (std::string line; std::getline(in, line);) digests.push_back(std::stoull(line));
     const uint64_t now = telvarn::test::workloadDigest(argv[1]);
     int done = 0;
     while (done < static_cast<int>(digests.size()) && digests[done] != now) ++done;
