@@ -7,7 +7,6 @@
 
 #include "engine/AppError.h"
 #include "engine/DBEngine.h"
-#include "engine/mdb/EmptyFile.h"
 
 int main(int argc, char** argv) {
   int first = 1;
@@ -24,11 +23,8 @@ int main(int argc, char** argv) {
   int status = 0;
   for (int i = first; i < argc; ++i) {
     try {
-      if (mdb) {
-        telvarn::mdb::createEmptyFile(argv[i]);
-      } else {
-        telvarn::DBEngine::createDatabase(argv[i]);
-      }
+      telvarn::DBEngine::createDatabase(
+          argv[i], mdb ? telvarn::FileFormat::Mdb : telvarn::FileFormat::Sqlite);
     } catch (const telvarn::AppError& error) {
       std::cerr << argv[i] << ": " << error.number() << " - " << error.description() << "\n";
       status = 1;

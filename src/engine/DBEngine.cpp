@@ -12,6 +12,7 @@
 #include "engine/Database.h"
 #include "engine/GeneralSortOrder.h"
 #include "engine/executor/StorageExecutor.h"
+#include "engine/mdb/EmptyFile.h"
 #include "engine/mdb/MdbStorage.h"
 #include "engine/sqlite/SqliteExecutor.h"
 #include "engine/sqlite/SqliteStorage.h"
@@ -101,7 +102,7 @@ const StorageKind kKinds[] = {
        auto storage = std::make_shared<mdb::MdbStorage>(path);
        return Opened{storage, std::make_shared<executor::StorageExecutor>(storage)};
      },
-     nullptr},
+     [](const std::string& path) { mdb::createEmptyFile(path); }},
 };
 
 std::string parentFolder(const std::string& path) {

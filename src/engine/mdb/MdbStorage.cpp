@@ -8,6 +8,7 @@
 #include "engine/mdb/QueryText.h"
 #include "engine/mdb/RecordMapping.h"
 #include "engine/mdb/RowDecoder.h"
+#include "engine/mdb/SchemaWriter.h"
 #include "engine/mdb/TableScan.h"
 #include "engine/mdb/TableWriter.h"
 
@@ -24,7 +25,7 @@ bool isQuery(const CatalogEntry& entry) {
 // More columns than any index may have.
 constexpr size_t kMaxRelationColumns = 32;
 
-// Definitions are not written yet.
+// Stored queries are not written yet; nor is anything without a file.
 [[noreturn]] void readOnly() {
   throw engineError(3027);
 }
@@ -109,8 +110,7 @@ void MdbStorage::commit() {
 void MdbStorage::rollBack() {
   if (file_ == nullptr) readOnly();
   file_->rollback();
-  writer_.reset();
-  rowsChanged();
+  catalogChanged();
 }
 
 std::optional<TableRecord> MdbStorage::findTable(const std::string& name) {
@@ -200,38 +200,61 @@ std::vector<StoredProperty> MdbStorage::tableProperties(const std::string& table
   return {};
 }
 
-void MdbStorage::createTable(const TableRecord&) {
-  readOnly();
+SchemaWriter MdbStorage::schema() {
+  if (file_ == nullptr) readOnly();
+  return SchemaWriter(*file_);
 }
-void MdbStorage::dropTable(const std::string&) {
-  readOnly();
+
+void MdbStorage::catalogChanged() {
+  catalog_ = readSystemCatalog(*pages_);
+  definitions_.clear();
+  writer_.reset();
 }
-void MdbStorage::addField(const std::string&, const FieldRecord&) {
-  readOnly();
+
+template <typename Change>
+void MdbStorage::changeSchema(Change&& change) {
+  try {
+    change(schema());
+  } catch (...) {
+    catalogChanged();
+    throw;
+  }
+  catalogChanged();
 }
-void MdbStorage::deleteField(const std::string&, const std::string&) {
-  readOnly();
+
+void MdbStorage::createTable(const TableRecord& table) {
+  changeSchema([&](SchemaWriter writer) { writer.createTable(table); });
 }
-void MdbStorage::changeField(const std::string&, const std::string&, const FieldRecord&) {
-  readOnly();
+void MdbStorage::dropTable(const std::string& name) {
+  changeSchema([&](SchemaWriter writer) { writer.dropTable(name); });
 }
-void MdbStorage::addIndex(const std::string&, const IndexRecord&) {
-  readOnly();
+void MdbStorage::addField(const std::string& table, const FieldRecord& field) {
+  changeSchema([&](SchemaWriter writer) { writer.addField(table, field); });
 }
-void MdbStorage::dropIndex(const std::string&, const std::string&) {
-  readOnly();
+void MdbStorage::deleteField(const std::string& table, const std::string& field) {
+  changeSchema([&](SchemaWriter writer) { writer.deleteField(table, field); });
+}
+void MdbStorage::changeField(const std::string& table, const std::string& field,
+                             const FieldRecord& changed) {
+  changeSchema([&](SchemaWriter writer) { writer.changeField(table, field, changed); });
+}
+void MdbStorage::addIndex(const std::string& table, const IndexRecord& index) {
+  changeSchema([&](SchemaWriter writer) { writer.addIndex(table, index); });
+}
+void MdbStorage::dropIndex(const std::string& table, const std::string& index) {
+  changeSchema([&](SchemaWriter writer) { writer.dropIndex(table, index); });
 }
 void MdbStorage::createQuery(const QueryRecord&) {
   readOnly();
 }
-void MdbStorage::deleteQuery(const std::string&) {
-  readOnly();
+void MdbStorage::deleteQuery(const std::string& name) {
+  changeSchema([&](SchemaWriter writer) { writer.deleteQuery(name); });
 }
-void MdbStorage::addRelation(const RelationRecord&) {
-  readOnly();
+void MdbStorage::addRelation(const RelationRecord& relation) {
+  changeSchema([&](SchemaWriter writer) { writer.addRelation(relation); });
 }
-void MdbStorage::dropRelation(const std::string&) {
-  readOnly();
+void MdbStorage::dropRelation(const std::string& name) {
+  changeSchema([&](SchemaWriter writer) { writer.dropRelation(name); });
 }
 
 }  // namespace telvarn::mdb

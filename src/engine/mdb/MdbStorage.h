@@ -1,8 +1,9 @@
 // MdbStorage: a database file of the desktop program (format version 4, as
 // its 2000-2003 editions write it), read and written in place page by page.
-// Rows are written in place (TableWriter) within the file's transactions
-// (PageFile: journal, savepoints, the writer's lock); changes of the
-// definitions still fail with 3027. A row's id is its row pointer.
+// Rows (TableWriter) and definitions (SchemaWriter) are written in place
+// within the file's transactions (PageFile: journal, savepoints, the
+// writer's lock); storing a new query still fails with 3027. A row's id is
+// its row pointer.
 // Opened on another page source than a file (a test's, the fuzzer's), every
 // write and transaction fails with 3027.
 //
@@ -26,6 +27,7 @@
 namespace telvarn::mdb {
 
 class PageFile;
+class SchemaWriter;
 class TableWriter;
 
 class MdbStorage : public Storage {
@@ -103,6 +105,15 @@ class MdbStorage : public Storage {
   TableWriter& writer(const std::string& table);
   // After rows changed: definitions are read again (row counts, AutoNumber).
   void rowsChanged();
+  // After the catalog changed (or a transaction went back): the catalog,
+  // the definitions and the writer are read again.
+  void catalogChanged();
+  // The writer of definitions; 3027 when the pages are no file.
+  SchemaWriter schema();
+  // Runs `change` on the schema writer, the catalog read again after it,
+  // whether it succeeds or fails.
+  template <typename Change>
+  void changeSchema(Change&& change);
 
   std::string path_;
   std::unique_ptr<PageSource> pages_;

@@ -1,0 +1,91 @@
+// The demo script on files of the desktop program's format made by our
+// own code (telvarn-createdb --format mdb): the program shows the same list
+// as on our SQLite files, the files read back in mdbtools and pass the
+// structural check, and --schema of the two results agrees field by field.
+// A second run is as quiet on both.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include "engine/DBEngine.h"
+#include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbStorage.h"
+#include "support/ProgramRun.h"
+#include "support/TempDir.h"
+
+namespace telvarn::test {
+namespace {
+
+struct DemoRun {
+  ProgramResult first;
+  ProgramResult second;
+  std::string dataSchema;
+};
+
+// The demo's script, less its "exe" line (which waits for a helper).
+std::string demoScript() {
+  std::string script;
+  for (const std::string& line :
+       splitLines(readFile(TELVARN_SOURCE_DIR "/demo/TELVARN.ini"), "\r\n")) {
+    if (line.rfind("exe;", 0) != 0) script += line + "\r\n";
+  }
+  return script;
+}
+
+DemoRun runDemo(const std::string& folder, FileFormat format) {
+  installProgram(folder);
+  DBEngine::createDatabase(folder + "/ZulData.mdb", format);
+  DBEngine::createDatabase(folder + "/ZulSupt.mdb", format);
+  writeFile(folder + "/TELVARN.ini", demoScript());
+  DemoRun run;
+  run.first = runProgram(folder, {"--batch"});
+  run.second = runProgram(folder, {"--batch"});
+  run.dataSchema = runProgram(folder, {"--schema", folder + "/ZulData.mdb"}).out;
+  return run;
+}
+
+// The fields of every user table, each with its type, size and the
+// properties both kinds of file keep.
+std::string fieldsOf(const std::string& schema) {
+  std::string out;
+  const QJsonObject root = QJsonDocument::fromJson(QByteArray::fromStdString(schema)).object();
+  for (const auto& table : root["tables"].toArray()) {
+    const QJsonObject t = table.toObject();
+    for (const auto& field : t["fields"].toArray()) {
+      const QJsonObject f = field.toObject();
+      const QJsonObject p = f["properties"].toObject();
+      out += t["name"].toString().toStdString() + "." + f["name"].toString().toStdString() +
+             " type " + std::to_string(f["type"].toInt()) + " size " +
+             std::to_string(f["size"].toInt()) + " required " +
+             (p["Required"].toBool() ? "yes" : "no") + " default '" +
+             p["DefaultValue"].toString().toStdString() + "' caption '" +
+             p["Caption"].toString().toStdString() + "'\n";
+    }
+  }
+  return out;
+}
+
+TEST(MdbDemo, TheDemoRunsOnFilesOfTheDesktopFormatAsOnOurOwn) {
+  SKIP_WITHOUT_MDBTOOLS();
+  TempDir sqliteFolder;
+  TempDir mdbFolder;
+  const DemoRun ours = runDemo(sqliteFolder.path(), FileFormat::Sqlite);
+  const DemoRun desktop = runDemo(mdbFolder.path(), FileFormat::Mdb);
+  EXPECT_EQ(desktop.first.out, ours.first.out);
+  EXPECT_EQ(desktop.first.status, ours.first.status);
+  EXPECT_EQ(desktop.second.out, ours.second.out);
+  EXPECT_EQ(fieldsOf(desktop.dataSchema), fieldsOf(ours.dataSchema)) << desktop.dataSchema;
+  for (const char* file : {"/ZulData.mdb", "/ZulSupt.mdb"}) {
+    const std::string path = mdbFolder.path() + file;
+    EXPECT_EQ(mdb::MdbStorage(path).check(), std::vector<std::string>{}) << file;
+  }
+  const std::string data = mdbFolder.path() + "/ZulData.mdb";
+  EXPECT_EQ(commandOutput("mdb-count " + shellQuote(data) + " Customers"), "2\n");
+  EXPECT_NE(commandOutput("mdb-schema " + shellQuote(data)).find("CREATE TABLE [Orders]"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace telvarn::test
