@@ -133,7 +133,7 @@ void DryRun::pointLinksAtCopies(const Copy& copy, DBEngine& engine) {
     link->fields.clear();
     link->indexes.clear();
     try {
-      storage.atomically([&] {
+      atomically(storage, [&] {
         storage.dropTable(link->name);
         storage.createTable(*link);
       });
