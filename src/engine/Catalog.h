@@ -22,6 +22,10 @@ struct UserProperty {
 // The bit of a field's Attributes that makes a Long an AutoNumber (the
 // engine's dbAutoIncrField).
 constexpr int kAutoIncrementAttribute = 16;
+// Whether the field's values take a fixed or a varying width; a Text field
+// with kFixedAttribute is a fixed-length CHAR(n).
+constexpr int kFixedAttribute = 1;
+constexpr int kVariableAttribute = 2;
 
 struct FieldRecord {
   std::string name;

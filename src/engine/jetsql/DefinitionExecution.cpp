@@ -135,7 +135,9 @@ void alterColumn(TableDef& table, const ColumnDef& column) {
   FieldRecord changed = *field;
   changed.type = column.type.type;
   changed.size = storedSize(column.type.type, column.type.size);
-  changed.attributes &= ~kAutoIncrementAttribute;
+  // The width follows the new type (a fixed Currency becomes a varying
+  // Text, not a CHAR(n)), as does the numbering.
+  changed.attributes &= ~(kAutoIncrementAttribute | kFixedAttribute | kVariableAttribute);
   if (column.type.autoIncrement) {
     changed.attributes |= kAutoIncrementAttribute;
     changed.seed = column.type.seed;

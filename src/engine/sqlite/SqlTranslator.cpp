@@ -13,6 +13,7 @@
 #include "engine/sqlite/FieldWrites.h"
 #include "engine/sqlite/JoinTranslation.h"
 #include "engine/sqlite/SelectTranslator.h"
+#include "engine/sqlite/SqliteStorage.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -85,8 +86,12 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
   };
   for (size_t i = 0; i < targets.size(); ++i)
     add(*targets[i], stored(table, *targets[i], values[i]));
+  // Our own file's catalog keeps the next AutoNumber, which the statement
+  // takes; every other storage numbers a row it is given no number for.
+  const bool numbersHere = dynamic_cast<SqliteStorage*>(&storage) != nullptr;
   for (const FieldRecord& field : table.fields) {
     if (std::find(targets.begin(), targets.end(), &field) != targets.end()) continue;
+    if (field.autoNumber() && !numbersHere) continue;
     const auto value = omittedValue(table, field, out.parameters, insert.select != nullptr);
     if (value) add(field, *value);
   }

@@ -51,7 +51,7 @@ TEST(MdbLinks, ALinkHasTheCatalogRowOfTheEnginesLinks) {
     PageFile file(path, kPageSize);
     SchemaWriter schema(file);
     schema.createTable(link("Table1", ";DATABASE=C:\\db\\linkee1.mdb", "Table1"));
-    schema.createTable(link("Mine", ";DATABASE=" + corpusFile("linkee2.mdb"), "table2"));
+    schema.createTable(link("Mine", ";DATABASE=/srv/zul/linkee2.mdb", "table2"));
     EXPECT_EQ(errorOf([&] { schema.createTable(link("mine", ";DATABASE=x.mdb", "table2")); }),
               3010);
     EXPECT_EQ(errorOf([&] { schema.createTable(link("Other", "ODBC;DSN=x", "t")); }), 3251);
@@ -62,7 +62,7 @@ TEST(MdbLinks, ALinkHasTheCatalogRowOfTheEnginesLinks) {
   MdbStorage storage(path);
   const TableRecord mine = *storage.findTable("Mine");
   EXPECT_EQ(mine.kind, TableKind::Linked);
-  EXPECT_EQ(mine.connect, ";DATABASE=" + corpusFile("linkee2.mdb"));
+  EXPECT_EQ(mine.connect, ";DATABASE=/srv/zul/linkee2.mdb");
   EXPECT_EQ(mine.sourceTableName, "table2");
   EXPECT_EQ(errorOf([&] {
               storage.forEachRow("Mine", [](const std::vector<Variant>&) { return true; });
