@@ -114,7 +114,7 @@ std::vector<uint8_t> encodeTableDefinition(const TableDefinition& table) {
   appendLittle(out, table.rowCount, 4);
   appendLittle(out, table.nextAutoNumber, 4);
   out.push_back(kAutoNumbersOn);
-  appendLittle(out, 0, 15);
+  out.insert(out.end(), 15, 0);
   out.push_back(table.system ? kSystemTable : kUserTable);
   appendLittle(out, table.maxColumns, 2);
   appendLittle(out, table.varColumns, 2);
