@@ -1,7 +1,7 @@
-// The program on a real file of the desktop program: a script runs every
-// step that only reads and every data statement, each step that would
-// change a definition is refused with 3027, and --schema and --export show
-// the file as the engine reads it.
+// The program on a real file of the desktop program: a script's steps
+// change it in place (a new stored query is refused with 3027 until such
+// queries are written), and --schema and --export show the file as the
+// engine reads it.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,7 +20,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-TEST(MdbRun, DataStatementsRunAndDefinitionChangesAreRefusedWithReadOnly) {
+TEST(MdbRun, KeywordsChangeTheFileAndNewQueriesAreRefusedWithReadOnly) {
   SKIP_WITHOUT_MDBTOOLS();
   TempDir dir;
   std::filesystem::copy_file(corpusFile("accessLike.mdb"), dir.file("ZulData.mdb"));
@@ -28,8 +28,10 @@ TEST(MdbRun, DataStatementsRunAndDefinitionChangesAreRefusedWithReadOnly) {
   writeFile(dir.file("TELVARN.ini"),
             "add;ZulData.mdb;t_like1;\r\n"                 // exists: passed over
             "del;ZulData.mdb;t_like1;NoSuchField\r\n"      // missing: passed over
-            "add;ZulData.mdb;NewTable;\r\n"                // a new definition
+            "add;ZulData.mdb;NewTable;\r\n"                // a new table
+            "add;ZulData.mdb;NewTable;Name;10;20;0;\r\n"   // and its field
             "sql;ZulData.mdb;DELETE FROM t_like1\r\n"      // rows
+            "qdf;ZulData.mdb;Q;SELECT * FROM t_like1\r\n"  // not written yet
             "chgCaption;ZulData.mdb;t_like1;a1;Shown\r\n"  // no Caption there: passed over
             "add;ZulSupt.mdb;StillWritable;\r\n");
   const ProgramResult result = runProgram(dir.path(), {"--batch"});
@@ -41,6 +43,9 @@ TEST(MdbRun, DataStatementsRunAndDefinitionChangesAreRefusedWithReadOnly) {
       << result.out;
   EXPECT_NE(std::find(out.begin(), out.end(), "Creating Table StillWritable"), out.end());
   EXPECT_EQ(commandOutput("mdb-count " + shellQuote(dir.file("ZulData.mdb")) + " t_like1"), "0\n");
+  EXPECT_NE(commandOutput("mdb-schema " + shellQuote(dir.file("ZulData.mdb")))
+                .find("CREATE TABLE [NewTable]"),
+            std::string::npos);
   EXPECT_EQ(mdb::MdbStorage(dir.file("ZulData.mdb")).check(), std::vector<std::string>{});
 }
 
