@@ -60,10 +60,9 @@ class DBEngine::Files : public std::enable_shared_from_this<Files> {
   std::shared_ptr<Database> open(const std::string& path) {
     const Opened& opened = file(path);
     const std::weak_ptr<Files> self = weak_from_this();
-    return std::make_shared<Database>(opened.storage, opened.executor,
-                                      [self](const std::string& connect) {
-                                        return engineOf(self)->open(connectPath(connect));
-                                      });
+    return std::make_shared<Database>(
+        opened.storage, opened.executor,
+        [self](const std::string& connect) { return engineOf(self)->open(connectPath(connect)); });
   }
 
  private:
@@ -75,7 +74,6 @@ class DBEngine::Files : public std::enable_shared_from_this<Files> {
 };
 
 namespace {
-
 
 const StorageKind kKinds[] = {
     {FileFormat::Sqlite,
@@ -150,10 +148,6 @@ std::string fileIdentity(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0) return "";
   return std::to_string(info.st_dev) + ":" + std::to_string(info.st_ino);
 }
-
-}  // namespace
-
-namespace {
 
 // The engine that opened a database, for the files its links name; 3420
 // once that engine is gone.

@@ -88,6 +88,11 @@ TEST_F(ForeignObjects, TriggersOnTheCatalogDoNotFireOnTheEnginesWrites) {
             "noFields|seenObject");
   raw("INSERT INTO MSysObjects (Name, Type) VALUES ('other tool', 1)");
   EXPECT_EQ(rawColumn("SELECT what FROM Seen"), "other tool");
+  // One added while the file is open is found by the next change.
+  raw("CREATE TRIGGER later BEFORE INSERT ON MSysObjects BEGIN SELECT RAISE(ABORT, 'no'); END");
+  db->execute("CREATE TABLE W (X LONG)");
+  db->execute("ALTER TABLE W ADD COLUMN Y LONG");
+  EXPECT_EQ(rawColumn("SELECT group_concat(Name) FROM MSysFields WHERE TableName = 'W'"), "X,Y");
 }
 
 TEST_F(ForeignObjects, TheCheckNamesEachOne) {

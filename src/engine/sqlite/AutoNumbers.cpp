@@ -8,10 +8,7 @@ std::string quote(const std::string& name) {
 }
 
 bool exists(Connection& db) {
-  return db.queryInteger(
-               "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-               "name = 'MSysAutoNumbers'")
-             .value_or(0) > 0;
+  return db.hasTable("MSysAutoNumbers");
 }
 
 // One row per table: a table has at most one AutoNumber field.
@@ -50,6 +47,23 @@ int64_t following(Connection& db, const std::string& table, const std::string& f
 std::string catalogValue(const char* column, const std::string& table) {
   return std::string("(SELECT ") + column +
          " FROM MSysAutoNumbers WHERE TableName = " + Connection::literal(table) + ")";
+}
+
+// The triggers of the AutoNumbers the condition picks out of the catalog.
+void createTriggersWhere(Connection& db, const std::string& condition) {
+  if (!exists(db)) return;
+  Statement row(db, "SELECT TableName, FieldName FROM MSysAutoNumbers" + condition);
+  std::vector<std::pair<std::string, std::string>> numbered;
+  while (row.step()) numbered.emplace_back(row.text(0), row.text(1));
+  for (const auto& [table, field] : numbered) {
+    const std::string value = "NEW." + quote(field);
+    db.exec("CREATE TRIGGER IF NOT EXISTS " + quote("telvarn." + table + "." + field + ".number") +
+            " AFTER INSERT ON " + quote(table) + " WHEN " + value +
+            " IS NOT NULL BEGIN UPDATE MSysAutoNumbers SET NextValue = " + value +
+            " + Increment WHERE TableName = " + Connection::literal(table) +
+            " AND (Increment > 0 AND " + value + " >= NextValue OR Increment < 0 AND " + value +
+            " <= NextValue); END");
+  }
 }
 
 }  // namespace
@@ -112,19 +126,11 @@ void read(Connection& db, const std::string& table, std::vector<FieldRecord>& fi
 }
 
 void createTriggers(Connection& db) {
-  if (!exists(db)) return;
-  Statement row(db, "SELECT TableName, FieldName FROM MSysAutoNumbers");
-  std::vector<std::pair<std::string, std::string>> numbered;
-  while (row.step()) numbered.emplace_back(row.text(0), row.text(1));
-  for (const auto& [table, field] : numbered) {
-    const std::string value = "NEW." + quote(field);
-    db.exec("CREATE TRIGGER IF NOT EXISTS " + quote("telvarn." + table + "." + field + ".number") +
-            " AFTER INSERT ON " + quote(table) + " WHEN " + value +
-            " IS NOT NULL BEGIN UPDATE MSysAutoNumbers SET NextValue = " + value +
-            " + Increment WHERE TableName = " + Connection::literal(table) +
-            " AND (Increment > 0 AND " + value + " >= NextValue OR Increment < 0 AND " + value +
-            " <= NextValue); END");
-  }
+  createTriggersWhere(db, "");
+}
+
+void createTrigger(Connection& db, const std::string& table) {
+  createTriggersWhere(db, " WHERE TableName = " + Connection::literal(table));
 }
 
 std::string next(const std::string& table, bool manyRows) {

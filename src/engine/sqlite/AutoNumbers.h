@@ -30,8 +30,9 @@ void renameField(Connection& db, const std::string& table, const std::string& fr
 void read(Connection& db, const std::string& table, std::vector<FieldRecord>& fields);
 
 // The triggers that move each next number on, those missing
-// ("telvarn.<table>.<field>.number").
+// ("telvarn.<table>.<field>.number"): every table's, or one table's.
 void createTriggers(Connection& db);
+void createTrigger(Connection& db, const std::string& table);
 
 // SQLite text for the number a new row of `table` takes in its AutoNumber
 // field; with `manyRows`, the rows of one INSERT ... SELECT take one each,

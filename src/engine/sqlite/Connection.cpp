@@ -255,6 +255,16 @@ std::optional<int64_t> Connection::queryInteger(const std::string& sql) {
   return statement.integer(0);
 }
 
+bool Connection::hasTable(const std::string& name) {
+  return sqlite3_table_column_metadata(db_, "main", name.c_str(), nullptr, nullptr, nullptr,
+                                       nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+Connection::Stamp Connection::stamp() {
+  return {queryInteger("PRAGMA schema_version").value_or(-1), catalogChanges_,
+          queryInteger("PRAGMA data_version").value_or(-1)};
+}
+
 std::string Connection::literal(const std::string& text) {
   std::string out = "'";
   for (char c : text) {

@@ -73,6 +73,21 @@ class Connection {
   bool accepts(const std::string& sql);
   // The first column of the first row, if there is a row.
   std::optional<int64_t> queryInteger(const std::string& sql);
+  // Whether the file has a table of that name, found without reading the
+  // whole schema.
+  bool hasTable(const std::string& name);
+
+  // The state of the schema and the catalog, to tell whether what was read
+  // of them still holds: it moves with every change of a table, index, view
+  // or trigger, every write to the catalog tables (committed or not) and
+  // every commit of another connection.
+  struct Stamp {
+    int64_t schema = -1;
+    uint64_t catalog = 0;
+    int64_t data = -1;
+    bool operator==(const Stamp&) const = default;
+  };
+  Stamp stamp();
 
   // The database text of a name: "name" with inner quotes doubled.
   static std::string quote(const std::string& name);

@@ -8,9 +8,18 @@
 #include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/SqliteStorage.h"
 
-namespace telvarn::sqlite::dependents {
+namespace telvarn::sqlite {
 
-void dropAll(Connection& db) {
+bool Dependents::known() {
+  return knownAt_ == storage_.connection().stamp();
+}
+
+void Dependents::committed() {
+  knownAt_ = storage_.connection().stamp();
+}
+
+void Dependents::dropAll() {
+  Connection& db = storage_.connection();
   Statement found(db,
                   "SELECT type, name FROM sqlite_master WHERE (type = 'trigger' AND name LIKE "
                   "'telvarn.%') OR (type = 'view' AND name IN (SELECT Name FROM MSysObjects "
@@ -21,6 +30,29 @@ void dropAll(Connection& db) {
                     Connection::quote(found.text(1)));
   }
   for (const std::string& drop : drops) db.exec(drop);
+}
+
+void Dependents::createAll() {
+  Connection& db = storage_.connection();
+  for (const RelationRecord& relation : relations::readAll(db)) {
+    relations::createTriggers(db, relation);
+  }
+  autonumbers::createTriggers(db);
+  createViews(catalog::objectNames(db, catalog::kQuery, catalog::kQuery));
+}
+
+void Dependents::createFor(const std::string& table) {
+  autonumbers::createTrigger(storage_.connection(), table);
+  const std::vector<std::string> retried = std::move(untranslated_);
+  createViews(retried);
+}
+
+void Dependents::createViews(const std::vector<std::string>& queries) {
+  untranslated_.clear();
+  for (const std::string& name : queries) {
+    const auto query = storage_.findQuery(name);
+    if (query && !createView(storage_, *query)) untranslated_.push_back(name);
+  }
 }
 
 bool createView(SqliteStorage& storage, const QueryRecord& query) {
@@ -42,15 +74,4 @@ bool createView(SqliteStorage& storage, const QueryRecord& query) {
   }
 }
 
-void createAll(SqliteStorage& storage) {
-  Connection& db = storage.connection();
-  for (const RelationRecord& relation : relations::readAll(db)) {
-    relations::createTriggers(db, relation);
-  }
-  autonumbers::createTriggers(db);
-  for (const std::string& name : catalog::objectNames(db, catalog::kQuery, catalog::kQuery)) {
-    if (const auto query = storage.findQuery(name)) createView(storage, *query);
-  }
-}
-
-}  // namespace telvarn::sqlite::dependents
+}  // namespace telvarn::sqlite

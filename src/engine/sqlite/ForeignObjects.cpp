@@ -45,17 +45,17 @@ bool isCatalogTable(const std::string& table) {
   return table.size() >= 4 && sameName(table.substr(0, 4), "MSys");
 }
 
-CatalogTriggersAside::CatalogTriggersAside(Connection& db)
-    : db_(db),
-      triggers_(objectsWhere(
-          db, std::string(kForeign) + " AND type = 'trigger' AND tbl_name LIKE 'MSys%'")) {
+void CatalogTriggers::setAside() {
+  if (knownAt_ != db_.stamp()) {
+    triggers_ = objectsWhere(
+        db_, std::string(kForeign) + " AND type = 'trigger' AND tbl_name LIKE 'MSys%'");
+  }
   for (const Object& trigger : triggers_)
-    db.exec("DROP TRIGGER " + Connection::quote(trigger.name));
+    db_.exec("DROP TRIGGER " + Connection::quote(trigger.name));
 }
 
-void CatalogTriggersAside::restore() {
+void CatalogTriggers::restore() {
   makeAgain(db_, triggers_);
-  triggers_.clear();
 }
 
 }  // namespace telvarn::sqlite::foreign

@@ -4,6 +4,7 @@
 // never lets one fire on its writes to the catalog.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,18 +32,25 @@ void makeAgain(Connection& db, const std::vector<Object>& objects);
 // Whether a table is one of the catalog's (MSys...).
 bool isCatalogTable(const std::string& table);
 
-// For as long as it lives, the triggers other tools put on the catalog
-// tables are dropped, so that the engine's writes to its catalog never
-// fire them; restore() makes them again. Inside the caller's transaction:
-// a change that rolls back brings them back too.
-class CatalogTriggersAside {
+// The triggers other tools put on the catalog tables, set aside (dropped)
+// while the engine writes to its catalog so that those writes never fire
+// them, and made again before the change commits; inside the caller's
+// transaction, so that a change that rolls back brings them back too. The
+// engine's changes leave them as they were: what one change found holds
+// for the next while no other connection changed the file, so that a
+// change does not read the whole schema again.
+class CatalogTriggers {
  public:
-  explicit CatalogTriggersAside(Connection& db);
+  explicit CatalogTriggers(Connection& db) : db_(db) {}
+  void setAside();
   void restore();
+  // After the change committed.
+  void committed() { knownAt_ = db_.stamp(); }
 
  private:
   Connection& db_;
   std::vector<Object> triggers_;
+  std::optional<Connection::Stamp> knownAt_;
 };
 
 }  // namespace telvarn::sqlite::foreign

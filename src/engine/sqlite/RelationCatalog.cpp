@@ -9,10 +9,7 @@ namespace telvarn::sqlite::relations {
 namespace {
 
 bool exists(Connection& db) {
-  return db.queryInteger(
-               "SELECT count(*) FROM sqlite_master WHERE type = 'table' AND "
-               "name = 'MSysRelationships'")
-             .value_or(0) > 0;
+  return db.hasTable("MSysRelationships");
 }
 
 std::string quote(const std::string& name) {

@@ -18,39 +18,6 @@
 namespace telvarn::sqlite {
 namespace {
 
-// A change of the catalog, in one transaction, with the triggers other
-// tools put on the catalog tables set aside while it runs.
-class CatalogChange {
- public:
-  explicit CatalogChange(Connection& connection)
-      : transaction_(connection), triggers_(connection) {}
-  void commit() {
-    triggers_.restore();
-    transaction_.commit();
-  }
-
- private:
-  Transaction transaction_;
-  foreign::CatalogTriggersAside triggers_;
-};
-
-// A change of a table, with the views and triggers the engine made on
-// tables set aside too and made again before it commits.
-class TableChange {
- public:
-  explicit TableChange(SqliteStorage& storage) : storage_(storage), change_(storage.connection()) {
-    dependents::dropAll(storage.connection());
-  }
-  void commit() {
-    dependents::createAll(storage_);
-    change_.commit();
-  }
-
- private:
-  SqliteStorage& storage_;
-  CatalogChange change_;
-};
-
 void prepareConnection(Connection& connection) {
   registerValueConversion(connection.handle());
   registerDialectFunctions(connection.handle());
@@ -74,6 +41,53 @@ std::vector<std::pair<std::string, std::string>> indexesToCollate(Connection& db
 }
 
 }  // namespace
+
+// The triggers other tools put on the catalog tables are set aside while
+// the change runs.
+class SqliteStorage::CatalogChange {
+ public:
+  explicit CatalogChange(SqliteStorage& storage)
+      : storage_(storage), transaction_(storage.connection_) {
+    storage.catalogTriggers_.setAside();
+  }
+  void commit() {
+    storage_.catalogTriggers_.restore();
+    transaction_.commit();
+    storage_.catalogTriggers_.committed();
+  }
+
+ private:
+  SqliteStorage& storage_;
+  Transaction transaction_;
+};
+
+// The views and triggers the engine made on tables are set aside too and
+// made again before the change commits; a change that only adds to
+// `grown` (the table, or a field of it) leaves them standing when they are
+// known.
+class SqliteStorage::TableChange {
+ public:
+  explicit TableChange(SqliteStorage& storage, std::string grown = "")
+      : storage_(storage),
+        grown_(storage.dependents_.known() ? std::move(grown) : ""),
+        change_(storage) {
+    if (grown_.empty()) storage.dependents_.dropAll();
+  }
+  void commit() {
+    if (grown_.empty()) {
+      storage_.dependents_.createAll();
+    } else {
+      storage_.dependents_.createFor(grown_);
+    }
+    change_.commit();
+    storage_.dependents_.committed();
+  }
+
+ private:
+  SqliteStorage& storage_;
+  std::string grown_;
+  CatalogChange change_;
+};
 
 SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
   prepareConnection(connection_);
@@ -145,7 +159,7 @@ std::optional<TableRecord> SqliteStorage::findTable(const std::string& name) {
 }
 
 std::optional<TableRecord> SqliteStorage::readTable(const std::string& name) {
-  const std::optional<catalog::ObjectEntry> entry = catalog::findObject(connection_, name);
+  const std::optional<catalog::ObjectEntry> entry = findObject(name);
   if (!entry || (entry->type != catalog::kTable && entry->type != catalog::kLink)) {
     return std::nullopt;
   }
@@ -160,6 +174,18 @@ std::optional<TableRecord> SqliteStorage::readTable(const std::string& name) {
   return table;
 }
 
+std::optional<catalog::ObjectEntry> SqliteStorage::findObject(const std::string& name) {
+  const Connection::Stamp now = connection_.stamp();
+  if (absent_ && absent_->first == name && absent_->second == now) return std::nullopt;
+  std::optional<catalog::ObjectEntry> entry = catalog::findObject(connection_, name);
+  if (entry) {
+    absent_.reset();
+  } else {
+    absent_.emplace(name, now);
+  }
+  return entry;
+}
+
 std::vector<std::string> SqliteStorage::tableNames() {
   return catalog::objectNames(connection_, catalog::kTable, catalog::kLink);
 }
@@ -171,7 +197,7 @@ TableRecord SqliteStorage::existingTable(const std::string& name) {
 }
 
 void SqliteStorage::createTable(const TableRecord& table) {
-  TableChange transaction(*this);
+  TableChange transaction(*this, table.name);
   const bool linked = table.kind == TableKind::Linked;
   catalog::insertObject(connection_, {table.name, linked ? catalog::kLink : catalog::kTable,
                                       table.connect, table.sourceTableName, ""});
@@ -179,7 +205,7 @@ void SqliteStorage::createTable(const TableRecord& table) {
     physical::createTable(connection_, table.name, table.fields);
   for (const FieldRecord& field : table.fields) {
     catalog::insertField(connection_, table.name, field);
-    if (field.autoNumber()) autonumbers::add(connection_, table.name, field);
+    if (!linked && field.autoNumber()) autonumbers::add(connection_, table.name, field);
   }
   for (const IndexRecord& index : table.indexes) {
     physical::createIndex(connection_, table.name, table.fields, index);
@@ -197,7 +223,7 @@ void SqliteStorage::dropTable(const std::string& name) {
 }
 
 void SqliteStorage::addField(const std::string& tableName, const FieldRecord& field) {
-  TableChange transaction(*this);
+  TableChange transaction(*this, tableName);
   const TableRecord table = existingTable(tableName);
   if (table.fields.empty()) {
     physical::createTable(connection_, table.name, {field});
@@ -257,7 +283,7 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
 }
 
 void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& index) {
-  CatalogChange transaction(connection_);
+  CatalogChange transaction(*this);
   const TableRecord table = existingTable(tableName);
   if (index.primary || index.required) {
     if (physical::anyNull(connection_, table.name, index.columns)) throw engineError(3058);
@@ -268,14 +294,14 @@ void SqliteStorage::addIndex(const std::string& tableName, const IndexRecord& in
 }
 
 void SqliteStorage::dropIndex(const std::string& tableName, const std::string& indexName) {
-  CatalogChange transaction(connection_);
+  CatalogChange transaction(*this);
   physical::dropIndex(connection_, tableName, indexName);
   catalog::deleteIndex(connection_, tableName, indexName);
   transaction.commit();
 }
 
 std::optional<QueryRecord> SqliteStorage::findQuery(const std::string& name) {
-  const std::optional<catalog::ObjectEntry> entry = catalog::findObject(connection_, name);
+  const std::optional<catalog::ObjectEntry> entry = findObject(name);
   if (!entry || entry->type != catalog::kQuery) return std::nullopt;
   return QueryRecord{entry->name, entry->sql};
 }
@@ -285,14 +311,14 @@ std::vector<std::string> SqliteStorage::queryNames() {
 }
 
 void SqliteStorage::createQuery(const QueryRecord& query) {
-  CatalogChange transaction(connection_);
+  CatalogChange transaction(*this);
   catalog::insertObject(connection_, {query.name, catalog::kQuery, "", "", query.sql});
-  dependents::createView(*this, query);
+  createView(*this, query);
   transaction.commit();
 }
 
 void SqliteStorage::deleteQuery(const std::string& name) {
-  CatalogChange transaction(connection_);
+  CatalogChange transaction(*this);
   connection_.exec("DROP VIEW IF EXISTS " + Connection::quote(name));
   catalog::deleteObject(connection_, name);
   transaction.commit();
@@ -304,7 +330,7 @@ std::vector<RelationRecord> SqliteStorage::relations() {
 }
 
 void SqliteStorage::addRelation(const RelationRecord& relation) {
-  CatalogChange transaction(connection_);
+  CatalogChange transaction(*this);
   if (relations::anyOrphan(connection_, relation))
     throw engineError(3201, {relation.referencedTable});
   relations::insert(connection_, relation);

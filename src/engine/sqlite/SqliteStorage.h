@@ -8,12 +8,17 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "engine/Storage.h"
+#include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Connection.h"
+#include "engine/sqlite/Dependents.h"
+#include "engine/sqlite/ForeignObjects.h"
 
 namespace telvarn::sqlite {
 
@@ -68,7 +73,16 @@ class SqliteStorage : public Storage {
   std::shared_ptr<Storage> linkSource(const TableRecord& link);
 
  private:
+  // A change of the catalog, and a change of a table (which also keeps the
+  // dependent views and triggers), each in one transaction.
+  class CatalogChange;
+  class TableChange;
+
   std::optional<TableRecord> readTable(const std::string& name);
+  // The catalog's entry of that name. A name looked up in vain is not
+  // looked up again while the catalog stays as it is: checks for a new
+  // name ask for it several times, and a miss reads every name.
+  std::optional<catalog::ObjectEntry> findObject(const std::string& name);
   // A local table the object model has found; its absence is a fault of
   // the caller (3000).
   TableRecord existingTable(const std::string& name);
@@ -84,6 +98,9 @@ class SqliteStorage : public Storage {
   };
 
   Connection connection_;
+  foreign::CatalogTriggers catalogTriggers_{connection_};
+  Dependents dependents_{*this};
+  std::optional<std::pair<std::string, Connection::Stamp>> absent_;
   std::unordered_map<std::string, CachedTable> tables_;
   std::vector<std::unique_ptr<Transaction>> transactions_;
   LinkSources linkSources_;

@@ -3,6 +3,7 @@
 // stored SELECT as a table.
 #include "engine/EngineFixture.h"
 #include "engine/QueryDef.h"
+#include "engine/Storage.h"
 
 namespace telvarn::test {
 namespace {
@@ -59,6 +60,17 @@ TEST_F(StoredQueries, ViewsFollowTheTablesTheyRead) {
   EXPECT_EQ(views(), "");
   db->execute("CREATE TABLE T (A LONG)");
   EXPECT_EQ(views(), "qA");
+}
+
+TEST_F(StoredQueries, AViewARolledBackChangeMadeIsMadeAgain) {
+  db->createQueryDef("qC", "SELECT C FROM T");
+  db->execute("CREATE TABLE Other (X LONG)");
+  db->storage().begin();
+  db->execute("ALTER TABLE T ADD COLUMN C LONG");
+  db->storage().rollBack();
+  EXPECT_EQ(views(), "");
+  db->execute("ALTER TABLE T ADD COLUMN C LONG");
+  EXPECT_EQ(views(), "qC");
 }
 
 TEST_F(StoredQueries, TopWithTiesIsAViewAndALinkIsReadAtEachStatement) {
