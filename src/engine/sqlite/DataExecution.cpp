@@ -6,7 +6,6 @@
 #include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/SqlTranslator.h"
 #include "engine/sqlite/SqliteStorage.h"
-#include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
 namespace {

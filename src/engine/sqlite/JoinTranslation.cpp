@@ -39,7 +39,7 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
   std::string columns;
   std::string values;
   for (const jetsql::Assignment& assignment : update.assignments) {
-    const std::string value = translator.clause(*assignment.value);
+    const Translated value = translator.clause(*assignment.value);
     const Scope::Found found = scope.find(assignment.column.qualifier, assignment.column.name);
     if (!found.field) {
       translator.noteUnknown(assignment.column.qualifier, assignment.column.name);
@@ -49,7 +49,7 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
     if (!target) table = targetTable(storage, *found.source, 3073);
     target = found.source;
     columns += (columns.empty() ? "" : ", ") + Connection::quote(found.field->name);
-    values += (values.empty() ? "" : ", ") + stored(*table, *found.field, value);
+    values += (values.empty() ? "" : ", ") + stored(translator, *table, *found.field, value);
   }
   const std::string where = update.where ? translator.condition(*update.where) : "";
   requireNoParameters(translator);

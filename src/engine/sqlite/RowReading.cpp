@@ -1,28 +1,13 @@
 // SqliteStorage::forEachRow: a table's rows as the engine's values, in the
-// order the rows were stored, under one read lock.
+// order the rows were stored, under one read lock; a file of an earlier
+// layout read as that layout keeps its values.
 #include "engine/AppError.h"
+#include "engine/sqlite/CatalogTables.h"
+#include "engine/sqlite/FileLayout.h"
 #include "engine/sqlite/SqliteStorage.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
-namespace {
-
-Variant valueOf(sqlite3_stmt* row, int column) {
-  switch (sqlite3_column_type(row, column)) {
-    case SQLITE_NULL:
-      return Variant::null();
-    case SQLITE_INTEGER:
-      return Variant(static_cast<int64_t>(sqlite3_column_int64(row, column)));
-    case SQLITE_FLOAT:
-      return Variant(sqlite3_column_double(row, column));
-    default: {
-      const auto* bytes = static_cast<const char*>(sqlite3_column_blob(row, column));
-      const int size = sqlite3_column_bytes(row, column);
-      return Variant(bytes ? std::string(bytes, static_cast<size_t>(size)) : std::string());
-    }
-  }
-}
-
-}  // namespace
 
 void SqliteStorage::forEachRow(const std::string& tableName, const RowVisitor& visit) {
   ReadTransaction read(connection_);
@@ -41,10 +26,17 @@ void SqliteStorage::forEachRow(const std::string& tableName, const RowVisitor& v
     fail(connection_.handle(), sqlite3_extended_errcode(connection_.handle()), path());
   }
   const std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt*)> statement(raw, sqlite3_finalize);
+  const bool earlierLayout = catalog::formatVersion(connection_) < kFormatVersion;
   std::vector<Variant> values(table->fields.size());
   int rc;
   while ((rc = sqlite3_step(raw)) == SQLITE_ROW) {
-    for (size_t i = 0; i < values.size(); ++i) values[i] = valueOf(raw, static_cast<int>(i));
+    for (size_t i = 0; i < values.size(); ++i) {
+      const int type = table->fields[i].type;
+      const auto column = static_cast<int>(i);
+      values[i] = earlierLayout
+                      ? earlierLayoutValue(sqlite3_column_value(raw, column), type, path())
+                      : columnValue(raw, column, type);
+    }
     if (!visit(values)) return;
   }
   if (rc != SQLITE_DONE)

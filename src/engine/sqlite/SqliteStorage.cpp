@@ -7,12 +7,12 @@
 #include "engine/DataType.h"
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"
+#include "engine/sqlite/FileLayout.h"
 #include "engine/sqlite/DialectFunctions.h"
 #include "engine/sqlite/ForeignObjects.h"
 #include "engine/sqlite/PhysicalSchema.h"
 #include "engine/sqlite/RelationCatalog.h"
 #include "engine/sqlite/TextOrder.h"
-#include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -75,25 +75,7 @@ bool related(SqliteStorage& storage, const std::string& table, const std::string
 }
 
 void prepareConnection(Connection& connection) {
-  registerValueConversion(connection.handle());
   registerDialectFunctions(connection.handle());
-}
-
-// Indexes made before text had the General sort order, whose text columns
-// still compare as their NOCASE declaration says: table and index names.
-std::vector<std::pair<std::string, std::string>> indexesToCollate(Connection& db) {
-  Statement row(db,
-                "SELECT DISTINCT c.TableName, c.IndexName FROM MSysIndexColumns c "
-                "JOIN MSysFields f ON f.TableName = c.TableName AND f.Name = c.FieldName "
-                "WHERE f.Type IN (" +
-                    std::to_string(DataType::Text) + ", " + std::to_string(DataType::Memo) +
-                    ") AND NOT EXISTS (SELECT 1 FROM "
-                    "pragma_index_xinfo(c.TableName || '.' || c.IndexName) x "
-                    "WHERE x.name = c.FieldName AND x.coll = '" +
-                    kTextCollation + "')");
-  std::vector<std::pair<std::string, std::string>> found;
-  while (row.step()) found.emplace_back(row.text(0), row.text(1));
-  return found;
 }
 
 }  // namespace
@@ -107,30 +89,9 @@ SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
     if (!catalog::exists(connection_)) catalog::createTables(connection_);
     transaction.commit();
   }
-  // A file of the earlier layout is read as it is and brought up to date
+  // A file of an earlier layout is read as it is and brought up to date
   // with its first change.
-  if (!indexesToCollate(connection_).empty())
-    connection_.beforeFirstWrite([this] { collateTextIndexes(); });
-}
-
-void SqliteStorage::collateTextIndexes() {
-  for (const auto& [tableName, indexName] : indexesToCollate(connection_)) {
-    const std::optional<TableRecord> table = readTable(tableName);
-    if (!table) continue;
-    for (const IndexRecord& index : table->indexes) {
-      if (index.name != indexName) continue;
-      try {
-        Transaction attempt(connection_);
-        physical::dropIndex(connection_, table->name, index.name);
-        physical::createIndex(connection_, table->name, table->fields, index);
-        attempt.commit();
-      } catch (const AppError& error) {
-        // Values the General sort order finds equal ("Äpfel", "äpfel") in
-        // a unique index: it keeps the order it had, and nothing is lost.
-        if (error.number() != 3022) throw;
-      }
-    }
-  }
+  updateLayoutAtFirstWrite(*this);
 }
 
 void SqliteStorage::create(const std::string& path) {
@@ -260,7 +221,8 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
     if (!isFieldType(changed.type)) throw engineError(3259);
     std::vector<FieldRecord> after = table.fields;
     after[static_cast<size_t>(field - table.fields.begin())] = changed;
-    physical::changeColumnType(connection_, table.name, after, changed, table.indexes);
+    physical::changeColumnType(connection_, table.name, after, changed, field->type,
+                               table.indexes);
   }
   catalog::updateField(connection_, table.name, field->name, changed);
   transaction.commit();

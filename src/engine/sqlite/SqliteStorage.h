@@ -50,9 +50,6 @@ class SqliteStorage : public Storage {
 
  private:
   std::optional<TableRecord> readTable(const std::string& name);
-  // Makes the indexes of an earlier layout again with their text columns
-  // in the General sort order.
-  void collateTextIndexes();
 
   // Table records as last read, by their name in lower case.
   struct CachedTable {
