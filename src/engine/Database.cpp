@@ -13,14 +13,15 @@ namespace {
 
 const std::string kDatabasePrefix = ";DATABASE=";
 
-// A link must name a file that exists and a table that file has.
-void checkLinkSource(const TableRecord& link) {
+// The fields of a link's source table: a link must name a file that exists
+// and a table that file has.
+std::vector<FieldRecord> linkSourceFields(const TableRecord& link) {
   if (link.connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
   const std::string sourcePath = link.connect.substr(kDatabasePrefix.size());
   const std::shared_ptr<Storage> source = openStorage(sourcePath);
-  if (!source->findTable(link.sourceTableName)) {
-    throw engineError(3011, {link.sourceTableName});
-  }
+  const std::optional<TableRecord> table = source->findTable(link.sourceTableName);
+  if (!table) throw engineError(3011, {link.sourceTableName});
+  return table->fields;
 }
 
 }  // namespace
@@ -60,8 +61,10 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& table) {
     if (storage_->findTable(record.name) || storage_->findQuery(record.name)) {
       throw engineError(3012, {record.name});
     }
-    checkLinkSource(record);
-    record.fields.clear();
+    // A link keeps its source's fields as they are when it is made, with
+    // properties of its own (a Caption, say); its rows and indexes stay in
+    // the source.
+    record.fields = linkSourceFields(record);
     record.indexes.clear();
   } else {
     for (FieldRecord& field : record.fields) field = fieldToSave(field);

@@ -29,7 +29,8 @@ class Database {
   std::shared_ptr<TableDef> createTableDef(const std::string& name) const;
   // TableDefs.Append: a table (3010 when the name is taken; a table with no
   // field yet is allowed) or a link (3012 when the name is taken, then 3024
-  // or 3011 when the source file or table is missing).
+  // or 3011 when the source file or table is missing). A link takes the
+  // source table's fields as they are then.
   void appendTableDef(const std::shared_ptr<TableDef>& table);
 
   // CreateQueryDef with a name stores the query at once: 3012 when the name

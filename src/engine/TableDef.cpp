@@ -108,6 +108,8 @@ void TableDef::appendField(const std::shared_ptr<Field>& field) {
 void TableDef::deleteField(const std::string& name) {
   const auto found = findNamed(fields_, name);
   if (appended()) {
+    // A link's fields are its source's design, changed only there.
+    if (!connect_.empty() && found != fields_.end()) throw engineError(3219);
     storage_->deleteField(name_, name);
   } else if (found == fields_.end()) {
     throw engineError(3265);
@@ -133,6 +135,7 @@ void TableDef::appendIndex(const std::shared_ptr<Index>& index) {
     indexes_.push_back(index);
     return;
   }
+  if (!connect_.empty()) throw engineError(3219);
   storage_->addIndex(name_, index->record());
   index->markAppended();
   indexes_.push_back(index);

@@ -37,15 +37,16 @@ class TableDef {
   std::shared_ptr<Field> field(const std::string& name) const;
   const std::vector<std::shared_ptr<Field>>& fields() const { return fields_; }
   // Fields.Append: 3259 for a type the engine does not have, 3191 (saved
-  // table) or 3367 (new table) for a name in use.
+  // table) or 3367 (new table) for a name in use, 3219 on a link.
   void appendField(const std::shared_ptr<Field>& field);
-  // Fields.Delete: 3265 when missing, 3280 when an index needs the field.
+  // Fields.Delete: 3265 when missing, 3280 when an index needs the field,
+  // 3219 on a link.
   void deleteField(const std::string& name);
 
   std::shared_ptr<Index> createIndex(const std::string& name) const;
   const std::vector<std::shared_ptr<Index>>& indexes() const { return indexes_; }
   // Indexes.Append: 3367 for a name the table's indexes have, 3264 for an
-  // index with no field, else see Storage::addIndex.
+  // index with no field, 3219 on a link, else see Storage::addIndex.
   void appendIndex(const std::shared_ptr<Index>& index);
   // Indexes.Refresh: reads the indexes back from the file.
   void refreshIndexes();

@@ -55,7 +55,11 @@ void dropTable(Connection& db, const std::string& table) {
 }
 
 void addColumn(Connection& db, const std::string& table, const FieldRecord& field) {
-  db.exec("ALTER TABLE " + Connection::quote(table) + " ADD COLUMN " + columnDefinition(field));
+  // A Yes/No field cannot hold Null: the rows already there hold False,
+  // which SQLite gives them without rewriting the table.
+  const std::string holds = field.type == DataType::Boolean ? " DEFAULT 0" : "";
+  db.exec("ALTER TABLE " + Connection::quote(table) + " ADD COLUMN " + columnDefinition(field) +
+          holds);
 }
 
 bool dropColumn(Connection& db, const std::string& table, const std::string& column) {

@@ -17,6 +17,15 @@
 namespace telvarn::sqlite {
 namespace {
 
+// Whether `changed` differs from `field` in its user-defined properties
+// (Caption, say) alone, the only part of a link's field that is its own.
+bool onlyPropertiesDiffer(const FieldRecord& field, const FieldRecord& changed) {
+  return field.name == changed.name && field.type == changed.type &&
+         field.size == changed.size && field.attributes == changed.attributes &&
+         field.defaultValue == changed.defaultValue &&
+         field.allowZeroLength == changed.allowZeroLength && field.required == changed.required;
+}
+
 // The stored record of a local table, or 3265 when there is none.
 TableRecord requireTable(SqliteStorage& storage, const std::string& name) {
   std::optional<TableRecord> table = storage.findTable(name);
@@ -207,9 +216,13 @@ void SqliteStorage::deleteField(const std::string& tableName, const std::string&
 void SqliteStorage::changeField(const std::string& tableName, const std::string& fieldName,
                                 const FieldRecord& changed) {
   TableChange transaction(*this);
-  const TableRecord table = requireTable(*this, tableName);
+  const std::optional<TableRecord> found = findTable(tableName);
+  if (!found) throw engineError(3265);
+  const TableRecord& table = *found;
   const auto field = findField(table, fieldName);
   if (field == table.fields.end()) throw engineError(3265);
+  if (table.kind != TableKind::Local && !onlyPropertiesDiffer(*field, changed))
+    throw engineError(3219);
   if (field->name != changed.name) {
     const auto clash = findField(table, changed.name);
     if (clash != table.fields.end() && clash != field) throw engineError(3191);
