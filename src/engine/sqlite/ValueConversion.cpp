@@ -2,15 +2,50 @@
 // its field stores it, and telvarn_check_field, the field's rules on it.
 // A type change runs every row through telvarn_convert, so that it either
 // converts every value or changes nothing.
+#include <cstdint>
+
+#include "engine/DataType.h"
 #include "engine/FieldValue.h"
 #include "engine/sqlite/FunctionSupport.h"
+#include "engine/sqlite/ValueCodec.h"
+#include "engine/values/Calendar.h"
 
 namespace telvarn::sqlite {
 namespace {
 
+// Whether a value is already as a field of engine type `type` keeps it:
+// a whole number within a Long's range for a Long, a count of
+// ten-thousandths for a Currency, a valid day number for a Date/Time. The
+// common case of arithmetic on fields of the field's own type, which then
+// costs no conversion.
+bool storedAsItIs(sqlite3_value* value, char letter, int type) {
+  const int storage = sqlite3_value_type(value);
+  switch (type) {
+    case DataType::Long: {
+      if (storage != SQLITE_INTEGER || (letter != 'y' && letter != 's' && letter != 'l'))
+        return false;
+      const int64_t whole = sqlite3_value_int64(value);
+      return whole >= INT32_MIN && whole <= INT32_MAX;
+    }
+    case DataType::Currency:
+      return storage == SQLITE_INTEGER && letter == 'c';
+    case DataType::Date:
+      return (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) && letter == 't' &&
+             values::momentOf(sqlite3_value_double(value)).has_value();
+    default:
+      return false;
+  }
+}
+
 void convert(sqlite3_context* context, sqlite3_value** argv) {
-  const Variant value = readValue(argv[0], letterAt(codeOf(argv[1]), 0));
-  setResult(context, fieldValue(value, sqlite3_value_int(argv[2]), sqlite3_value_int(argv[3])));
+  const char letter = letterAt(codeOf(argv[1]), 0);
+  const int type = sqlite3_value_int(argv[2]);
+  if (storedAsItIs(argv[0], letter, type)) {
+    sqlite3_result_value(context, argv[0]);
+    return;
+  }
+  const Variant value = readValue(argv[0], letter);
+  setResult(context, fieldValue(value, type, sqlite3_value_int(argv[3])));
 }
 
 // The third argument: 1 for a Required field, 2 for a field in an index
