@@ -183,6 +183,9 @@ TEST_F(Corpus, StoredQueries) {
 TEST_F(Corpus, TextOrder) {
   run("textorder.jet");
 }
+TEST_F(Corpus, ValuesAndOperators) {
+  run("values.jet");
+}
 TEST_F(Corpus, SyntaxErrors) {
   run("syntax.jet");
 }
