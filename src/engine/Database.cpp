@@ -11,14 +11,10 @@
 namespace telvarn {
 namespace {
 
-const std::string kDatabasePrefix = ";DATABASE=";
-
 // The fields of a link's source table: a link must name a file that exists
 // and a table that file has.
 std::vector<FieldRecord> linkSourceFields(const TableRecord& link) {
-  if (link.connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
-  const std::string sourcePath = link.connect.substr(kDatabasePrefix.size());
-  const std::shared_ptr<Storage> source = openStorage(sourcePath);
+  const std::shared_ptr<Storage> source = openLinkSource(link.connect);
   const std::optional<TableRecord> table = source->findTable(link.sourceTableName);
   if (!table) throw engineError(3011, {link.sourceTableName});
   return table->fields;

@@ -62,4 +62,10 @@ std::shared_ptr<Storage> openStorage(const std::string& path) {
   throw engineError(3343, {path});
 }
 
+std::shared_ptr<Storage> openLinkSource(const std::string& connect) {
+  static constexpr std::string_view kDatabasePrefix = ";DATABASE=";
+  if (connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
+  return openStorage(connect.substr(kDatabasePrefix.size()));
+}
+
 }  // namespace telvarn

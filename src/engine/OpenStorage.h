@@ -13,4 +13,8 @@ class Storage;
 // engine can open.
 std::shared_ptr<Storage> openStorage(const std::string& path);
 
+// The storage of the file a link's connection text (";DATABASE=<path>")
+// names: 3001 for a text that names no database file, else as openStorage.
+std::shared_ptr<Storage> openLinkSource(const std::string& connect);
+
 }  // namespace telvarn

@@ -3,6 +3,7 @@
 #include "app/core/ValueText.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
+#include "engine/OpenStorage.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
 
@@ -24,8 +25,6 @@ std::string quoted(const std::string& text) {
 }  // namespace
 
 void exportCsv(Database& database, const std::string& table, std::ostream& out) {
-  std::vector<int> types;
-  std::string header;
   const std::shared_ptr<TableDef> definition = [&] {
     try {
       return database.tableDef(table);
@@ -34,16 +33,29 @@ void exportCsv(Database& database, const std::string& table, std::ostream& out) 
       throw;
     }
   }();
-  for (const auto& column : definition->fields()) {
-    header += (header.empty() ? "" : ",") + quoted(column->name());
-    types.push_back(column->type());
+  // A link's rows are those of its source table, in the source's fields as
+  // they are now.
+  std::shared_ptr<Storage> source;
+  std::string rowsOf = definition->name();
+  std::vector<FieldRecord> fields;
+  if (definition->connect().empty()) {
+    for (const auto& field : definition->fields()) fields.push_back(field->record());
+  } else {
+    source = openLinkSource(definition->connect());
+    rowsOf = definition->sourceTableName();
+    const std::optional<TableRecord> found = source->findTable(rowsOf);
+    if (!found) throw engineError(3078, {rowsOf});
+    fields = found->fields;
   }
+  std::string header;
+  for (const FieldRecord& field : fields) header += (header.empty() ? "" : ",") + quoted(field.name);
   out << header << "\r\n";
-  database.storage().forEachRow(table, [&](const std::vector<Variant>& values) {
+  Storage& rows = source ? *source : database.storage();
+  rows.forEachRow(rowsOf, [&](const std::vector<Variant>& values) {
     std::string line;
     for (size_t i = 0; i < values.size(); ++i) {
       if (i > 0) line += ",";
-      if (!values[i].isNull()) line += quoted(exportText(types[i], values[i]));
+      if (!values[i].isNull()) line += quoted(exportText(fields[i].type, values[i]));
     }
     out << line << "\r\n";
     return static_cast<bool>(out);

@@ -61,13 +61,11 @@ void runSelect(Database& db, const SelectStatement& select) {
 // A statement on a linked table runs in the file the link points to, on the
 // table it names there; the link's own name stays usable as a qualifier.
 void runLinked(Database& db, DataStatement& data) {
-  static const std::string kDatabasePrefix = ";DATABASE=";
   std::string& table =
       std::visit([](auto& action) -> std::string& { return action.table; }, data.action);
   const std::optional<TableRecord> link = db.storage().findTable(table);
   if (!link || link->kind != TableKind::Linked) return db.storage().executeData(data);
-  if (link->connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
-  const auto source = openStorage(link->connect.substr(kDatabasePrefix.size()));
+  const auto source = openLinkSource(link->connect);
   std::visit(
       [&](auto& action) {
         if constexpr (!std::is_same_v<std::decay_t<decltype(action)>, InsertStatement>) {

@@ -12,8 +12,6 @@
 namespace telvarn::sqlite {
 namespace {
 
-constexpr std::string_view kDatabasePrefix = ";DATABASE=";
-
 // One temporary table per link, named after it in lower case, as names
 // compare without regard to letter case.
 std::string copyName(const std::string& link) {
@@ -51,8 +49,7 @@ void fill(Connection& connection, const std::string& table, const std::vector<Fi
 }  // namespace
 
 LinkedRows copyLinkedRows(Connection& connection, const TableRecord& link) {
-  if (link.connect.rfind(kDatabasePrefix, 0) != 0) throw engineError(3001);
-  const auto source = openStorage(link.connect.substr(kDatabasePrefix.size()));
+  const auto source = openLinkSource(link.connect);
   const std::optional<TableRecord> table = source->findTable(link.sourceTableName);
   if (!table) throw engineError(3078, {link.sourceTableName});
   LinkedRows rows{copyName(link.name), table->fields};
