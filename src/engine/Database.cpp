@@ -92,10 +92,13 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& table) {
   TableRecord record = table->record();
   if (record.kind == TableKind::Linked) {
     if (nameTaken(*storage_, record.name)) throw engineError(3012, {record.name});
-    // A link must name a file that exists and a table that file has.
-    if (!openSource(record.connect)->findTableDef(record.sourceTableName))
-      throw engineError(3011, {record.sourceTableName});
-    record.fields.clear();
+    // A link must name a file that exists and a table that file has. It
+    // keeps the source's fields as they are when it is made, with properties
+    // of its own (a Caption, say); its rows and indexes stay in the source.
+    const std::shared_ptr<TableDef> source =
+        openSource(record.connect)->findTableDef(record.sourceTableName);
+    if (!source) throw engineError(3011, {record.sourceTableName});
+    record.fields = source->record().fields;
     record.indexes.clear();
   } else {
     for (FieldRecord& field : record.fields) field = fieldToSave(field);

@@ -49,7 +49,8 @@ class Database {
   // AutoNumber, 3283 for a second primary key, 3265 for an index on a
   // field the table does not have. A link: 3012 when the name is taken,
   // 3001 for a connect string that names no database file, the errors of
-  // opening it (3024, ...), 3011 when the source table is missing.
+  // opening it (3024, ...), 3011 when the source table is missing; a link
+  // takes the source table's fields as they are then.
   void appendTableDef(const std::shared_ptr<TableDef>& table);
   // TableDefs.Delete: 3265 when there is no table or link of that name,
   // 3281 when a relationship needs the table.

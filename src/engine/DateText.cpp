@@ -3,14 +3,8 @@
 #include <cstdio>
 
 #include "engine/values/Calendar.h"
-#include "engine/values/DateReading.h"
 
 namespace telvarn {
-
-std::optional<std::string> parseDateText(std::string_view text) {
-  const std::optional<double> date = values::readDate(text);
-  return date ? dateFromSerial(*date) : std::nullopt;
-}
 
 std::optional<std::string> dateFromSerial(double serial) {
   const std::optional<values::Moment> moment = values::momentOf(serial);

@@ -1,8 +1,6 @@
-// Dates as the SQLite storage keeps them today: the text
-// "YYYY-MM-DD HH:MM:SS", which sorts and compares in date order. Reading
-// date text and the day numbering are the dialect's value rules
-// (values/DateReading.h, values/Calendar.h); this only writes and reads that
-// stored form.
+// A date as the text "YYYY-MM-DD HH:MM:SS": the form --export writes dates
+// in, and the form files of the SQLite storage's earlier layout kept them
+// in. The day numbering is the dialect's (values/Calendar.h).
 #pragma once
 
 #include <optional>
@@ -11,14 +9,11 @@
 
 namespace telvarn {
 
-// The stored text of any date text the dialect reads (values::readDate).
-std::optional<std::string> parseDateText(std::string_view text);
-
-// The stored text of a day number (values/Calendar.h); nullopt outside the
-// valid dates.
+// The text of a day number; nullopt outside the valid dates.
 std::optional<std::string> dateFromSerial(double serial);
 
-// The day number of a stored date text.
+// The day number of such a text (a date alone is its midnight); nullopt
+// for any other text.
 std::optional<double> serialFromDate(std::string_view stored);
 
 }  // namespace telvarn

@@ -4,6 +4,7 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
+#include "engine/FieldValue.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
 
@@ -114,6 +115,9 @@ void Field::setProperty(const std::string& name, const Variant& value) {
     changed.attributes = static_cast<int>(convertTo(DataType::Long, value).toInteger());
   } else if (sameName(name, "DefaultValue")) {
     changed.defaultValue = value.toText();
+    // A default that does not fit its field is refused when it is set,
+    // not at every later INSERT.
+    if (changed.type != 0) defaultValue(changed);
   } else if (sameName(name, "AllowZeroLength")) {
     changed.allowZeroLength = booleanOf(value);
     // Only text can be of zero length; a number or a date cannot allow it.

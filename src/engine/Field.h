@@ -29,6 +29,8 @@ class Field {
 
   // Type can change only before the append (3219 after it).
   void setType(int type);
+  // A default that does not fit the field's type is refused with 3421,
+  // 3349 beyond its range, 3163 longer than its size.
   void setDefaultValue(const std::string& value);
   void setAllowZeroLength(bool allow);
 

@@ -43,7 +43,9 @@ class StorageCatalog {
   // Replaces the definition of `field` by `changed`: a new name renames the
   // column, a new type converts its values in place, keeping the rows. 3211
   // when another object of the file would not survive the rename; 3421,
-  // 3349 or 3163 for a value the new type cannot hold (nothing changes).
+  // 3349 or 3163 for a value the new type cannot hold (nothing changes);
+  // 3219 when anything but user-defined properties changes on a link's
+  // field.
   virtual void changeField(const std::string& table, const std::string& field,
                            const FieldRecord& changed) = 0;
 

@@ -49,6 +49,15 @@ bool related(Storage& storage, const std::string& table, const std::string& fiel
   });
 }
 
+// Whether `changed` differs from `field` in its user-defined properties
+// alone.
+bool onlyPropertiesDiffer(const FieldRecord& field, const FieldRecord& changed) {
+  return field.name == changed.name && field.type == changed.type &&
+         field.size == changed.size && field.attributes == changed.attributes &&
+         field.defaultValue == changed.defaultValue &&
+         field.allowZeroLength == changed.allowZeroLength && field.required == changed.required;
+}
+
 }  // namespace
 
 TableRecord savedTable(Storage& storage, const std::string& name) {
@@ -69,6 +78,10 @@ void changeSavedField(Storage& storage, const std::string& tableName, const std:
     const TableRecord table = savedTable(storage, tableName);
     const FieldRecord* field = named(table.fields, fieldName);
     if (!field) throw engineError(3265);
+    // A link's fields are its source's design: only their own properties
+    // (a Caption, say) change here.
+    if (table.kind != TableKind::Local && !onlyPropertiesDiffer(*field, changed))
+      throw engineError(3219);
     std::vector<FieldRecord> after = table.fields;
     after[static_cast<size_t>(field - table.fields.data())] = changed;
     const FieldRecord* clash = named(table.fields, changed.name);
@@ -173,6 +186,8 @@ void TableDef::deleteField(const std::string& name) {
     fields_.erase(found);
     return;
   }
+  // A link's fields are its source's design, changed only there.
+  if (!connect_.empty() && found != fields_.end()) throw engineError(3219);
   atomically(*storage_, [&] {
     const TableRecord table = savedTable(*storage_, name_);
     const FieldRecord* field = named(table.fields, name);
@@ -212,6 +227,8 @@ void TableDef::appendIndex(const std::shared_ptr<Index>& index) {
     indexes_.push_back(index);
     return;
   }
+  // A link's indexes are its source's.
+  if (!connect_.empty()) throw engineError(3219);
   const IndexRecord& record = index->record();
   atomically(*storage_, [&] {
     const TableRecord table = savedTable(*storage_, name_);

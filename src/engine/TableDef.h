@@ -44,10 +44,10 @@ class TableDef {
   // fieldToSave (3125, 3259, 3017), 3191 for a name in use, 3090 for a
   // second AutoNumber.
   void appendField(const std::shared_ptr<Field>& field);
-  // Fields.Delete: 3265 when missing, 3303 when a relationship needs the
-  // field, 3280 when an index does (or another object of the file), 3282
-  // when it is the last field and the table has rows: a row never goes as
-  // a side effect.
+  // Fields.Delete: 3265 when missing, 3219 on a link, 3303 when a
+  // relationship needs the field, 3280 when an index does (or another
+  // object of the file), 3282 when it is the last field and the table has
+  // rows: a row never goes as a side effect.
   void deleteField(const std::string& name);
   // A saved field's new definition, in one change (see changeSavedField).
   void changeField(const std::string& name, const FieldRecord& changed);
@@ -56,9 +56,10 @@ class TableDef {
   const std::vector<std::shared_ptr<Index>>& indexes() const { return indexes_; }
   // Indexes.Append: 91 for no object, 3269 when it is appended already,
   // 3125 for a name the engine does not allow, 3264 for an index with no
-  // field, 3367 for a name the collection has. On a saved table: 3283 for
-  // a second primary key, 3284 for a name in use, 3265 for a field the
-  // table does not have; 3022 and 3058 when the rows break the index.
+  // field, 3367 for a name the collection has. On a saved table: 3219 for
+  // a link, 3283 for a second primary key, 3284 for a name in use, 3265
+  // for a field the table does not have; 3022 and 3058 when the rows break
+  // the index.
   void appendIndex(const std::shared_ptr<Index>& index);
   // Indexes.Delete: 3265 when missing, 3281 when it is a relationship's.
   void deleteIndex(const std::string& name);

@@ -57,6 +57,26 @@ TEST_F(ExportAndSchemaValues, NullAndZeroLengthTextStayApart) {
   EXPECT_EQ(csv("T"), "id,t,m\r\n1,\"\",\"\"\r\n2,,\r\n3,\"a,b\",x\r\n");
 }
 
+TEST_F(ExportAndSchemaValues, DatesMoneyAndALinksRowsFromItsSource) {
+  const std::string sourcePath = dir.file("source.mdb");
+  DBEngine::createDatabase(sourcePath);
+  auto source = engine.openDatabase(sourcePath);
+  source->execute("CREATE TABLE S (d DATETIME, c CURRENCY, b YESNO)");
+  source->execute("INSERT INTO S VALUES (#12/29/1899 6:00#, 99999999999999.9999, True)");
+  source->execute("INSERT INTO S VALUES (#3/14/2024 18:00:01#, -0.0001, False)");
+  auto link = db->createTableDef("L");
+  link->setConnect(";DATABASE=" + sourcePath);
+  link->setSourceTableName("S");
+  db->appendTableDef(link);
+  const std::string rows =
+      "d,c,b\r\n1899-12-29 06:00:00,99999999999999.9999,True\r\n"
+      "2024-03-14 18:00:01,-0.0001,False\r\n";
+  EXPECT_EQ(csv("L"), rows);
+  std::ostringstream fromSource;
+  exportCsv(*source, "S", fromSource);
+  EXPECT_EQ(fromSource.str(), rows);
+}
+
 // The bytes are those of a GUID property the desktop program wrote;
 // mdb-prop shows the same value as {D403E508-881E-4040-8C643083ED612BF9}.
 TEST_F(ExportAndSchemaValues, PropertyBytesShowAsGuidOrHexadecimal) {

@@ -23,7 +23,7 @@ TEST(LongStatementRun, LinesOfTwentyThousandTermsRunAndTheRunGoesOn) {
   DBEngine::createDatabase(dir.file("ZulSupt.mdb"));
   const std::string sum = "1" + repeated(" + 1", 19999);
   const std::string texts = "'a'" + repeated(" & 'a'", 19999);
-  const std::string either = "A = 0" + repeated(" OR A = 0", 19999) + " OR A = 1";
+  const std::string either = "B = 0" + repeated(" OR B = 0", 19999) + " OR B = 20000";
   const std::string script =
       "add;ZulData.mdb;T (A LONG, B LONG, M MEMO);\r\n"
       "sql;ZulData.mdb;INSERT INTO T (A) VALUES (1)\r\n"

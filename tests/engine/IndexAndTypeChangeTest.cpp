@@ -106,7 +106,7 @@ TEST_F(TypeChanges, DatesAndYesNoConvertAsTheEngineReadsThem) {
   db->storage().changeField("T", "D", retyped(table, "D", DataType::Date));
   db->storage().changeField("T", "B", retyped(db->tableDef("T"), "B", DataType::Boolean));
   EXPECT_EQ(rawColumn("SELECT coalesce(D, 'NULL') FROM T ORDER BY rowid"),
-            "2003-01-02 00:00:00|2003-02-01 10:30:00|NULL");
+            "37623|37653.4375|NULL");  // the day numbers of 1/2/2003 and 2/1/2003 10:30 AM
   EXPECT_EQ(rawColumn("SELECT B FROM T ORDER BY rowid"), "-1|0|0");
 }
 

@@ -116,6 +116,40 @@ TEST_F(TableDefs, DeletingFieldsKeepsTheOthersAndRefusesIndexedOnes) {
   EXPECT_EQ(errorOf([&] { db->tableDef("T")->field("B"); }), 3265);
 }
 
+TEST_F(TableDefs, AYesNoFieldAddedToRowsHoldsFalseInThem) {
+  auto table = makeTable("T", {{"ID", DataType::Long, 0}});
+  raw("INSERT INTO T (ID) VALUES (1), (2)");
+  table->appendField(table->createField("Done", DataType::Boolean));
+  db->execute("ALTER TABLE T ADD COLUMN Late YESNO");
+  EXPECT_EQ(rawColumn("SELECT quote(Done) || quote(Late) FROM T ORDER BY ID"), "00|00");
+  db->execute("UPDATE T SET Done = Not Done WHERE ID = 2");
+  EXPECT_EQ(rawColumn("SELECT count(*) FROM T WHERE Done = -1 AND Late = 0"), "1");
+}
+
+TEST_F(TableDefs, ADefaultThatDoesNotFitItsFieldIsRefusedWhenSet) {
+  auto table = makeTable("T", {{"N", DataType::Integer, 0},
+                               {"Code", DataType::Text, 3},
+                               {"When", DataType::Date, 0},
+                               {"Price", DataType::Currency, 0}});
+  EXPECT_EQ(errorOf([&] { table->field("N")->setDefaultValue("abc"); }), 3421);
+  EXPECT_EQ(errorOf([&] { table->field("N")->setDefaultValue("40000"); }), 3349);
+  EXPECT_EQ(errorOf([&] { table->field("Code")->setDefaultValue("\"long\""); }), 3163);
+  EXPECT_EQ(errorOf([&] { table->field("When")->setDefaultValue("#2/30/2000#"); }), 3421);
+  EXPECT_EQ(db->tableDef("T")->field("N")->property("DefaultValue").toText(), "");
+  table->field("N")->setDefaultValue("=2 * 3");
+  table->field("Code")->setDefaultValue("abc");
+  table->field("When")->setDefaultValue("#3/14/2024#");
+  table->field("Price")->setDefaultValue("0.1");
+  db->execute("INSERT INTO T (N) VALUES (1)");
+  db->execute("INSERT INTO T (Price) VALUES (2)");
+  EXPECT_EQ(rawColumn("SELECT N || ' ' || Code || ' ' || [When] || ' ' || Price FROM T"),
+            "1 abc 45365 1000|6 abc 45365 20000");
+  // A field not yet appended is checked as well.
+  auto fresh = db->createTableDef("U");
+  auto field = fresh->createField("B", DataType::Byte);
+  EXPECT_EQ(errorOf([&] { field->setDefaultValue("-1"); }), 3349);
+}
+
 }  // namespace
 }  // namespace telvarn::test
 
@@ -154,6 +188,34 @@ TEST_F(QueriesAndLinks, ALinkNeedsItsSourceFileAndTable) {
   auto linked = db->tableDef("Customers");
   EXPECT_EQ(linked->connect(), ";DATABASE=" + source);
   EXPECT_EQ(linked->sourceTableName(), "Customers");
+}
+
+TEST_F(QueriesAndLinks, ALinksFieldsAreItsSourcesAndOnlyTheirPropertiesChange) {
+  const std::string source = dir.file("source.mdb");
+  DBEngine::createDatabase(source);
+  auto sourceDb = engine.openDatabase(source);
+  sourceDb->execute("CREATE TABLE Src (ID LONG, Name TEXT(20), Made DATETIME)");
+  auto table = db->createTableDef("Lnk");
+  table->setConnect(";DATABASE=" + source);
+  table->setSourceTableName("Src");
+  db->appendTableDef(table);
+
+  auto linked = db->tableDef("Lnk");
+  ASSERT_EQ(linked->fields().size(), 3u);
+  EXPECT_EQ(linked->field("Name")->record().type, DataType::Text);
+  EXPECT_EQ(linked->field("Name")->record().size, 20);
+  EXPECT_EQ(linked->field("Made")->record().type, DataType::Date);
+  linked->field("Name")->setProperty("Caption", "Customer");
+  EXPECT_EQ(db->tableDef("Lnk")->field("Name")->property("Caption").toText(), "Customer");
+  EXPECT_EQ(sourceDb->tableDef("Src")->field("Name")->property("Caption").toText(), "");
+
+  EXPECT_EQ(errorOf([&] { linked->deleteField("Name"); }), 3219);
+  EXPECT_EQ(errorOf([&] { linked->deleteField("Nope"); }), 3265);
+  EXPECT_EQ(errorOf([&] { linked->appendIndex(index("ByID", "ID")); }), 3219);
+  EXPECT_EQ(errorOf([&] { linked->field("ID")->setDefaultValue("1"); }), 3219);
+  EXPECT_EQ(errorOf([&] { linked->field("ID")->setProperty("Name", "Key"); }), 3219);
+  EXPECT_EQ(db->tableDef("Lnk")->fields().size(), 3u);
+  EXPECT_EQ(sourceDb->tableDef("Src")->fields().size(), 3u);
 }
 
 }  // namespace

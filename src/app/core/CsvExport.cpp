@@ -1,16 +1,9 @@
 #include "app/core/CsvExport.h"
 
-#include <charconv>
-#include <cmath>
-#include <limits>
-
-#include "app/core/BinaryText.h"
+#include "app/core/ValueText.h"
 #include "engine/AppError.h"
-#include "engine/DataType.h"
 #include "engine/Database.h"
-#include "engine/DateText.h"
 #include "engine/Field.h"
-#include "engine/NumberText.h"
 #include "engine/Storage.h"
 #include "engine/TableDef.h"
 
@@ -29,47 +22,9 @@ std::string quoted(const std::string& text) {
   return out + "\"";
 }
 
-// The shortest text that reads back as the same number: a Single's value as
-// a float when it is one (both storages hand it over as a double).
-std::string number(int type, const Variant& value) {
-  if (value.kind() != Variant::Kind::Double) return value.toText();
-  const double number = value.toDouble();
-  char buffer[64];
-  const bool single = type == DataType::Single && std::isfinite(number) &&
-                      std::fabs(number) <= std::numeric_limits<float>::max() &&
-                      static_cast<double>(static_cast<float>(number)) == number;
-  const std::to_chars_result end =
-      single ? std::to_chars(buffer, buffer + sizeof buffer, static_cast<float>(number))
-             : std::to_chars(buffer, buffer + sizeof buffer, number);
-  return std::string(buffer, end.ptr);
-}
-
-// One value as its field's type writes it: both storages hand dates over
-// their own way (a serial number or the stored text).
-std::string field(int type, const Variant& value) {
-  switch (type) {
-    case DataType::Boolean:
-      return value.toBoolean() ? "True" : "False";
-    case DataType::Date:
-      if (value.kind() == Variant::Kind::Text) return value.toText();
-      return dateFromSerial(value.toDouble()).value_or(value.toText());
-    case DataType::Binary:
-    case DataType::LongBinary:
-      return hexText(value.toText());
-    case DataType::Text:
-    case DataType::Memo:
-    case DataType::Guid:
-      return value.toText();
-    default:
-      return number(type, value);
-  }
-}
-
 }  // namespace
 
 void exportCsv(Database& database, const std::string& table, std::ostream& out) {
-  std::vector<int> types;
-  std::string header;
   const std::shared_ptr<TableDef> definition = [&] {
     try {
       return database.tableDef(table);
@@ -78,16 +33,29 @@ void exportCsv(Database& database, const std::string& table, std::ostream& out) 
       throw;
     }
   }();
-  for (const auto& column : definition->fields()) {
-    header += (header.empty() ? "" : ",") + quoted(column->name());
-    types.push_back(column->type());
+  // A link's rows are those of its source table, in the source's fields as
+  // they are now.
+  std::shared_ptr<Database> source;
+  std::string rowsOf = definition->name();
+  std::vector<FieldRecord> fields;
+  if (definition->connect().empty()) {
+    for (const auto& field : definition->fields()) fields.push_back(field->record());
+  } else {
+    source = database.openSource(definition->connect());
+    rowsOf = definition->sourceTableName();
+    const std::optional<TableRecord> found = source->storage().findTable(rowsOf);
+    if (!found) throw engineError(3078, {rowsOf});
+    fields = found->fields;
   }
+  std::string header;
+  for (const FieldRecord& field : fields) header += (header.empty() ? "" : ",") + quoted(field.name);
   out << header << "\r\n";
-  database.storage().forEachRow(table, [&](const std::vector<Variant>& values) {
+  Storage& rows = source ? source->storage() : database.storage();
+  rows.forEachRow(rowsOf, [&](const std::vector<Variant>& values) {
     std::string line;
     for (size_t i = 0; i < values.size(); ++i) {
       if (i > 0) line += ",";
-      if (!values[i].isNull()) line += quoted(field(types[i], values[i]));
+      if (!values[i].isNull()) line += quoted(exportText(fields[i].type, values[i]));
     }
     out << line << "\r\n";
     return static_cast<bool>(out);

@@ -14,7 +14,8 @@ class Database;
 // data in hexadecimal, Single and Double numbers as the shortest text that
 // reads back as the same value of their type, other numbers in plain
 // decimal. A Null is an empty field and a zero-length value is "", so the
-// two stay apart. 3078 for a table the file does not have.
+// two stay apart. A link's rows are read from its source file. 3078 for a
+// table the file (or a link's source) does not have.
 void exportCsv(Database& database, const std::string& table, std::ostream& out);
 
 }  // namespace telvarn

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 
 #include "app/core/BinaryText.h"
+#include "app/core/ValueText.h"
 #include "engine/DataType.h"
 #include "engine/Database.h"
 #include "engine/Field.h"
@@ -31,11 +32,12 @@ QJsonValue jsonValue(const Variant& value) {
     case Variant::Kind::Long:
     case Variant::Kind::Integer:
       return static_cast<qint64>(value.toInteger());
-    case Variant::Kind::Currency:
     case Variant::Kind::Single:
     case Variant::Kind::Double:
       return value.toDouble();
+    case Variant::Kind::Currency:
     case Variant::Kind::Date:
+      return text(exportText(0, value));
     case Variant::Kind::Text:
       return text(value.toText());
     case Variant::Kind::Binary:

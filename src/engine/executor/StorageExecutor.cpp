@@ -6,7 +6,6 @@
 #include "engine/sqlite/Scope.h"
 #include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/SqlTranslator.h"
-#include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::executor {
 namespace {
@@ -23,7 +22,6 @@ std::string shape(const TableRecord& table) {
 
 StorageExecutor::StorageExecutor(std::shared_ptr<Storage> storage)
     : storage_(std::move(storage)), connection_(":memory:", true), tables_(connection_.handle()) {
-  sqlite::registerValueConversion(connection_.handle());
   sqlite::registerDialectFunctions(connection_.handle());
 }
 

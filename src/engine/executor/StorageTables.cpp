@@ -9,69 +9,37 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/sqlite/Connection.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::executor {
 namespace {
 
 constexpr char kModule[] = "telvarn_rows";
 
-// A value on its way to SQLite, in the form our own files keep it.
-void resultOf(sqlite3_context* context, const Variant& value) {
-  switch (value.kind()) {
-    case Variant::Kind::Empty:
-    case Variant::Kind::Null:
-      return sqlite3_result_null(context);
-    case Variant::Kind::Boolean:
-    case Variant::Kind::Byte:
-    case Variant::Kind::Short:
-    case Variant::Kind::Long:
-    case Variant::Kind::Integer:
-      return sqlite3_result_int64(context, value.wholeValue());
-    case Variant::Kind::Currency:
-    case Variant::Kind::Single:
-    case Variant::Kind::Double:
-    case Variant::Kind::Date:
-      return sqlite3_result_double(context, value.toDouble());
-    case Variant::Kind::Text:
-    case Variant::Kind::Binary: {
-      const std::string& bytes = value.textValue();
-      if (value.kind() == Variant::Kind::Text)
-        return sqlite3_result_text(context, bytes.data(), static_cast<int>(bytes.size()),
-                                   SQLITE_TRANSIENT);
-      return sqlite3_result_blob(context, bytes.data(), static_cast<int>(bytes.size()),
-                                 SQLITE_TRANSIENT);
-    }
-  }
+// Whether SQLite keeps values of a field of engine type `type` in the
+// storage class `storageClass`.
+bool keptAs(int storageClass, int type) {
+  if (isTextType(type)) return storageClass == SQLITE_TEXT;
+  if (type == DataType::Binary || type == DataType::LongBinary) return storageClass == SQLITE_BLOB;
+  return storageClass == SQLITE_INTEGER || storageClass == SQLITE_FLOAT;
 }
 
-// A value SQLite hands back for a column of engine type `type`; the storage
-// converts it to the field's type with the engine's rules.
-Variant valueOf(sqlite3_value* value, int /*type*/) {
-  switch (sqlite3_value_type(value)) {
-    case SQLITE_NULL:
-      return Variant::null();
-    case SQLITE_INTEGER:
-      return Variant(static_cast<int64_t>(sqlite3_value_int64(value)));
-    case SQLITE_FLOAT:
-      return Variant(sqlite3_value_double(value));
-    case SQLITE_BLOB:
-      return Variant::fromBinary(std::string(static_cast<const char*>(sqlite3_value_blob(value)),
-                                             static_cast<size_t>(sqlite3_value_bytes(value))));
-    default:
-      return Variant(std::string(reinterpret_cast<const char*>(sqlite3_value_text(value)),
-                                 static_cast<size_t>(sqlite3_value_bytes(value))));
-  }
+// A value SQLite hands back for a column of engine type `type`: the kind
+// its subtype names; else, when SQLite keeps it as the field's values are
+// kept, the field's own kind; else the kind its storage class suggests (a
+// text for a number field, which the storage then converts or refuses).
+Variant fieldValueOf(sqlite3_value* value, int type) {
+  const bool ownForm =
+      sqlite3_value_subtype(value) == 0 && keptAs(sqlite3_value_type(value), type);
+  return sqlite::readValue(
+      value, ownForm ? sqlite::kindLetter(sqlite::kindOfField(type)) : sqlite::kVaries);
 }
 
 // Whether an index seek for `value` finds every row the comparison
-// `column = value` takes: only for a key of the column's own kind (SQLite's
-// comparison converts between kinds where an index does not).
+// `column = value` takes: only for a key kept as the column's values are
+// (SQLite's comparison converts between kinds where an index does not).
 bool seekable(sqlite3_value* value, int type) {
-  const int kind = sqlite3_value_type(value);
-  if (kind == SQLITE_NULL) return false;
-  if (isTextType(type)) return kind == SQLITE_TEXT;
-  if (type == DataType::Binary || type == DataType::LongBinary) return kind == SQLITE_BLOB;
-  return kind == SQLITE_INTEGER || kind == SQLITE_FLOAT;
+  return keptAs(sqlite3_value_type(value), type);
 }
 
 // Every virtual table of one storage shares its transaction: the first
@@ -306,7 +274,7 @@ int filter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqlit
       const std::vector<size_t>& columns = table.indexColumns[static_cast<size_t>(idxNum - 1)];
       for (int i = 0; i < argc && key.size() == static_cast<size_t>(i); ++i) {
         const int type = table.record.fields[columns[static_cast<size_t>(i)]].type;
-        if (seekable(argv[i], type)) key.push_back(valueOf(argv[i], type));
+        if (seekable(argv[i], type)) key.push_back(fieldValueOf(argv[i], type));
       }
     }
     if (idxNum > 0 && key.size() == static_cast<size_t>(argc))
@@ -326,7 +294,7 @@ int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int i) {
   // An UPDATE that leaves this column alone does not need its value.
   if (sqlite3_vtab_nochange(context)) return SQLITE_OK;
   const std::vector<Variant>& values = cursorOf(cursor).rows->values();
-  if (i >= 0 && static_cast<size_t>(i) < values.size()) resultOf(context, values[i]);
+  if (i >= 0 && static_cast<size_t>(i) < values.size()) sqlite::setResult(context, values[i]);
   return SQLITE_OK;
 }
 
@@ -345,7 +313,7 @@ int update(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* ro
     for (size_t i = 0; i < table.record.fields.size(); ++i) {
       sqlite3_value* value = argv[i + 2];
       values.push_back(sqlite3_value_nochange(value) ? Variant()
-                                                     : valueOf(value, table.record.fields[i].type));
+                                                     : fieldValueOf(value, table.record.fields[i].type));
     }
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
       *rowidOut = storage.insertRow(name, values);

@@ -61,14 +61,16 @@ struct Expr {
     Star,      // "*" as a function argument: Count(*)
     Subquery,  // (SELECT ...) as a value: `query`
     Exists,    // Exists (SELECT ...): `query`
+    Quantified,  // operand op ANY, SOME or ALL (SELECT ...): `query`, `every`
   };
 
   Kind kind = Kind::Null;
   Op op = Op::Add;
   bool negated = false;  // Is Not Null, Not Between, Not In, Not Like
+  bool every = false;    // Quantified: ALL (rather than ANY or SOME)
   int64_t integer = 0;
-  double number = 0;
-  std::string text;       // Text value, Date as "YYYY-MM-DD HH:MM:SS", column or function name
+  double number = 0;      // a Double, or a Date's day number
+  std::string text;       // Text value, column or function name
   std::string qualifier;  // table of a column reference
   std::vector<ExprPtr> operands;
   QueryPtr query;

@@ -139,7 +139,8 @@ ExprPtr ExpressionParser::parseComparison() {
     if (const auto op = binaryOperator(kComparison, cursor_.peek())) {
       cursor_.next();
       deeper(nesting);
-      left = binary(*op, std::move(left), parseLevel(kConcat));
+      left = atQuantifier() ? parseQuantified(*op, std::move(left))
+                            : binary(*op, std::move(left), parseLevel(kConcat));
     } else if (cursor_.atWord("NOT") || cursor_.atWord("LIKE") || cursor_.atWord("BETWEEN") ||
                cursor_.atWord("IN") || cursor_.atWord("IS")) {
       deeper(nesting);
@@ -198,6 +199,25 @@ ExprPtr ExpressionParser::parseIn(ExprPtr left, bool negated) {
   if (!cursor_.acceptSymbol(")")) fail(kMissingParenthesis);
   in->end = lastEnd();
   return in;
+}
+
+// ANY, SOME or ALL before a parenthesised SELECT, after a comparison.
+bool ExpressionParser::atQuantifier() const {
+  const Token& word = cursor_.peek();
+  return (word.isWord("ANY") || word.isWord("SOME") || word.isWord("ALL")) &&
+         cursor_.peek(1).isSymbol("(") && cursor_.peek(2).isWord("SELECT");
+}
+
+ExprPtr ExpressionParser::parseQuantified(Op op, ExprPtr left) {
+  auto quantified = make(Expr::Kind::Quantified, left->begin);
+  quantified->op = op;
+  quantified->every = cursor_.next().isWord("ALL");
+  quantified->operands.push_back(std::move(left));
+  cursor_.next();
+  quantified->query = parseSubquery();
+  if (!cursor_.acceptSymbol(")")) fail(kMissingParenthesis);
+  quantified->end = lastEnd();
+  return quantified;
 }
 
 ExprPtr ExpressionParser::parseUnary() {

@@ -36,6 +36,8 @@ class ExpressionParser {
   ExprPtr parsePredicate(ExprPtr left);
   ExprPtr parseBetween(ExprPtr left, bool negated);
   ExprPtr parseIn(ExprPtr left, bool negated);
+  bool atQuantifier() const;
+  ExprPtr parseQuantified(Op op, ExprPtr left);
   ExprPtr parseUnary();
   ExprPtr parsePower();
   ExprPtr parsePowerOperand();

@@ -3,8 +3,8 @@
 #include <cctype>
 #include <charconv>
 
-#include "engine/DateText.h"
 #include "engine/NumberText.h"
+#include "engine/values/DateReading.h"
 
 namespace telvarn::jetsql {
 namespace {
@@ -150,9 +150,12 @@ class Scanner {
       return make(TokenKind::Invalid, begin, "Syntax error in date");
     }
     pos_ = close + 1;
-    const auto value = parseDateText(sql_.substr(begin + 1, close - begin - 1));
-    if (!value) return make(TokenKind::Invalid, begin, "Syntax error in date");
-    return make(TokenKind::Date, begin, *value);
+    const std::string_view written = sql_.substr(begin + 1, close - begin - 1);
+    const std::optional<double> day = values::readDate(written);
+    if (!day) return make(TokenKind::Invalid, begin, "Syntax error in date");
+    Token token = make(TokenKind::Date, begin, std::string(written));
+    token.number = *day;
+    return token;
   }
 
   Token symbol(size_t begin) {

@@ -16,7 +16,7 @@ enum class TokenKind {
   QuotedName,  // [name] or `name`; text holds the name without delimiters
   String,      // '...' or "..."; text holds the value, doubled delimiters undone
   Number,      // integer or decimal; see integral
-  Date,        // #...#; text holds "YYYY-MM-DD HH:MM:SS"
+  Date,        // #...#; number holds the day number, text the date as written
   Symbol,      // operator or punctuation, text holds it (one or two characters)
   Invalid,     // text holds the reason, e.g. "Syntax error in string"
   End,

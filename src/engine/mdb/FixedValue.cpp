@@ -48,18 +48,14 @@ Variant fixedValue(const ColumnDef& column, ByteView bytes) {
       return Variant(int{bytes.i16(0)});
     case ColumnType::Long:
       return Variant(int{bytes.i32(0)});
-    case ColumnType::Currency: {
-      const int64_t value = bytes.i64(0);
-      const bool negative = value < 0;
-      const uint64_t magnitude =
-          negative ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
-      return Variant(scaledText(negative, magnitude, 4));
-    }
+    case ColumnType::Currency:
+      return Variant::fromCurrency(bytes.i64(0));
     case ColumnType::Single:
       return Variant(static_cast<double>(bytes.f32(0)));
     case ColumnType::Double:
-    case ColumnType::DateTime:
       return Variant(bytes.f64(0));
+    case ColumnType::DateTime:
+      return Variant::fromDate(bytes.f64(0));
     case ColumnType::Guid:
       return Variant(guidText(bytes));
     case ColumnType::Numeric:

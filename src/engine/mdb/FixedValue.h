@@ -1,9 +1,9 @@
-// The fixed-length values of a row and how they become the engine's values.
-// The engine's Variant has no kind for money, exact decimals, identifiers or
-// bytes, so those are handed over as text: Currency and Decimal in exact
-// plain decimal (as CStr writes them), GUIDs in braces, bytes as they are.
+// The fixed-length values of a row and how they become the engine's values:
+// Currency as its count of ten-thousandths, dates as their day number
+// (values/Calendar.h). The engine's Variant has no kind for exact decimals,
+// identifiers or bytes, so those are handed over as text: Decimal in exact
+// plain decimal (as CStr writes it), GUIDs in braces, bytes as they are.
 // Text columns of fixed length (CHAR(n)) give their text as UTF-8.
-// Dates are the serial number (days since 1899-12-30, the time the fraction).
 #pragma once
 
 #include <cstdint>

@@ -8,6 +8,7 @@
 #include "engine/AppError.h"
 #include "engine/mdb/FixedValue.h"
 #include "engine/mdb/TextCodec.h"
+#include "engine/values/NumberForms.h"
 
 namespace telvarn::mdb {
 namespace {
@@ -49,6 +50,7 @@ double doubleOf(const Variant& value) {
 // shortest text that reads back as the same double.
 std::string decimalText(const Variant& value) {
   if (value.kind() == Variant::Kind::Text) return value.toText();
+  if (value.kind() == Variant::Kind::Currency) return values::currencyText(value.currencyUnits());
   if (value.kind() == Variant::Kind::Double) {
     char text[64];
     for (int digits = 15; digits <= 17; ++digits) {

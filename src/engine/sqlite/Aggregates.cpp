@@ -1,72 +1,69 @@
-// The aggregates SQLite lacks: First and Last (the value of the first and
-// the last row the group reads) and StDev, StDevP, Var and VarP. Their steps
-// use only SQLite's C calls and arithmetic; they are noexcept, so no C++
-// exception can unwind through SQLite from here.
-#include <cmath>
+// The aggregates whose rules SQLite's own do not follow (exact Currency
+// sums and averages, the spreads, First and Last, values of a kind that
+// differs by row), and the functions of the value library's table, as SQL
+// functions computing with the library.
+#include <cctype>
+#include <string>
+#include <vector>
 
 #include "engine/sqlite/FunctionSupport.h"
+#include "engine/values/Aggregates.h"
+#include "engine/values/FunctionTable.h"
 
 namespace telvarn::sqlite {
 namespace {
 
-struct Kept {
-  sqlite3_value* value = nullptr;
-};
-
-template <bool last>
-void keepStep(sqlite3_context* context, int, sqlite3_value** argv) noexcept {
-  auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, sizeof(Kept)));
-  if (!kept) return sqlite3_result_error_nomem(context);
-  if (kept->value && !last) return;
-  sqlite3_value_free(kept->value);
-  kept->value = sqlite3_value_dup(argv[0]);
+// telvarn_aggregate(aggregate, code, value): the group's Aggregate lives
+// from its first row's step to the final call, which SQLite makes whenever
+// a step was made.
+void aggregateStep(sqlite3_context* context, int, sqlite3_value** argv) {
+  auto** slot = static_cast<values::Aggregate**>(
+      sqlite3_aggregate_context(context, sizeof(values::Aggregate*)));
+  if (!slot) return sqlite3_result_error_nomem(context);
+  reporting(context, [&] {
+    if (!*slot)
+      *slot = new values::Aggregate(static_cast<values::AggregateKind>(sqlite3_value_int(argv[0])));
+    (*slot)->add(readValue(argv[2], letterAt(codeOf(argv[1]), 0)));
+  });
 }
 
-void keepFinal(sqlite3_context* context) noexcept {
-  auto* kept = static_cast<Kept*>(sqlite3_aggregate_context(context, 0));
-  if (!kept || !kept->value) return sqlite3_result_null(context);
-  sqlite3_result_value(context, kept->value);
-  sqlite3_value_free(kept->value);
+// A group without rows has no Aggregate: Null (Count is SQLite's own).
+void aggregateFinal(sqlite3_context* context) {
+  auto** slot = static_cast<values::Aggregate**>(sqlite3_aggregate_context(context, 0));
+  values::Aggregate* aggregate = slot ? *slot : nullptr;
+  reporting(context, [&] { setResult(context, aggregate ? aggregate->result() : Variant::null()); });
+  delete aggregate;
 }
 
-struct Moments {
-  int64_t count = 0;
-  double mean = 0;
-  double squares = 0;  // sum of squared distances from the mean (Welford)
-  int mode = 0;        // 0 StDev, 1 StDevP, 2 Var, 3 VarP
-};
-
-void spreadStep(sqlite3_context* context, int, sqlite3_value** argv) noexcept {
-  auto* m = static_cast<Moments*>(sqlite3_aggregate_context(context, sizeof(Moments)));
-  if (!m) return sqlite3_result_error_nomem(context);
-  m->mode = sqlite3_value_int(argv[1]);
-  if (isNull(argv[0])) return;
-  const double x = sqlite3_value_double(argv[0]);
-  ++m->count;
-  const double delta = x - m->mean;
-  m->mean += delta / static_cast<double>(m->count);
-  m->squares += delta * (x - m->mean);
-}
-
-// A sample's spread needs two values, the population's one; with fewer the
-// result is Null.
-void spreadFinal(sqlite3_context* context) noexcept {
-  auto* m = static_cast<Moments*>(sqlite3_aggregate_context(context, 0));
-  const bool population = m && (m->mode == 1 || m->mode == 3);
-  if (!m || m->count < (population ? 1 : 2)) return sqlite3_result_null(context);
-  const double variance = m->squares / static_cast<double>(m->count - (population ? 0 : 1));
-  sqlite3_result_double(context, m->mode < 2 ? std::sqrt(variance) : variance);
+// telvarn_<name>(code, ...): the library's function of that name.
+void call(sqlite3_context* context, int argc, sqlite3_value** argv) {
+  reporting(context, [&] {
+    const auto& function = *static_cast<const values::FunctionEntry*>(sqlite3_user_data(context));
+    const std::string_view code = codeOf(argv[0]);
+    std::vector<Variant> arguments;
+    arguments.reserve(static_cast<size_t>(argc - 1));
+    for (int i = 1; i < argc; ++i)
+      arguments.push_back(readValue(argv[i], letterAt(code, static_cast<size_t>(i - 1))));
+    setResult(context, function.call(arguments, values::systemClock()));
+  });
 }
 
 }  // namespace
 
 void registerAggregates(sqlite3* db) {
-  sqlite3_create_function(db, "telvarn_first", 1, SQLITE_UTF8, nullptr, nullptr, keepStep<false>,
-                          keepFinal);
-  sqlite3_create_function(db, "telvarn_last", 1, SQLITE_UTF8, nullptr, nullptr, keepStep<true>,
-                          keepFinal);
-  sqlite3_create_function(db, "telvarn_spread", 2, SQLITE_UTF8, nullptr, nullptr, spreadStep,
-                          spreadFinal);
+  sqlite3_create_function(db, "telvarn_aggregate", 3, SQLITE_UTF8 | SQLITE_SUBTYPE, nullptr,
+                          nullptr, aggregateStep, aggregateFinal);
+}
+
+void registerLibraryFunctions(sqlite3* db) {
+  for (const values::FunctionEntry& function : values::allFunctions()) {
+    std::string name = "telvarn_";
+    for (char c : function.name) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const int flags =
+        SQLITE_UTF8 | SQLITE_SUBTYPE | (function.deterministic ? SQLITE_DETERMINISTIC : 0);
+    sqlite3_create_function(db, name.c_str(), -1, flags, const_cast<values::FunctionEntry*>(&function),
+                            call, nullptr, nullptr);
+  }
 }
 
 }  // namespace telvarn::sqlite

@@ -1,6 +1,7 @@
 #include "engine/sqlite/CatalogTables.h"
 
 #include "engine/AppError.h"
+#include "engine/sqlite/FileLayout.h"
 
 namespace telvarn::sqlite::catalog {
 namespace {
@@ -99,6 +100,20 @@ void createTables(Connection& db) {
       "IndexName TEXT NOT NULL COLLATE NOCASE, Position INTEGER NOT NULL, "
       "FieldName TEXT NOT NULL COLLATE NOCASE, Descending INTEGER NOT NULL, "
       "PRIMARY KEY(TableName, IndexName, Position));");
+  setFormatVersion(db, kFormatVersion);
+}
+
+int formatVersion(Connection& db) {
+  if (!db.queryInteger("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = 'MSysFormat'"))
+    return 1;
+  return static_cast<int>(db.queryInteger("SELECT Version FROM MSysFormat").value_or(1));
+}
+
+void setFormatVersion(Connection& db, int version) {
+  db.noteCatalogChange();
+  db.exec("CREATE TABLE IF NOT EXISTS MSysFormat(Version INTEGER NOT NULL)");
+  db.exec("DELETE FROM MSysFormat");
+  Statement(db, "INSERT INTO MSysFormat(Version) VALUES (?)").bind(1, int64_t{version}).run();
 }
 
 std::optional<ObjectEntry> findObject(Connection& db, const std::string& name) {

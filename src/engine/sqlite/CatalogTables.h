@@ -19,7 +19,13 @@ constexpr int kQuery = 5;
 constexpr int kLink = 6;
 
 bool exists(Connection& db);
+// The catalog of a new file, of the current layout.
 void createTables(Connection& db);
+
+// The layout of the file's values (FileLayout.h), kept in MSysFormat; 1
+// for a file written before the table was.
+int formatVersion(Connection& db);
+void setFormatVersion(Connection& db, int version);
 
 // The stored spelling and type of the object called `name`, if any.
 struct ObjectEntry {

@@ -4,8 +4,9 @@
 #include <memory>
 
 #include "engine/AppError.h"
+#include "engine/sqlite/FunctionSupport.h"
 #include "engine/sqlite/TextOrder.h"
-#include "engine/sqlite/ValueConversion.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -45,16 +46,14 @@ void fail(sqlite3* db, int code, const std::string& path, std::string_view sourc
   if ((code & 0xFF) == SQLITE_ERROR && beyondLimits(message))
     throw engineError(3075, {"Expression too complex", std::string(source)});
   // An engine error raised inside one of our SQL functions or triggers: the
-  // number and, after a ":", the text for its insertion.
+  // number and, after a "=", its text or, after a ":", its insertion.
   if (message.rfind(kErrorPrefix, 0) == 0) {
-    const size_t start = std::string(kErrorPrefix).size();
+    const size_t start = kErrorPrefix.size();
     const int number = std::atoi(message.c_str() + start);
-    const size_t whole = message.find(kWholeText, start);
-    if (whole != std::string::npos && message.find(':', start) > whole)
-      throw AppError(number, message.substr(whole + 1));
-    const size_t colon = message.find(':', start);
-    if (colon != std::string::npos) throw engineError(number, {message.substr(colon + 1)});
-    throw engineError(number);
+    const size_t end = message.find_first_of("=:", start);
+    if (end == std::string::npos) throw engineError(number);
+    if (message[end] == '=') throw AppError(number, message.substr(end + 1));
+    throw engineError(number, {message.substr(end + 1)});
   }
   switch (code & 0xFF) {
     case SQLITE_BUSY:
@@ -117,30 +116,7 @@ Statement& Statement::bind(int index, int64_t value) {
 }
 
 Statement& Statement::bind(int index, const Variant& value) {
-  switch (value.kind()) {
-    case Variant::Kind::Empty:
-    case Variant::Kind::Null:
-      sqlite3_bind_null(stmt_, index);
-      return *this;
-    case Variant::Kind::Boolean:
-    case Variant::Kind::Byte:
-    case Variant::Kind::Short:
-    case Variant::Kind::Long:
-    case Variant::Kind::Integer:
-      return bind(index, value.toInteger());
-    case Variant::Kind::Currency:
-    case Variant::Kind::Single:
-    case Variant::Kind::Double:
-    case Variant::Kind::Date:
-      sqlite3_bind_double(stmt_, index, value.toDouble());
-      return *this;
-    case Variant::Kind::Text:
-      return bind(index, value.toText());
-    case Variant::Kind::Binary:
-      sqlite3_bind_blob(stmt_, index, value.textValue().data(),
-                        static_cast<int>(value.textValue().size()), SQLITE_TRANSIENT);
-      return *this;
-  }
+  bindValue(stmt_, index, value);
   return *this;
 }
 
@@ -163,6 +139,10 @@ int64_t Statement::integer(int column) const {
 
 bool Statement::isNull(int column) const {
   return sqlite3_column_type(stmt_, column) == SQLITE_NULL;
+}
+
+Variant Statement::fieldValue(int column, int type) const {
+  return columnValue(stmt_, column, type);
 }
 
 Variant Statement::value(int column) const {

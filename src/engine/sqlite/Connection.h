@@ -47,6 +47,11 @@ class Statement {
   // The value as SQLite holds it: Null, an Integer, a Double or a Text
   // (bytes as text).
   Variant value(int column) const;
+  // The value of a column that holds a field of engine type `type`, in the
+  // engine's form (ValueCodec.h).
+  Variant fieldValue(int column, int type) const;
+  // The column's value as SQLite hands values to functions.
+  sqlite3_value* rawValue(int column) const { return sqlite3_column_value(stmt_, column); }
 
  private:
   Connection& connection_;
@@ -166,8 +171,9 @@ class ReadTransaction {
   bool began_ = false;
 };
 
-// The message that fails a SQLite call from inside (a virtual table's
-// method) with `error`: fail() raises the same error again, number and text.
+// The message that fails a SQLite call from inside (a function, a virtual
+// table's method) with `error`: fail() raises the same error again, number
+// and text.
 std::string failureMessage(const AppError& error);
 
 // The engine error for a failed SQLite call on `connection`; `source` as

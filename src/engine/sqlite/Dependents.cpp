@@ -65,7 +65,8 @@ bool createView(SqliteStorage& storage, const QueryRecord& query) {
     ExpressionTranslator translator(none, select->sql, parameters, &storage);
     translator.inlineLiterals();
     const TranslatedQuery translated = translateQuery(translator, *select->query);
-    if (!translator.unknownNames().empty()) return false;
+    // A view is for other tools: none where they could not read it.
+    if (!translator.unknownNames().empty() || translator.usesOwnFunctions()) return false;
     storage.connection().exec("CREATE VIEW " + Connection::quote(query.name) + " AS " +
                               translator.withClause() + translated.sql);
     return true;

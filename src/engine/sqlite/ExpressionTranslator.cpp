@@ -5,17 +5,22 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/NumberText.h"
-#include "engine/jetsql/Lexer.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/FunctionTranslation.h"
+#include "engine/sqlite/NativeOperations.h"
 #include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/TextOrder.h"
+#include "engine/sqlite/ValueCodec.h"
+#include "engine/values/Arithmetic.h"
+#include "engine/values/Comparison.h"
+#include "engine/values/Errors.h"
 
 namespace telvarn::sqlite {
 namespace {
 
 using jetsql::Expr;
 using jetsql::Op;
+using Kind = Variant::Kind;
 
 constexpr const char* kMissingOperator = "Syntax error (missing operator)";
 constexpr const char* kTooComplex = "Expression too complex";
@@ -42,23 +47,53 @@ const char* comparisonText(Op op) {
   }
 }
 
-// Operators SQLite lacks or does otherwise, as a registered function.
-const char* functionFor(Op op) {
+values::Comparison comparisonOf(Op op) {
   switch (op) {
-    case Op::Power:
-      return "telvarn_pow";
-    case Op::Divide:
-      return "telvarn_div";
-    case Op::IntDivide:
-      return "telvarn_intdiv";
-    case Op::Modulo:
-      return "telvarn_mod";
-    case Op::Add:
-      return "telvarn_add";
-    case Op::Concat:
-      return "telvarn_concat";
+    case Op::Equal:
+      return values::Comparison::Equal;
+    case Op::NotEqual:
+      return values::Comparison::NotEqual;
+    case Op::Less:
+      return values::Comparison::Less;
+    case Op::Greater:
+      return values::Comparison::Greater;
+    case Op::LessEqual:
+      return values::Comparison::LessOrEqual;
     default:
-      return nullptr;
+      return values::Comparison::GreaterOrEqual;
+  }
+}
+
+struct RunOperator {
+  Op op;
+  values::Operator rule;
+  const char* function;
+};
+
+constexpr RunOperator kRunOperators[] = {
+    {Op::Add, values::Operator::Add, "telvarn_add"},
+    {Op::Subtract, values::Operator::Subtract, "telvarn_subtract"},
+    {Op::Multiply, values::Operator::Multiply, "telvarn_multiply"},
+    {Op::Divide, values::Operator::Divide, "telvarn_divide"},
+    {Op::IntDivide, values::Operator::IntegerDivide, "telvarn_intdiv"},
+    {Op::Modulo, values::Operator::Modulo, "telvarn_mod"},
+    {Op::Power, values::Operator::Power, "telvarn_pow"},
+    {Op::Concat, values::Operator::Concatenate, "telvarn_concat"},
+};
+
+const RunOperator& runOperator(Op op) {
+  return *std::find_if(std::begin(kRunOperators), std::end(kRunOperators),
+                       [&](const RunOperator& entry) { return entry.op == op; });
+}
+
+// A kind the value library works out before the values are known; a type
+// mismatch it finds there is the statement's.
+template <typename Rule>
+Kind staticKind(Rule rule) {
+  try {
+    return rule();
+  } catch (const AppError& error) {
+    throw values::inQueryExpression(error);
   }
 }
 
@@ -101,17 +136,6 @@ std::string logicalRun(std::vector<std::string> terms, const char* separator) {
   return wrap(joined(top, 0, top.size(), separator));
 }
 
-// A registered operator function over all the operands of a run, which it
-// folds left to right; beyond its arguments they go in lists of terms
-// (telvarn_terms), which it reads in order.
-std::string foldedRun(const char* function, std::vector<std::string> terms) {
-  const auto group = [](const std::vector<std::string>& all, size_t first, size_t last) {
-    return "telvarn_terms(" + joined(all, first, last, ", ") + ")";
-  };
-  const std::vector<std::string> top = grouped(std::move(terms), group);
-  return std::string(function) + "(" + joined(top, 0, top.size(), ", ") + ")";
-}
-
 // A counter raised by one, when `when` holds, for as long as it lives.
 class Raised {
  public:
@@ -124,11 +148,6 @@ class Raised {
   int& counter_;
   int by_;
 };
-
-bool isIIf(const Expr& expr) {
-  return expr.kind == Expr::Kind::Call && jetsql::sameWord(expr.text, "IIf") &&
-         expr.operands.size() == 3;
-}
 
 bool owns(const Scope& level, const ScopeSource* source) {
   const auto& sources = level.sources();
@@ -144,11 +163,46 @@ std::string realLiteral(double value) {
   return text;
 }
 
-bool isNumeric(int type) {
-  return type >= 1 && type <= 7;
+bool isText(const ValueKind& kind) {
+  return kind == Kind::Text;
+}
+
+bool nativelyCompared(const Translated& a, const Translated& b) {
+  return a.kind && b.kind && nativeComparison(*a.kind, *b.kind);
 }
 
 }  // namespace
+
+char argumentLetter(const Translated& argument) {
+  return argument.tagged ? kVaries : kindLetter(argument.kind);
+}
+
+int fieldTypeOf(ValueKind kind) {
+  switch (kind.value_or(Kind::Null)) {
+    case Kind::Boolean:
+      return DataType::Boolean;
+    case Kind::Byte:
+      return DataType::Byte;
+    case Kind::Short:
+      return DataType::Integer;
+    case Kind::Long:
+      return DataType::Long;
+    case Kind::Currency:
+      return DataType::Currency;
+    case Kind::Single:
+      return DataType::Single;
+    case Kind::Double:
+      return DataType::Double;
+    case Kind::Date:
+      return DataType::Date;
+    case Kind::Text:
+      return DataType::Text;
+    case Kind::Binary:
+      return DataType::LongBinary;
+    default:
+      return 0;
+  }
+}
 
 bool isTest(const Expr& expr) {
   switch (expr.kind) {
@@ -156,6 +210,7 @@ bool isTest(const Expr& expr) {
     case Expr::Kind::Between:
     case Expr::Kind::In:
     case Expr::Kind::Exists:
+    case Expr::Kind::Quantified:
       return true;
     case Expr::Kind::Unary:
       return expr.op == Op::Not;
@@ -193,6 +248,10 @@ const ExpressionTranslator& ExpressionTranslator::root() const {
   return outer_ ? outer_->root() : *this;
 }
 
+void ExpressionTranslator::failWith(const char* reason) const {
+  throw engineError(3075, {reason, clauseText_});
+}
+
 std::optional<std::string> ExpressionTranslator::commonTable(const std::string& sql,
                                                              bool readsOuterLevels) {
   if (readsOuterLevels) return std::nullopt;
@@ -210,7 +269,7 @@ std::string ExpressionTranslator::withClause(const std::string& more) const {
   return out + " ";
 }
 
-std::string ExpressionTranslator::clause(const Expr& expr) {
+Translated ExpressionTranslator::clause(const Expr& expr) {
   clauseText_ = std::string(sql_.substr(std::min(expr.begin, sql_.size()), expr.end - expr.begin));
   return translate(expr);
 }
@@ -220,15 +279,33 @@ std::string ExpressionTranslator::condition(const Expr& expr) {
   return test(expr);
 }
 
-std::string ExpressionTranslator::ordered(const Expr& expr) {
-  const int type = typeOf(expr).type;
-  const bool collated = expr.kind == Expr::Kind::Column && isTextType(type);
-  const bool plain = isNumeric(type) || type == DataType::Date;
-  return clause(expr) + (collated || plain ? "" : textOrder());
+Translated ExpressionTranslator::ordered(const Expr& expr) {
+  Translated value = clause(expr);
+  if (!value.field && (!value.kind || isText(value.kind))) value.sql += textOrder();
+  return value;
 }
 
-std::string ExpressionTranslator::textOrder() const {
-  return std::string(" COLLATE ") + (inline_ ? "NOCASE" : kTextCollation);
+std::string ExpressionTranslator::textOrder() {
+  if (inline_) return " COLLATE NOCASE";
+  root().ownFunctions_ = true;
+  return std::string(" COLLATE ") + kTextCollation;
+}
+
+std::string ExpressionTranslator::ownCall(const std::string& name, const std::string& arguments) {
+  root().ownFunctions_ = true;
+  return name + "(" + arguments + ")";
+}
+
+std::string ExpressionTranslator::tagged(const Translated& value) {
+  if (value.tagged) return value.sql;
+  return ownCall("telvarn_typed",
+                 value.sql + ", " + Connection::literal(std::string(1, kindLetter(value.kind))));
+}
+
+std::string ExpressionTranslator::argumentList(const std::vector<Translated>& arguments) {
+  std::vector<Term> list;
+  for (const Translated& argument : arguments) list.push_back({argument.sql, argumentLetter(argument)});
+  return codeAndList(list);
 }
 
 const FieldRecord* ExpressionTranslator::resolve(const std::string& qualifier,
@@ -247,15 +324,17 @@ void ExpressionTranslator::noteUnknown(const std::string& qualifier, const std::
 std::string ExpressionTranslator::parameter(Variant value) {
   if (inline_) {
     switch (value.kind()) {
-      case Variant::Kind::Empty:
-      case Variant::Kind::Null:
+      case Kind::Empty:
+      case Kind::Null:
         return "NULL";
-      case Variant::Kind::Text:
-        return Connection::literal(value.toText());
-      case Variant::Kind::Double:
-        return realLiteral(value.toDouble());
+      case Kind::Text:
+        return Connection::literal(value.textValue());
+      case Kind::Single:
+      case Kind::Double:
+      case Kind::Date:
+        return realLiteral(value.realValue());
       default:
-        return std::to_string(value.toInteger());
+        return std::to_string(value.wholeValue());
     }
   }
   parameters_.push_back(std::move(value));
@@ -263,102 +342,173 @@ std::string ExpressionTranslator::parameter(Variant value) {
   return root().literalsApart_ > 0 ? "(SELECT " + placeholder + ")" : placeholder;
 }
 
-// A value: a test yields -1 for True, as the dialect's Yes/No does.
-std::string ExpressionTranslator::translate(const Expr& expr) {
+// A value: a test yields -1 for True, as the engine's comparisons do.
+Translated ExpressionTranslator::translate(const Expr& expr) {
   const Deeper deeper(*this);
-  if (isTest(expr)) return wrap("- " + test(expr));
+  if (isTest(expr)) return {wrap("- " + test(expr)), Kind::Short};
   switch (expr.kind) {
     case Expr::Kind::Null:
-      return "NULL";
+      return {"NULL", Kind::Null};
     case Expr::Kind::Integer:
-      return parameter(Variant(expr.integer));
     case Expr::Kind::Double:
-      return parameter(Variant(expr.number));
     case Expr::Kind::Text:
     case Expr::Kind::Date:
-      return parameter(Variant(expr.text));
+      return literal(expr);
     case Expr::Kind::Column:
       return column(expr);
     case Expr::Kind::Unary:
-      return wrap("- " + translate(*expr.operands[0]));
+      return negation(expr);
     case Expr::Kind::Binary:
       return arithmetic(expr);
     case Expr::Kind::Call:
-      return call(expr.text, expr.operands);
+      return call(expr);
     case Expr::Kind::Subquery:
       return subquery(expr);
     default:
       break;
   }
-  throw engineError(3075, {kMissingOperator, clauseText_});
+  failWith(kMissingOperator);
+}
+
+// A whole number is a Long as far as it fits, else a Double.
+Translated ExpressionTranslator::literal(const Expr& expr) {
+  switch (expr.kind) {
+    case Expr::Kind::Integer:
+      if (expr.integer >= INT32_MIN && expr.integer <= INT32_MAX)
+        return {parameter(Variant(expr.integer)), Kind::Long};
+      return {parameter(Variant(static_cast<double>(expr.integer))), Kind::Double};
+    case Expr::Kind::Double:
+      return {parameter(Variant(expr.number)), Kind::Double, false, nullptr, expr.text};
+    case Expr::Kind::Date:
+      return {parameter(Variant::fromDate(expr.number)), Kind::Date};
+    default:
+      return {parameter(Variant(expr.text)), Kind::Text};
+  }
 }
 
 // A condition as SQLite tests it; anything else is a value that holds when
 // it is not zero.
 std::string ExpressionTranslator::test(const Expr& expr) {
-  if (!isTest(expr)) return translate(expr);
+  if (!isTest(expr)) return translate(expr).sql;
   const Deeper deeper(*this);
   switch (expr.kind) {
     case Expr::Kind::IsNull:
-      return wrap(translate(*expr.operands[0]) + (expr.negated ? " IS NOT NULL" : " IS NULL"));
+      return wrap(translate(*expr.operands[0]).sql +
+                  (expr.negated ? " IS NOT NULL" : " IS NULL"));
     case Expr::Kind::Between:
       return between(expr);
     case Expr::Kind::In:
       return in(expr);
     case Expr::Kind::Exists:
-      return subquery(expr);
+      return exists(expr);
+    case Expr::Kind::Quantified:
+      return quantified(expr);
     case Expr::Kind::Unary:
       return wrap("NOT " + test(*expr.operands[0]));
     default:
+      if (expr.op == Op::Like) return like(expr);
       return expr.op <= Op::GreaterEqual ? comparison(expr) : logical(expr);
   }
 }
 
 // A name that is no field may still be a function written without
 // parentheses; otherwise it is a parameter the statement leaves unfilled.
-std::string ExpressionTranslator::column(const Expr& expr) {
+// A column of a query whose kind differs by row takes its kind from the
+// column beside it.
+Translated ExpressionTranslator::column(const Expr& expr) {
   const Scope::Found found = scope_.find(expr.qualifier, expr.text);
-  if (found.field) {
-    // A field of a level around: this level and those between read outside
-    // themselves.
-    ExpressionTranslator* reader = this;
-    for (const Scope* level = &scope_; level && reader && !owns(*level, found.source);
-         level = level->outer(), reader = reader->outer_)
-      reader->readsOuter_ = true;
-    const std::string name =
-        Connection::quote(found.source->sqlName) + "." + Connection::quote(found.field->name);
-    return isTextType(found.field->type) ? wrap(name + textOrder()) : name;
+  if (!found.field) {
+    if (expr.qualifier.empty() && isBareFunction(expr.text)) return call(expr);
+    noteUnknown(expr.qualifier, expr.text);
+    return {"NULL", Kind::Null};
   }
-  if (expr.qualifier.empty() && isBareFunction(expr.text)) return call(expr.text, {});
-  noteUnknown(expr.qualifier, expr.text);
-  return "NULL";
+  // A field of a level around: this level and those between read outside
+  // themselves.
+  ExpressionTranslator* reader = this;
+  for (const Scope* level = &scope_; level && reader && !owns(*level, found.source);
+       level = level->outer(), reader = reader->outer_)
+    reader->readsOuter_ = true;
+  const std::string source = Connection::quote(found.source->sqlName) + ".";
+  const std::string name = source + Connection::quote(found.field->name);
+  if (found.field->type == 0) {
+    const std::string kind = source + Connection::quote(kindColumn(found.field->name));
+    return {ownCall("telvarn_typed", name + ", " + kind), std::nullopt, true, found.field};
+  }
+  const Kind kind = kindOfField(found.field->type);
+  return {kind == Kind::Text ? wrap(name + textOrder()) : name, kind, false, found.field};
 }
 
-// A run of one operator, left to right. "-", "*" and a short run of "+"
-// over numbers are SQLite's own, written flat as SQLite reads them left to
-// right; the rest go to the operator's registered function. "+" may join
-// texts, which that function decides row by row.
-std::string ExpressionTranslator::arithmetic(const Expr& expr) {
-  std::vector<std::string> operands;
-  bool numbers = true;
-  for (const auto& operand : expr.operands) {
-    operands.push_back(translate(*operand));
-    numbers = numbers && isNumeric(typeOf(*operand).type);
+Translated ExpressionTranslator::negation(const Expr& expr) {
+  const Translated operand = translate(*expr.operands[0]);
+  if (!operand.kind) return {ownCall("telvarn_negate", argumentList({operand})), std::nullopt, true};
+  const Kind kind = staticKind([&] { return values::negatedKind(*operand.kind); });
+  if (nativeNegation(*operand.kind)) {
+    const std::string digits = operand.digits.empty() ? "" : "-" + operand.digits;
+    return {wrap("- " + operand.sql), kind, false, nullptr, digits};
   }
-  if (expr.op == Op::Subtract || expr.op == Op::Multiply ||
-      (expr.op == Op::Add && numbers && operands.size() <= kRunWidth)) {
+  return {ownCall("telvarn_negate", argumentList({operand})), kind, true};
+}
+
+// A run of one operator, left to right, its kind folded step by step by
+// the value library's rules. Where every step is SQLite's own (NativeOperations.h),
+// the run is written flat as SQLite reads it, left to right (a run of "+"
+// only up to kRunWidth terms); otherwise it is one call of the operator's
+// registered function, which folds any number of operands and takes more
+// than kRunWidth of them in lists (telvarn_terms).
+Translated ExpressionTranslator::arithmetic(const Expr& expr) {
+  const RunOperator& op = runOperator(expr.op);
+  std::vector<Translated> operands;
+  for (const auto& operand : expr.operands) operands.push_back(translate(*operand));
+  ValueKind kind = operands[0].kind;
+  bool native = expr.op != Op::Add || operands.size() <= kRunWidth;
+  for (size_t i = 1; i < operands.size(); ++i) {
+    const ValueKind next = operands[i].kind;
+    native = native && kind && next && nativeArithmetic(expr.op, *kind, *next);
+    if (kind && next) {
+      kind = staticKind([&] { return values::resultKind(op.rule, *kind, *next); });
+    } else if (expr.op != Op::Concat) {
+      kind = std::nullopt;
+    }
+  }
+  if (native) {
+    std::vector<std::string> terms;
+    for (const Translated& operand : operands) terms.push_back(operand.sql);
     const char* sign = expr.op == Op::Subtract ? " - " : expr.op == Op::Multiply ? " * " : " + ";
-    return wrap(joined(operands, 0, operands.size(), sign));
+    return {wrap(joined(terms, 0, terms.size(), sign)), kind};
   }
-  return foldedRun(functionFor(expr.op), std::move(operands));
+  if (expr.op == Op::Concat) kind = Kind::Text;
+  return {ownCall(op.function, codeAndList(terms(std::move(operands), kRunWidth))), kind, true};
+}
+
+// Operands of a registered function: in lists of terms (telvarn_terms)
+// of at most kRunWidth while there are more than `room` of them.
+std::vector<ExpressionTranslator::Term> ExpressionTranslator::terms(
+    std::vector<Translated> operands, size_t room) {
+  std::vector<Term> all;
+  for (Translated& operand : operands) all.push_back({std::move(operand.sql), argumentLetter(operand)});
+  while (all.size() > room) {
+    std::vector<Term> groups;
+    for (size_t first = 0; first < all.size(); first += kRunWidth) {
+      const std::vector<Term> group(all.begin() + static_cast<ptrdiff_t>(first),
+                                    all.begin() + static_cast<ptrdiff_t>(std::min(first + kRunWidth, all.size())));
+      groups.push_back({ownCall("telvarn_terms", codeAndList(group)), '-'});
+    }
+    all = std::move(groups);
+  }
+  return all;
+}
+
+std::string ExpressionTranslator::codeAndList(const std::vector<Term>& terms) {
+  std::string code;
+  std::string list;
+  for (const Term& term : terms) {
+    code += term.letter;
+    list += ", " + term.sql;
+  }
+  return Connection::literal(code) + list;
 }
 
 std::string ExpressionTranslator::logical(const Expr& expr) {
-  if (expr.op == Op::Like) {
-    const std::string called =
-        "telvarn_like(" + translate(*expr.operands[0]) + ", " + translate(*expr.operands[1]) + ")";
-    return expr.negated ? wrap("NOT " + called) : called;
-  }
   // SQLite codes each constant of a comparison once, looking it up among
   // all it has so coded: quadratic in their number. A subquery is coded
   // once without that look-up, so in a long run each literal is one.
@@ -383,104 +533,131 @@ std::string ExpressionTranslator::logical(const Expr& expr) {
   return left;
 }
 
-// IIf whose False part (or, failing that, whose True part) is a further IIf
-// is one flat CASE, so that a ladder of any length nests no deeper:
-// IIf(c, a, IIf(d, b, e)) is CASE WHEN c THEN a WHEN d THEN b ELSE e END,
-// and IIf(c, IIf(d, a, b), e) is CASE WHEN c IS NOT TRUE THEN e WHEN d THEN
-// a ELSE b END. A condition that is Null takes the False part.
-std::string ExpressionTranslator::iif(const std::vector<jetsql::ExprPtr>& arguments) {
-  std::string cases = "(CASE";
-  for (const std::vector<jetsql::ExprPtr>* at = &arguments;;) {
-    const auto& part = *at;
-    const std::string condition = test(*part[0]);
-    if (isIIf(*part[2])) {
-      cases += " WHEN " + condition + " THEN " + translate(*part[1]);
-      at = &part[2]->operands;
-    } else if (isIIf(*part[1])) {
-      cases += " WHEN " + condition + " IS NOT TRUE THEN " + translate(*part[2]);
-      at = &part[1]->operands;
-    } else {
-      return cases + " WHEN " + condition + " THEN " + translate(*part[1]) + " ELSE " +
-             translate(*part[2]) + " END)";
-    }
+// Two values compared: SQLite's own comparison where it gives the
+// dialect's order (text in the General sort order, whichever side holds
+// it, so that the indexes of numbers, dates and text serve), else the
+// dialect's. Text against a number is refused before any row is read.
+std::string ExpressionTranslator::compared(Op op, const Translated& a, const Translated& b) {
+  requireComparable(a.kind, b.kind);
+  if (nativelyCompared(a, b)) {
+    const bool text = isText(a.kind) || isText(b.kind);
+    return wrap(a.sql + comparisonText(op) + b.sql + (text ? textOrder() : ""));
   }
+  return ownCall("telvarn_compare", std::to_string(static_cast<int>(comparisonOf(op))) + ", " +
+                                        argumentList({a, b}));
 }
 
-// Text compares in the General sort order, whichever side holds it;
-// numbers and dates compare as they are, so that their indexes serve.
 std::string ExpressionTranslator::comparison(const Expr& expr) {
-  const Expr& a = *expr.operands[0];
-  const Expr& b = *expr.operands[1];
-  checkComparable(a, b);
-  const int typeA = typeOf(a).type;
-  const int typeB = typeOf(b).type;
-  const bool plain = (isNumeric(typeA) || typeA == 8) && (isNumeric(typeB) || typeB == 8);
-  return wrap(translate(a) + comparisonText(expr.op) + translate(b) +
-              (plain ? "" : textOrder()));
-}
-
-// A number compared with a text written in the statement is the dialect's
-// type mismatch.
-void ExpressionTranslator::checkComparable(const Expr& a, const Expr& b) const {
-  const auto clash = [&](const Expr& one, const Expr& other) {
-    return other.kind == Expr::Kind::Text && one.kind != Expr::Kind::Text &&
-           isNumeric(typeOf(one).type);
-  };
-  if (clash(a, b) || clash(b, a)) throw engineError(3464);
+  const Translated a = translate(*expr.operands[0]);
+  const Translated b = translate(*expr.operands[1]);
+  return compared(expr.op, a, b);
 }
 
 // Between takes its bounds in either order.
 std::string ExpressionTranslator::between(const Expr& expr) {
-  checkComparable(*expr.operands[0], *expr.operands[1]);
-  checkComparable(*expr.operands[0], *expr.operands[2]);
-  const std::string value = translate(*expr.operands[0]) + textOrder();
-  const std::string one = translate(*expr.operands[1]);
-  const std::string other = translate(*expr.operands[2]);
-  const std::string test = wrap(value + " BETWEEN " + one + " AND " + other + " OR " + value +
-                                " BETWEEN " + other + " AND " + one);
+  const Translated value = translate(*expr.operands[0]);
+  const Translated one = translate(*expr.operands[1]);
+  const Translated other = translate(*expr.operands[2]);
+  requireComparable(value.kind, one.kind);
+  requireComparable(value.kind, other.kind);
+  std::string test;
+  if (nativelyCompared(value, one) && nativelyCompared(value, other)) {
+    const bool text = isText(value.kind) || isText(one.kind) || isText(other.kind);
+    const std::string tested = value.sql + (text ? textOrder() : "");
+    test = wrap(tested + " BETWEEN " + one.sql + " AND " + other.sql + " OR " + tested +
+                " BETWEEN " + other.sql + " AND " + one.sql);
+  } else {
+    test = ownCall("telvarn_between", argumentList({value, one, other}));
+  }
   return expr.negated ? wrap("NOT " + test) : test;
 }
 
 std::string ExpressionTranslator::in(const Expr& expr) {
-  const std::string value = translate(*expr.operands[0]) + textOrder();
+  const Translated value = translate(*expr.operands[0]);
   const char* keyword = expr.negated ? " NOT IN " : " IN ";
-  if (expr.query) return wrap(value + keyword + subquery(expr));
-  std::string list;
-  for (size_t i = 1; i < expr.operands.size(); ++i) {
-    checkComparable(*expr.operands[0], *expr.operands[i]);
-    if (i > 1) list += ", ";
-    list += translate(*expr.operands[i]);
+  if (expr.query) {
+    std::string rows;
+    const Translated column = subqueryColumn(*expr.query, rows);
+    requireComparable(value.kind, column.kind);
+    if (nativelyCompared(value, column)) {
+      const bool text = isText(value.kind) || isText(column.kind);
+      return wrap(value.sql + (text ? textOrder() : "") + keyword +
+                  wrap("SELECT " + column.sql + rows));
+    }
+    const std::string found =
+        wrap("EXISTS " + wrap("SELECT 1" + rows + " WHERE " + compared(Op::Equal, value, column)));
+    return expr.negated ? wrap("NOT " + found) : found;
   }
-  return wrap(value + keyword + wrap(list));
+  std::vector<Translated> items;
+  bool native = true;
+  bool text = isText(value.kind);
+  for (size_t i = 1; i < expr.operands.size(); ++i) {
+    items.push_back(translate(*expr.operands[i]));
+    requireComparable(value.kind, items.back().kind);
+    native = native && nativelyCompared(value, items.back());
+    text = text || isText(items.back().kind);
+  }
+  if (native) {
+    std::string list;
+    for (const Translated& item : items) list += (list.empty() ? "" : ", ") + item.sql;
+    return wrap(value.sql + (text ? textOrder() : "") + keyword + wrap(list));
+  }
+  std::vector<Term> list = terms(std::move(items), kRunWidth - 1);
+  list.insert(list.begin(), Term{value.sql, argumentLetter(value)});
+  const std::string found = ownCall("telvarn_in", codeAndList(list));
+  return expr.negated ? wrap("NOT " + found) : found;
 }
 
-std::string ExpressionTranslator::subquery(const Expr& expr) {
-  if (!storage_) throw engineError(3075, {kMissingOperator, clauseText_});
+std::string ExpressionTranslator::like(const Expr& expr) {
+  const Translated text = translate(*expr.operands[0]);
+  const Translated pattern = translate(*expr.operands[1]);
+  const std::string called = ownCall("telvarn_like", argumentList({text, pattern}));
+  return expr.negated ? wrap("NOT " + called) : called;
+}
+
+// x op ANY (SELECT ...) holds when the comparison holds for a row; x op ALL
+// (...) when it holds for every row (none where it fails or is Null).
+std::string ExpressionTranslator::quantified(const Expr& expr) {
+  const Translated value = translate(*expr.operands[0]);
+  std::string rows;
+  const Translated column = subqueryColumn(*expr.query, rows);
+  const std::string holds = compared(expr.op, value, column);
+  if (!expr.every) return wrap("EXISTS " + wrap("SELECT 1" + rows + " WHERE " + holds));
+  return wrap("NOT EXISTS " + wrap("SELECT 1" + rows + " WHERE " + holds + " IS NOT TRUE"));
+}
+
+std::string ExpressionTranslator::exists(const Expr& expr) {
+  if (!storage_) failWith(kMissingOperator);
   const TranslatedQuery inner = translateQuery(*this, *expr.query);
   const auto table = commonTable(inner.sql, inner.readsOuterLevels);
-  const std::string query = wrap(table ? "SELECT * FROM " + *table : inner.sql);
-  return expr.kind == Expr::Kind::Exists ? wrap("EXISTS " + query) : query;
+  return wrap("EXISTS " + wrap(table ? "SELECT * FROM " + *table : inner.sql));
 }
 
-std::string ExpressionTranslator::call(const std::string& name,
-                                       const std::vector<jetsql::ExprPtr>& arguments) {
-  const FunctionRule* rule = findFunction(name);
-  if (!rule) throw engineError(3085, {name});
-  const auto count = static_cast<int>(arguments.size());
-  if (count < rule->minimumArguments || count > rule->maximumArguments)
-    throw engineError(3075, {"Wrong number of arguments used with function", clauseText_});
-  if (!rule->build) return iif(arguments);
-  std::vector<std::string> translated;
-  for (const auto& argument : arguments) {
-    if (argument->kind == Expr::Kind::Star) {
-      if (!jetsql::sameWord(name, "Count"))
-        throw engineError(3075, {kMissingOperator, clauseText_});
-      translated.push_back("*");
-    } else {
-      translated.push_back(translate(*argument));
-    }
+// The rows of a subquery of one column, as " FROM ... AS alias" in `rows`,
+// and that column; 3306 for a subquery of more columns.
+Translated ExpressionTranslator::subqueryColumn(const jetsql::SelectQuery& query,
+                                                std::string& rows) {
+  if (!storage_) failWith(kMissingOperator);
+  const TranslatedQuery inner = translateQuery(*this, query);
+  if (inner.columns.size() != 1) throw engineError(3306);
+  const auto table = commonTable(inner.sql, inner.readsOuterLevels);
+  const std::string alias = Connection::quote("telvarn.rows");
+  rows = " FROM " + table.value_or(wrap(inner.sql)) + " AS " + alias;
+  const FieldRecord& only = inner.columns[0];
+  const std::string name = alias + "." + Connection::quote(only.name);
+  if (only.type == 0) {
+    const std::string kind = alias + "." + Connection::quote(kindColumn(only.name));
+    return {ownCall("telvarn_typed", name + ", " + kind), std::nullopt, true};
   }
-  return rule->build(translated);
+  const Kind kind = kindOfField(only.type);
+  return {kind == Kind::Text ? wrap(name + textOrder()) : name, kind};
+}
+
+Translated ExpressionTranslator::subquery(const Expr& expr) {
+  std::string rows;
+  Translated column = subqueryColumn(*expr.query, rows);
+  column.sql = wrap("SELECT " + column.sql + rows);
+  return column;
 }
 
 }  // namespace telvarn::sqlite

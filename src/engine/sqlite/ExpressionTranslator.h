@@ -1,15 +1,20 @@
 // ExpressionTranslator: an expression of the dialect as SQLite text whose
-// literals are numbered parameters, for one level of a statement. Operators
-// SQLite does otherwise go through the dialect's registered functions; names
-// that are no field of the level's tables (nor of the levels around it) are
-// kept as the statement's parameters.
+// literals are numbered parameters, for one level of a statement, with the
+// kind of its values. The kind comes from the statement: a field's type, a
+// literal, the result rules of the value library for operators and
+// functions. SQLite's own operators stand where they give the dialect's
+// answer for those kinds (NativeOperations.h); the rest go to the
+// registered functions (DialectFunctions.h), told the kinds of their
+// arguments. Names that are no field of the level's tables (nor of the
+// levels around it) are kept as the statement's parameters.
 //
 // Each translated expression stands as one operand wherever it is put (a
 // name, a placeholder, a call, or a whole in parentheses), so that it is
 // put in parentheses no further. The text nests no deeper than SQLite's
-// parser and expression tree allow for statements of any length: a long run of one operator is
-// written in groups, a ladder of IIf as one CASE, and a subquery that reads nothing of the levels
-// around it as a common table of the whole statement. What is nested deeper than kMaxDepth levels
+// parser and expression tree allow for statements of any length: a long
+// run of one operator is written in groups, a ladder of IIf as one CASE,
+// and a subquery that reads nothing of the levels around it as a common
+// table of the whole statement. What is nested deeper than kMaxDepth levels
 // (across stored queries too) is 3075 "Expression too complex".
 #pragma once
 
@@ -29,12 +34,29 @@ class Storage;
 
 namespace telvarn::sqlite {
 
-// The type of an expression's values as far as the text tells: an engine
-// type code and, for text, a size; type 0 when it depends on the values.
-struct ValueType {
-  int type = 0;
-  int size = 0;
+// The kind of an expression's values: one Variant kind, or nullopt when it
+// differs from row to row (each value then carries its kind as its SQLite
+// subtype, ValueCodec.h).
+using ValueKind = std::optional<Variant::Kind>;
+
+// A translated expression.
+struct Translated {
+  std::string sql;
+  ValueKind kind;
+  // Whether each value carries its kind as its subtype: always so when the
+  // kind differs by row, and for the results of registered functions.
+  bool tagged = false;
+  // The field the expression names, when it is a field.
+  const FieldRecord* field = nullptr;
+  // A number literal as the statement writes it (with its sign), which a
+  // Currency field takes digit for digit.
+  std::string digits = {};
 };
+
+// The letter a registered function is told for an argument: its kind, or
+// for a value that carries its own, that (a result may be wider than its
+// kind says: a Long sum beyond 32 bits is a Double).
+char argumentLetter(const Translated& argument);
 
 class ExpressionTranslator {
  public:
@@ -51,17 +73,21 @@ class ExpressionTranslator {
   // Literals written into the text instead of bound, for a view.
   void inlineLiterals() { inline_ = true; }
   bool inlined() const { return inline_; }
+  // Whether the text calls a function or names a collation only TELVARN
+  // registers (so that no other tool could read it).
+  bool usesOwnFunctions() const { return root().ownFunctions_; }
 
   // A whole expression of a clause as a value (True is -1); 3085 for an
-  // unknown function and 3075 (quoting this expression) for a function
-  // given the wrong arguments or nesting past kMaxDepth.
-  std::string clause(const jetsql::Expr& expr);
+  // unknown function, 3075 (quoting this expression) for a function given
+  // the wrong arguments or nesting past kMaxDepth, 3464 for values that can
+  // never be compared or computed with.
+  Translated clause(const jetsql::Expr& expr);
   // A whole expression as a condition (WHERE, ON, HAVING).
   std::string condition(const jetsql::Expr& expr);
   // A whole expression whose values are compared with each other (ORDER
   // BY, GROUP BY, a select list under DISTINCT or UNION): text in the
   // General sort order.
-  std::string ordered(const jetsql::Expr& expr);
+  Translated ordered(const jetsql::Expr& expr);
 
   // A query inside this level (in FROM or in an expression) whose text
   // `sql` reads nothing of the levels around it, as a common table of the
@@ -83,7 +109,12 @@ class ExpressionTranslator {
 
   // A literal value as a numbered parameter ("?3"), or as text when inline.
   std::string parameter(Variant value);
-  ValueType typeOf(const jetsql::Expr& expr) const;
+  // A call of the registered function `name` (DialectFunctions.h): its
+  // text, noting that the statement needs TELVARN's functions.
+  std::string ownCall(const std::string& name, const std::string& arguments);
+  // `value` with a kind that differs by row: tagged with its kind unless it
+  // carries it already.
+  std::string tagged(const Translated& value);
 
   const Scope& scope() const { return scope_; }
   // How many stored queries deep this translator stands.
@@ -108,22 +139,46 @@ class ExpressionTranslator {
 
   ExpressionTranslator& root();
   const ExpressionTranslator& root() const;
-  std::string translate(const jetsql::Expr& expr);
+  Translated translate(const jetsql::Expr& expr);
+  Translated literal(const jetsql::Expr& expr);
   std::string test(const jetsql::Expr& expr);
-  std::string column(const jetsql::Expr& expr);
-  std::string arithmetic(const jetsql::Expr& expr);
+  Translated column(const jetsql::Expr& expr);
+  Translated negation(const jetsql::Expr& expr);
+  Translated arithmetic(const jetsql::Expr& expr);
   std::string logical(const jetsql::Expr& expr);
-  std::string iif(const std::vector<jetsql::ExprPtr>& arguments);
+  std::string compared(jetsql::Op op, const Translated& a, const Translated& b);
   std::string comparison(const jetsql::Expr& expr);
   std::string between(const jetsql::Expr& expr);
   std::string in(const jetsql::Expr& expr);
-  std::string subquery(const jetsql::Expr& expr);
-  std::string call(const std::string& name, const std::vector<jetsql::ExprPtr>& arguments);
-  void checkComparable(const jetsql::Expr& a, const jetsql::Expr& b) const;
+  std::string like(const jetsql::Expr& expr);
+  std::string quantified(const jetsql::Expr& expr);
+  std::string exists(const jetsql::Expr& expr);
+  // The rows of a subquery of one column, as " FROM ... AS alias" in
+  // `rows`, and that column (re-tagged where its kind differs by row); 3306
+  // for a subquery of more columns.
+  Translated subqueryColumn(const jetsql::SelectQuery& query, std::string& rows);
+  Translated subquery(const jetsql::Expr& expr);
+  // FunctionTranslation.cpp
+  Translated call(const jetsql::Expr& expr);
+  Translated branches(const jetsql::Expr& expr);
+  Translated choose(const jetsql::Expr& expr);
+  Translated aggregate(const jetsql::Expr& expr);
+  Translated library(const jetsql::Expr& expr);
+  // An argument of a registered function and its letter.
+  struct Term {
+    std::string sql;
+    char letter;
+  };
+  // The operands of a registered function: in lists of terms
+  // (telvarn_terms) while there are more than `room` of them.
+  std::vector<Term> terms(std::vector<Translated> operands, size_t room);
+  // The terms' code, then each term after ", ".
+  static std::string codeAndList(const std::vector<Term>& terms);
+  static std::string argumentList(const std::vector<Translated>& arguments);
   // How text compares: " COLLATE JETGENERAL", or NOCASE in a view, which
   // other SQLite tools must be able to read.
-  std::string textOrder() const;
-  ValueType callType(const jetsql::Expr& expr) const;
+  std::string textOrder();
+  [[noreturn]] void failWith(const char* reason) const;
 
   const Scope& scope_;
   std::string_view sql_;
@@ -139,10 +194,15 @@ class ExpressionTranslator {
   std::vector<std::string> commonTables_;
   int depthNow_ = 0;
   int literalsApart_ = 0;  // inside a long run: literals as subqueries
+  bool ownFunctions_ = false;
 };
 
 // Whether an expression yields True or False (a comparison, Like, In,
 // Between, Is Null, Exists, Not, And, Or, ...).
 bool isTest(const jetsql::Expr& expr);
+
+// The engine field type of values of `kind` (0 when it differs by row or
+// is Null): what SELECT ... INTO makes for them.
+int fieldTypeOf(ValueKind kind);
 
 }  // namespace telvarn::sqlite

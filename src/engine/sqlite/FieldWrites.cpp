@@ -5,10 +5,10 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/Storage.h"
-#include "engine/jetsql/ExpressionParser.h"
+#include "engine/FieldValue.h"
 #include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/Connection.h"
-#include "engine/sqlite/ExpressionTranslator.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -26,27 +26,17 @@ int nullRule(const TableRecord& table, const FieldRecord& field) {
   return 0;
 }
 
-// The field's DefaultValue as SQLite text. A bare word, or text the dialect
-// cannot read, is the literal text itself.
-std::string defaultValue(const FieldRecord& field, std::vector<Variant>& parameters) {
-  std::string text = field.defaultValue;
-  if (!text.empty() && text.front() == '=') text.erase(0, 1);
-  const size_t before = parameters.size();
-  try {
-    jetsql::TokenCursor cursor(text);
-    const jetsql::ExprPtr expr =
-        jetsql::ExpressionParser(cursor).parseClause(jetsql::ClauseEnd::Statement);
-    if (cursor.atStatementEnd()) {
-      const Scope noFields;
-      ExpressionTranslator translator(noFields, text, parameters);
-      const std::string sql = translator.clause(*expr);
-      if (translator.unknownNames().empty()) return sql;
-    }
-  } catch (const AppError&) {
-  }
-  parameters.resize(before);
-  parameters.push_back(Variant(field.defaultValue));
-  return "?" + std::to_string(parameters.size());
+// Whether a value of this translation is already as the field keeps it: a
+// field of the same type (and, for Text, no longer), a Double, a Yes/No
+// value or any text for a Memo.
+bool keepsItsForm(const FieldRecord& field, const Translated& value) {
+  const Variant::Kind kind = kindOfField(field.type);
+  if (value.kind != kind) return false;
+  if (value.field)
+    return value.field->type == field.type &&
+           (field.type != DataType::Text || value.field->size <= field.size);
+  return kind == Variant::Kind::Double || kind == Variant::Kind::Boolean ||
+         field.type == DataType::Memo;
 }
 
 }  // namespace
@@ -57,9 +47,17 @@ TableRecord requireTable(Storage& storage, const std::string& name) {
   return *table;
 }
 
-std::string stored(const TableRecord& table, const FieldRecord& field, const std::string& value) {
-  const std::string converted = "telvarn_convert(" + value + ", " + std::to_string(field.type) +
-                                ", " + std::to_string(field.size) + ")";
+std::string stored(ExpressionTranslator& translator, const TableRecord& table,
+                   const FieldRecord& field, const Translated& value) {
+  std::string converted;
+  if (field.type == DataType::Currency && !value.digits.empty()) {
+    converted = translator.parameter(fieldValue(Variant(value.digits), field.type, field.size));
+  } else if (keepsItsForm(field, value)) {
+    converted = value.sql;
+  } else {
+    converted = "telvarn_convert(" + value.sql + ", '" + argumentLetter(value) + "', " +
+                std::to_string(field.type) + ", " + std::to_string(field.size) + ")";
+  }
   const int nulls = nullRule(table, field);
   const bool zeroLengthAllowed = !isTextType(field.type) || field.allowZeroLength;
   if (nulls == 0 && zeroLengthAllowed) return converted;
@@ -69,11 +67,15 @@ std::string stored(const TableRecord& table, const FieldRecord& field, const std
 }
 
 std::optional<std::string> omittedValue(const TableRecord& table, const FieldRecord& field,
-                                        std::vector<Variant>& parameters, bool manyRows) {
-  if (field.autoNumber()) return stored(table, field, autonumbers::next(table.name, manyRows));
-  if (!field.defaultValue.empty()) return stored(table, field, defaultValue(field, parameters));
-  if (field.type == DataType::Boolean || nullRule(table, field) != 0)
-    return stored(table, field, "NULL");
+                                        ExpressionTranslator& translator, bool manyRows) {
+  if (field.autoNumber())
+    return stored(translator, table, field,
+                  {autonumbers::next(table.name, manyRows), Variant::Kind::Long});
+  if (!field.defaultValue.empty() || field.type == DataType::Boolean ||
+      nullRule(table, field) != 0) {
+    const Variant value = defaultValue(field);
+    return stored(translator, table, field, {translator.parameter(value), kindOfField(field.type)});
+  }
   return std::nullopt;
 }
 

@@ -10,6 +10,7 @@
 
 #include "engine/Catalog.h"
 #include "engine/Variant.h"
+#include "engine/sqlite/ExpressionTranslator.h"
 
 namespace telvarn {
 class Storage;
@@ -17,21 +18,22 @@ class Storage;
 
 namespace telvarn::sqlite {
 
-class ExpressionTranslator;
-
 // The table `name`, or 3078.
 TableRecord requireTable(Storage& storage, const std::string& name);
 
-// `value` (SQLite text) as the field stores it; a value that does not fit
-// fails the statement with 3421, 3349, 3163, 3314, 3315 or 3058.
-std::string stored(const TableRecord& table, const FieldRecord& field, const std::string& value);
+// `value` as the field stores it; a value that does not fit fails the
+// statement with 3421, 3349, 3163, 3314, 3315 or 3058. A number literal
+// goes into a Currency field digit for digit (3349 at once beyond its
+// range).
+std::string stored(ExpressionTranslator& translator, const TableRecord& table,
+                   const FieldRecord& field, const Translated& value);
 
 // What an INSERT writes into a field it does not name: the next number of
 // an AutoNumber, the default value, or Null (which a Yes/No field stores as
 // No and a required field refuses). `manyRows`: the INSERT adds the rows of
 // a SELECT, each of which needs its own next number.
 std::optional<std::string> omittedValue(const TableRecord& table, const FieldRecord& field,
-                                        std::vector<Variant>& parameters, bool manyRows);
+                                        ExpressionTranslator& translator, bool manyRows);
 
 // 3061 with their count when the statement has names that are no field.
 void requireNoParameters(const ExpressionTranslator& translator);

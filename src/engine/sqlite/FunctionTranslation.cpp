@@ -1,149 +1,205 @@
+// ExpressionTranslator's calls: IIf, Switch and Choose, which evaluate only
+// the branch they take; the aggregates; every other function through the
+// value library's table.
 #include "engine/sqlite/FunctionTranslation.h"
 
-#include "engine/DataType.h"
+#include <cctype>
+
+#include "engine/AppError.h"
 #include "engine/jetsql/Lexer.h"
+#include "engine/sqlite/ExpressionTranslator.h"
+#include "engine/values/FunctionTable.h"
 
 namespace telvarn::sqlite {
 namespace {
 
-using Args = std::vector<std::string>;
+using jetsql::Expr;
+using Kind = Variant::Kind;
 
-std::string asText(const Args& a, size_t i) {
-  return "telvarn_text(" + a[i] + ")";
-}
+constexpr const char* kWrongArguments = "Wrong number of arguments used with function";
 
-template <int type>
-std::string convert(const Args& a) {
-  return "telvarn_convert(" + a[0] + ", " + std::to_string(type) + ", 0)";
-}
-
-std::string datePart(const Args& a, const char* format) {
-  return std::string("CAST(strftime('") + format + "', " + a[0] + ") AS INTEGER)";
-}
-
-std::string instr(const Args& a) {
-  if (a.size() == 2) return "instr(lower(" + asText(a, 0) + "), lower(" + asText(a, 1) + "))";
-  // InStr(start, text, sought): the position in the whole text, 0 when absent.
-  const std::string found =
-      "instr(lower(substr(" + asText(a, 1) + ", " + a[0] + ")), lower(" + asText(a, 2) + "))";
-  return "(CASE " + found + " WHEN 0 THEN 0 ELSE " + found + " + " + a[0] + " - 1 END)";
-}
-
-std::string mid(const Args& a) {
-  return "substr(" + asText(a, 0) + ", " + a[1] + (a.size() == 3 ? ", " + a[2] : "") + ")";
-}
-
-std::string dateSerial(const Args& a) {
-  return "(date(printf('%04d-01-01', " + a[0] + "), printf('%+d months', " + a[1] +
-         " - 1), printf('%+d days', " + a[2] + " - 1)) || ' 00:00:00')";
-}
-
-// A registered function called with the first `count` arguments, the
-// missing optional ones given as `fallback`.
-template <int count>
-std::string called(const char* function, const Args& a, const char* fallback) {
-  std::string out = std::string(function) + "(";
-  for (int i = 0; i < count; ++i) {
-    if (i > 0) out += ", ";
-    out += static_cast<size_t>(i) < a.size() ? a[static_cast<size_t>(i)] : fallback;
-  }
-  return out + ")";
-}
-
-constexpr FunctionRule kRules[] = {
-    {"IIf", 3, 3, nullptr},
-    {"Nz", 1, 2,
-     [](const Args& a) { return "COALESCE(" + a[0] + ", " + (a.size() > 1 ? a[1] : "''") + ")"; }},
-    {"IsNull", 1, 1, [](const Args& a) { return "(-(" + a[0] + " IS NULL))"; }},
-    {"Len", 1, 1, [](const Args& a) { return "length(" + asText(a, 0) + ")"; }},
-    {"Left", 2, 2, [](const Args& a) { return "substr(" + asText(a, 0) + ", 1, " + a[1] + ")"; }},
-    {"Right", 2, 2, [](const Args& a) { return "telvarn_right(" + a[0] + ", " + a[1] + ")"; }},
-    {"Mid", 2, 3, mid},
-    {"InStr", 2, 3, instr},
-    {"UCase", 1, 1, [](const Args& a) { return "telvarn_ucase(" + a[0] + ")"; }},
-    {"LCase", 1, 1, [](const Args& a) { return "telvarn_lcase(" + a[0] + ")"; }},
-    {"Trim", 1, 1, [](const Args& a) { return "trim(" + a[0] + ", ' ')"; }},
-    {"LTrim", 1, 1, [](const Args& a) { return "ltrim(" + a[0] + ", ' ')"; }},
-    {"RTrim", 1, 1, [](const Args& a) { return "rtrim(" + a[0] + ", ' ')"; }},
-    {"Replace", 3, 3,
-     [](const Args& a) { return "replace(" + a[0] + ", " + a[1] + ", " + a[2] + ")"; }},
-    {"Space", 1, 1, [](const Args& a) { return "printf('%*s', " + a[0] + ", '')"; }},
-    {"Date", 0, 0,
-     [](const Args&) -> std::string {
-       return "strftime('%Y-%m-%d 00:00:00', 'now', 'localtime')";
-     }},
-    {"Now", 0, 0,
-     [](const Args&) -> std::string {
-       return "strftime('%Y-%m-%d %H:%M:%S', 'now', 'localtime')";
-     }},
-    {"Time", 0, 0,
-     [](const Args&) -> std::string {
-       return "('1899-12-30 ' || strftime('%H:%M:%S', 'now', 'localtime'))";
-     }},
-    {"DateSerial", 3, 3, dateSerial},
-    {"Year", 1, 1, [](const Args& a) { return datePart(a, "%Y"); }},
-    {"Month", 1, 1, [](const Args& a) { return datePart(a, "%m"); }},
-    {"Day", 1, 1, [](const Args& a) { return datePart(a, "%d"); }},
-    {"Hour", 1, 1, [](const Args& a) { return datePart(a, "%H"); }},
-    {"Minute", 1, 1, [](const Args& a) { return datePart(a, "%M"); }},
-    {"Second", 1, 1, [](const Args& a) { return datePart(a, "%S"); }},
-    {"Weekday", 1, 1, [](const Args& a) { return "(" + datePart(a, "%w") + " + 1)"; }},
-    {"CStr", 1, 1, convert<DataType::Memo>},
-    {"CBool", 1, 1, convert<DataType::Boolean>},
-    {"CByte", 1, 1, convert<DataType::Byte>},
-    {"CInt", 1, 1, convert<DataType::Integer>},
-    {"CLng", 1, 1, convert<DataType::Long>},
-    {"CCur", 1, 1, convert<DataType::Currency>},
-    {"CSng", 1, 1, convert<DataType::Single>},
-    {"CDbl", 1, 1, convert<DataType::Double>},
-    {"CDate", 1, 1, convert<DataType::Date>},
-    {"CVar", 1, 1, [](const Args& a) { return a[0]; }},
-    {"Abs", 1, 1, [](const Args& a) { return "abs(" + a[0] + ")"; }},
-    {"Sgn", 1, 1,
-     [](const Args& a) {
-       return "(CASE WHEN " + a[0] + " > 0 THEN 1 WHEN " + a[0] + " < 0 THEN -1 WHEN " + a[0] +
-              " = 0 THEN 0 END)";
-     }},
-    {"Int", 1, 1, [](const Args& a) { return "telvarn_int(" + a[0] + ")"; }},
-    {"Fix", 1, 1, [](const Args& a) { return "telvarn_fix(" + a[0] + ")"; }},
-    {"Sqr", 1, 1, [](const Args& a) { return "telvarn_pow(" + a[0] + ", 0.5)"; }},
-    {"Val", 1, 1, [](const Args& a) { return "telvarn_val(" + a[0] + ")"; }},
-    {"DateAdd", 3, 3, [](const Args& a) { return called<3>("telvarn_dateadd", a, ""); }},
-    {"DateDiff", 3, 5, [](const Args& a) { return called<3>("telvarn_datediff", a, ""); }},
-    {"DatePart", 2, 4, [](const Args& a) { return called<2>("telvarn_datepart", a, ""); }},
-    {"DateValue", 1, 1, [](const Args& a) { return called<1>("telvarn_datevalue", a, ""); }},
-    {"TimeSerial", 3, 3, [](const Args& a) { return called<3>("telvarn_timeserial", a, ""); }},
-    {"Format", 1, 2, [](const Args& a) { return called<2>("telvarn_format", a, "NULL"); }},
-    {"Round", 1, 2, [](const Args& a) { return called<2>("telvarn_round", a, "0"); }},
-    {"Str", 1, 1, [](const Args& a) { return called<1>("telvarn_str", a, ""); }},
-    {"String", 2, 2, [](const Args& a) { return called<2>("telvarn_string", a, ""); }},
-    {"InStrRev", 2, 3, [](const Args& a) { return called<3>("telvarn_instrrev", a, "-1"); }},
-    {"StrReverse", 1, 1, [](const Args& a) { return called<1>("telvarn_strreverse", a, ""); }},
-    {"Count", 1, 1, [](const Args& a) { return "count(" + a[0] + ")"; }},
-    {"Sum", 1, 1, [](const Args& a) { return "sum(" + a[0] + ")"; }},
-    {"Avg", 1, 1, [](const Args& a) { return "avg(" + a[0] + ")"; }},
-    {"Min", 1, 1, [](const Args& a) { return "min(" + a[0] + ")"; }},
-    {"Max", 1, 1, [](const Args& a) { return "max(" + a[0] + ")"; }},
-    {"First", 1, 1, [](const Args& a) { return "telvarn_first(" + a[0] + ")"; }},
-    {"Last", 1, 1, [](const Args& a) { return "telvarn_last(" + a[0] + ")"; }},
-    {"StDev", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 0)"; }},
-    {"StDevP", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 1)"; }},
-    {"Var", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 2)"; }},
-    {"VarP", 1, 1, [](const Args& a) { return "telvarn_spread(" + a[0] + ", 3)"; }},
+struct NamedAggregate {
+  std::string_view name;
+  values::AggregateKind kind;
 };
+
+constexpr NamedAggregate kAggregates[] = {
+    {"Count", values::AggregateKind::Count}, {"Sum", values::AggregateKind::Sum},
+    {"Avg", values::AggregateKind::Avg},     {"Min", values::AggregateKind::Min},
+    {"Max", values::AggregateKind::Max},     {"First", values::AggregateKind::First},
+    {"Last", values::AggregateKind::Last},   {"StDev", values::AggregateKind::StDev},
+    {"StDevP", values::AggregateKind::StDevP}, {"Var", values::AggregateKind::Var},
+    {"VarP", values::AggregateKind::VarP},
+};
+
+bool isIIf(const Expr& expr) {
+  return expr.kind == Expr::Kind::Call && jetsql::sameWord(expr.text, "IIf") &&
+         expr.operands.size() == 3;
+}
+
+// The kind of values that come from either of two branches: a Null takes
+// the other's kind.
+ValueKind joined(ValueKind a, ValueKind b) {
+  if (a == Kind::Null) return b;
+  if (b == Kind::Null || a == b) return a;
+  return std::nullopt;
+}
+
+bool isWholeOrDouble(ValueKind kind) {
+  return kind == Kind::Boolean || kind == Kind::Byte || kind == Kind::Short ||
+         kind == Kind::Long || kind == Kind::Double;
+}
 
 }  // namespace
 
-const FunctionRule* findFunction(std::string_view name) {
-  for (const FunctionRule& rule : kRules) {
-    if (jetsql::sameWord(rule.name, name)) return &rule;
+std::optional<values::AggregateKind> aggregateNamed(std::string_view name) {
+  for (const NamedAggregate& aggregate : kAggregates) {
+    if (jetsql::sameWord(aggregate.name, name)) return aggregate.kind;
   }
-  return nullptr;
+  return std::nullopt;
 }
 
 bool isBareFunction(std::string_view name) {
   return jetsql::sameWord(name, "Date") || jetsql::sameWord(name, "Now") ||
          jetsql::sameWord(name, "Time");
+}
+
+Translated ExpressionTranslator::call(const Expr& expr) {
+  const size_t count = expr.operands.size();
+  if (jetsql::sameWord(expr.text, "IIf") || jetsql::sameWord(expr.text, "Switch")) {
+    const bool iif = jetsql::sameWord(expr.text, "IIf");
+    if (iif ? count != 3 : count < 2 || count % 2 != 0) failWith(kWrongArguments);
+    return branches(expr);
+  }
+  if (jetsql::sameWord(expr.text, "Choose")) {
+    if (count < 2) failWith(kWrongArguments);
+    return choose(expr);
+  }
+  if (aggregateNamed(expr.text)) {
+    if (count != 1) failWith(kWrongArguments);
+    return aggregate(expr);
+  }
+  return library(expr);
+}
+
+// IIf and Switch as one CASE. A ladder of IIf (a further IIf as the False
+// part, or else as the True part) is one flat CASE, so that a ladder of
+// any length nests no deeper: IIf(c, a, IIf(d, b, e)) is CASE WHEN c THEN
+// a WHEN d THEN b ELSE e END, and IIf(c, IIf(d, a, b), e) is CASE WHEN c IS
+// NOT TRUE THEN e WHEN d THEN a ELSE b END. A condition that is Null takes
+// the False part; Switch without a true condition is Null. Where the
+// branches' kinds differ, each value carries its own.
+Translated ExpressionTranslator::branches(const Expr& expr) {
+  std::vector<std::pair<std::string, Translated>> cases;
+  Translated otherwise{"NULL", Kind::Null};
+  if (jetsql::sameWord(expr.text, "Switch")) {
+    for (size_t i = 0; i < expr.operands.size(); i += 2)
+      cases.emplace_back(test(*expr.operands[i]), translate(*expr.operands[i + 1]));
+  } else {
+    for (const std::vector<jetsql::ExprPtr>* at = &expr.operands;;) {
+      const auto& part = *at;
+      const std::string condition = test(*part[0]);
+      if (isIIf(*part[2])) {
+        cases.emplace_back(condition, translate(*part[1]));
+        at = &part[2]->operands;
+      } else if (isIIf(*part[1])) {
+        cases.emplace_back(condition + " IS NOT TRUE", translate(*part[2]));
+        at = &part[1]->operands;
+      } else {
+        cases.emplace_back(condition, translate(*part[1]));
+        otherwise = translate(*part[2]);
+        break;
+      }
+    }
+  }
+  ValueKind kind = otherwise.kind;
+  for (const auto& [condition, value] : cases) kind = joined(kind, value.kind);
+  const auto branch = [&](const Translated& value) { return kind ? value.sql : tagged(value); };
+  std::string sql = "(CASE";
+  for (const auto& [condition, value] : cases)
+    sql += " WHEN " + condition + " THEN " + branch(value);
+  return {sql + " ELSE " + branch(otherwise) + " END)", kind, !kind};
+}
+
+// Choose(index, a, b, ...): the choice the index, rounded to a whole
+// number as CLng rounds it, names; Null beyond the choices.
+Translated ExpressionTranslator::choose(const Expr& expr) {
+  const Translated index = translate(*expr.operands[0]);
+  std::vector<Translated> choices;
+  ValueKind kind = Kind::Null;
+  for (size_t i = 1; i < expr.operands.size(); ++i) {
+    choices.push_back(translate(*expr.operands[i]));
+    kind = joined(kind, choices.back().kind);
+  }
+  std::string sql = "(CASE " + ownCall("telvarn_clng", argumentList({index}));
+  for (size_t i = 0; i < choices.size(); ++i)
+    sql += " WHEN " + std::to_string(i + 1) + " THEN " + (kind ? choices[i].sql : tagged(choices[i]));
+  return {sql + " END)", kind, !kind};
+}
+
+// Count, and Min, Max, Sum and Avg of kinds SQLite's own give the
+// dialect's answer for, are SQLite's; the rest compute with the value
+// library's rules.
+Translated ExpressionTranslator::aggregate(const Expr& expr) {
+  const values::AggregateKind which = *aggregateNamed(expr.text);
+  const Expr& argument = *expr.operands[0];
+  if (argument.kind == Expr::Kind::Star) {
+    if (which != values::AggregateKind::Count) failWith("Syntax error (missing operator)");
+    return {"count(*)", Kind::Long};
+  }
+  const Translated value = translate(argument);
+  const ValueKind kind =
+      value.kind ? ValueKind(values::resultKind(which, *value.kind)) : std::nullopt;
+  switch (which) {
+    case values::AggregateKind::Count:
+      return {"count(" + value.sql + ")", Kind::Long};
+    case values::AggregateKind::Min:
+    case values::AggregateKind::Max:
+      if (value.kind) {
+        const char* name = which == values::AggregateKind::Min ? "min(" : "max(";
+        return {name + value.sql + ")", kind};
+      }
+      break;
+    case values::AggregateKind::Sum:
+    case values::AggregateKind::Avg:
+      if (isWholeOrDouble(value.kind)) {
+        const char* name = which == values::AggregateKind::Sum ? "sum(" : "avg(";
+        return {name + value.sql + ")", kind};
+      }
+      break;
+    default:
+      break;
+  }
+  return {ownCall("telvarn_aggregate",
+                  std::to_string(static_cast<int>(which)) + ", " + argumentList({value})),
+          kind, true};
+}
+
+// A function of the value library's table, told its arguments' kinds.
+Translated ExpressionTranslator::library(const Expr& expr) {
+  const values::FunctionEntry* function = values::functionNamed(expr.text);
+  if (!function) throw engineError(3085, {expr.text});
+  const auto count = static_cast<int>(expr.operands.size());
+  if (count < function->minArguments || count > function->maxArguments)
+    failWith(kWrongArguments);
+  std::vector<Translated> arguments;
+  std::vector<Kind> kinds;
+  bool known = true;
+  for (const auto& operand : expr.operands) {
+    if (operand->kind == Expr::Kind::Star) failWith("Syntax error (missing operator)");
+    arguments.push_back(translate(*operand));
+    known = known && arguments.back().kind;
+    kinds.push_back(arguments.back().kind.value_or(Kind::Null));
+  }
+  ValueKind kind;
+  if (function->yields == values::Yields::Kind) {
+    kind = function->kind;
+  } else if (known) {
+    kind = values::resultKind(*function, kinds);
+  }
+  std::string name = "telvarn_";
+  for (char c : function->name) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return {ownCall(name, argumentList(arguments)), kind, true};
 }
 
 }  // namespace telvarn::sqlite

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
-#include "engine/jetsql/Lexer.h"
 #include "engine/sqlite/Connection.h"
+#include "engine/sqlite/FunctionTranslation.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -12,11 +12,7 @@ namespace {
 using jetsql::Expr;
 
 bool isAggregate(const Expr& expr) {
-  static constexpr std::string_view kAggregates[] = {
-      "Count", "Sum", "Avg", "Min", "Max", "First", "Last", "StDev", "StDevP", "Var", "VarP"};
-  return expr.kind == Expr::Kind::Call &&
-         std::any_of(std::begin(kAggregates), std::end(kAggregates),
-                     [&](std::string_view name) { return jetsql::sameWord(name, expr.text); });
+  return expr.kind == Expr::Kind::Call && aggregateNamed(expr.text).has_value();
 }
 
 bool hasAggregate(const Expr& expr) {

@@ -40,7 +40,7 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
   std::string columns;
   std::string values;
   for (const jetsql::Assignment& assignment : update.assignments) {
-    const std::string value = translator.clause(*assignment.value);
+    const Translated value = translator.clause(*assignment.value);
     const Scope::Found found = scope.find(assignment.column.qualifier, assignment.column.name);
     if (!found.field) {
       translator.noteUnknown(assignment.column.qualifier, assignment.column.name);
@@ -51,7 +51,7 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
     target = found.source;
     checkUpdatable(*found.field);
     columns += (columns.empty() ? "" : ", ") + Connection::quote(found.field->name);
-    values += (values.empty() ? "" : ", ") + stored(*table, *found.field, value);
+    values += (values.empty() ? "" : ", ") + stored(translator, *table, *found.field, value);
   }
   const std::string where = update.where ? translator.condition(*update.where) : "";
   requireNoParameters(translator);

@@ -5,6 +5,8 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
+#include "engine/Storage.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -18,8 +20,8 @@ std::string copyName(const std::string& link) {
   return "temp." + Connection::quote("telvarn.link." + lower);
 }
 
-// Every value goes through telvarn_convert, so that one read from another
-// kind of file (dates as serial numbers, say) is stored as ours are.
+// Every value goes through telvarn_convert with its kind, so that one read
+// from another kind of file is stored as ours are.
 void fill(Connection& connection, const std::string& table, const std::vector<FieldRecord>& fields,
           Storage& source, const std::string& sourceTable) {
   std::string columns;
@@ -27,14 +29,17 @@ void fill(Connection& connection, const std::string& table, const std::vector<Fi
   for (size_t i = 0; i < fields.size(); ++i) {
     columns += (i ? ", " : "") + Connection::quote(fields[i].name) + " " +
                storageDeclaration(fields[i].type);
-    values += (i ? ", " : "") + std::string("telvarn_convert(?") + std::to_string(i + 1) + ", " +
+    values += (i ? ", " : "") + std::string("telvarn_convert(?, ?, ") +
               std::to_string(fields[i].type) + ", " + std::to_string(fields[i].size) + ")";
   }
   connection.exec("CREATE TABLE " + table + " (" + columns + ")");
   const std::string insert = "INSERT INTO " + table + " VALUES (" + values + ")";
   source.forEachRow(sourceTable, [&](const std::vector<Variant>& row) {
     Statement statement(connection, insert);
-    for (size_t i = 0; i < row.size(); ++i) statement.bind(static_cast<int>(i + 1), row[i]);
+    for (size_t i = 0; i < row.size(); ++i) {
+      const auto place = static_cast<int>(2 * i + 1);
+      statement.bind(place, row[i]).bind(place + 1, std::string(1, kindLetter(row[i].kind())));
+    }
     statement.run();
     return true;
   });

@@ -5,6 +5,7 @@
 #include "engine/DataType.h"
 #include "engine/sqlite/ForeignObjects.h"
 #include "engine/sqlite/TextOrder.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite::physical {
 namespace {
@@ -54,7 +55,11 @@ void dropTable(Connection& db, const std::string& table) {
 }
 
 void addColumn(Connection& db, const std::string& table, const FieldRecord& field) {
-  db.exec("ALTER TABLE " + Connection::quote(table) + " ADD COLUMN " + columnDefinition(field));
+  // A Yes/No field cannot hold Null: the rows already there hold False,
+  // which SQLite gives them without rewriting the table.
+  const std::string holds = field.type == DataType::Boolean ? " DEFAULT 0" : "";
+  db.exec("ALTER TABLE " + Connection::quote(table) + " ADD COLUMN " + columnDefinition(field) +
+          holds);
 }
 
 bool dropColumn(Connection& db, const std::string& table, const std::string& column) {
@@ -70,7 +75,7 @@ bool renameColumn(Connection& db, const std::string& table, const std::string& f
 
 void changeColumnType(Connection& db, const std::string& table,
                       const std::vector<FieldRecord>& fieldsAfter, const FieldRecord& changed,
-                      const std::vector<IndexRecord>& indexes) {
+                      int typeBefore, const std::vector<IndexRecord>& indexes) {
   const std::string copy = table + ".rebuild";
   std::string columns;
   std::string values;
@@ -79,8 +84,9 @@ void changeColumnType(Connection& db, const std::string& table,
     if (!values.empty()) values += ", ";
     columns += Connection::quote(field.name);
     if (sameName(field.name, changed.name)) {
-      values += "telvarn_convert(" + Connection::quote(field.name) + ", " +
-                std::to_string(changed.type) + ", " + std::to_string(changed.size) + ")";
+      values += "telvarn_convert(" + Connection::quote(field.name) + ", '" +
+                kindLetter(kindOfField(typeBefore)) + "', " + std::to_string(changed.type) + ", " +
+                std::to_string(changed.size) + ")";
     } else {
       values += Connection::quote(field.name);
     }

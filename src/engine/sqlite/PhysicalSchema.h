@@ -23,14 +23,14 @@ bool dropColumn(Connection& db, const std::string& table, const std::string& col
 bool renameColumn(Connection& db, const std::string& table, const std::string& from,
                   const std::string& to);
 
-// Gives the column `column` (already renamed, if it was) the type of
-// `changed` by copying the table into a new one, every value converted on
-// the way. The table's indexes are made again on the copy, and the indexes
+// Gives the column `changed` names (already renamed, if it was) the type of
+// `changed` by copying the table into a new one, every value converted
+// from `typeBefore` on the way. The table's indexes are made again on the copy, and the indexes
 // and triggers other tools made on it again from their SQL; views and
 // triggers elsewhere name the table, which keeps its name.
 void changeColumnType(Connection& db, const std::string& table,
                       const std::vector<FieldRecord>& fieldsAfter, const FieldRecord& changed,
-                      const std::vector<IndexRecord>& indexes);
+                      int typeBefore, const std::vector<IndexRecord>& indexes);
 
 bool hasRows(Connection& db, const std::string& table);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
+#include "engine/DataType.h"
 #include "engine/NumberText.h"
 #include "engine/Storage.h"
 #include "engine/jetsql/Parser.h"
@@ -10,6 +11,7 @@
 #include "engine/sqlite/Grouping.h"
 #include "engine/sqlite/LinkedRows.h"
 #include "engine/sqlite/SqliteStorage.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -20,25 +22,41 @@ using jetsql::TableSource;
 // Stored queries used by stored queries: deeper than this is a cycle.
 constexpr int kMaxQueryDepth = 32;
 
+constexpr int kLongestText = 255;
+
 std::string quote(const std::string& name) {
   return Connection::quote(name);
 }
 
-FieldRecord column(const std::string& name, ValueType type) {
-  FieldRecord field;
-  field.name = name;
-  field.type = type.type;
-  field.size = type.size;
-  return field;
+// The result column that shows a field as it is: its type and size, and an
+// AutoNumber stays one, so that a table made from the query numbers its
+// rows on from there.
+FieldRecord shownColumn(const std::string& name, const FieldRecord& field) {
+  FieldRecord column;
+  column.name = name;
+  column.type = field.type;
+  column.size = field.size;
+  column.attributes = field.attributes & kAutoIncrementAttribute;
+  return column;
 }
 
-// A column that shows a field as it is keeps it an AutoNumber, so that a
-// table made from the query numbers its rows on from there.
-FieldRecord column(const std::string& name, const FieldRecord& source) {
-  FieldRecord field = column(name, {source.type, source.size});
-  field.attributes = source.attributes & kAutoIncrementAttribute;
-  return field;
+// The result column of a value: a field's own (see shownColumn), else the
+// type of its kind (text of the most a Text field holds).
+FieldRecord columnOf(const std::string& name, const Translated& value) {
+  if (value.field && value.field->type != 0) return shownColumn(name, *value.field);
+  FieldRecord column;
+  column.name = name;
+  column.type = fieldTypeOf(value.kind);
+  column.size = column.type == DataType::Text ? kLongestText : 0;
+  return column;
 }
+
+// One value of a select list, and the value of its kind column where its
+// kind differs by row (empty where it does not).
+struct Shown {
+  std::string sql;
+  std::string kind;
+};
 
 // The FROM items of one level, each table joining the level's scope.
 class Sources {
@@ -129,8 +147,10 @@ std::string roundedUp(const std::string& value) {
 // One SELECT ... FROM ... WHERE ... GROUP BY ... HAVING of a query.
 class Level {
  public:
-  Level(ExpressionTranslator& outer, const SelectQuery& query)
-      : outer_(outer), query_(query), scope_(&outer.scope()), translator_(scope_, outer) {}
+  // `forced`: the columns whose kind differs among the parts of a union,
+  // which carry a kind column whatever their kind in this part.
+  Level(ExpressionTranslator& outer, const SelectQuery& query, const std::vector<bool>& forced)
+      : query_(query), forced_(forced), scope_(&outer.scope()), translator_(scope_, outer) {}
 
   // The level's text without ORDER BY and TOP; with `order`, those too.
   TranslatedQuery build(bool order) {
@@ -139,12 +159,12 @@ class Level {
       from += (from.empty() ? " FROM " : ", ") + translateSource(*source, scope_, translator_);
     }
     TranslatedQuery out;
-    const std::vector<std::string> values = items(out.columns);
+    const std::vector<Shown> values = items(out.columns);
     std::string rest = from;
     if (query_.where) rest += " WHERE " + translator_.condition(*query_.where);
     std::string groups;
     for (const auto& group : query_.groupBy) {
-      groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.ordered(*group);
+      groups += (groups.empty() ? " GROUP BY " : ", ") + translator_.ordered(*group).sql;
     }
     rest += groups.empty() ? distinctRecords(query_, scope_) : groups;
     if (query_.having) rest += " HAVING " + translator_.condition(*query_.having);
@@ -158,7 +178,7 @@ class Level {
     if (!order) return out;
     std::string sorted;
     for (const auto& item : query_.orderBy) {
-      sorted += (sorted.empty() ? " ORDER BY " : ", ") + translator_.ordered(*item.expr) +
+      sorted += (sorted.empty() ? " ORDER BY " : ", ") + translator_.ordered(*item.expr).sql +
                 (item.descending ? " DESC" : "");
     }
     out.sql += sorted;
@@ -174,48 +194,63 @@ class Level {
     return query_.predicate == SelectQuery::Predicate::Distinct ? "SELECT DISTINCT " : "SELECT ";
   }
 
-  // The select list, each value named after its column or, with a `prefix`,
-  // numbered after it.
-  static std::string list(const std::vector<std::string>& values,
-                          const std::vector<FieldRecord>& columns, const std::string& prefix) {
+  // The select list, each value named after its column (its kind column
+  // after it) or, with a `prefix`, numbered after it: prefix c1, prefix k1.
+  static std::string list(const std::vector<Shown>& values, const std::vector<FieldRecord>& columns,
+                          const std::string& prefix) {
     std::string out;
     for (size_t i = 0; i < values.size(); ++i) {
-      out += (i ? ", " : "") + values[i] + " AS " +
-             quote(prefix.empty() ? columns[i].name : prefix + std::to_string(i + 1));
+      const std::string number = std::to_string(i + 1);
+      out += (i ? ", " : "") + values[i].sql + " AS " +
+             quote(prefix.empty() ? columns[i].name : prefix + "c" + number);
+      if (!values[i].kind.empty())
+        out += ", " + values[i].kind + " AS " +
+               quote(prefix.empty() ? kindColumn(columns[i].name) : prefix + "k" + number);
     }
     return out;
   }
 
   // TOP over sorted rows: the first n (or n percent, rounded up) and every
   // row equal to the last of them in all the sort keys, which rank with it.
-  std::string topWithTies(const std::vector<std::string>& values,
+  std::string topWithTies(const std::vector<Shown>& values,
                           const std::vector<FieldRecord>& columns, const std::string& rest) {
     std::string keys;
     std::string ranking;
     for (size_t i = 0; i < query_.orderBy.size(); ++i) {
-      const std::string key = quote("telvarn.k" + std::to_string(i + 1));
-      keys += ", " + translator_.ordered(*query_.orderBy[i].expr) + " AS " + key;
+      const std::string key = quote("telvarn.r" + std::to_string(i + 1));
+      keys += ", " + translator_.ordered(*query_.orderBy[i].expr).sql + " AS " + key;
       ranking += (i ? ", " : "") + key + (query_.orderBy[i].descending ? " DESC" : "");
     }
     std::string shown;
     for (size_t i = 0; i < columns.size(); ++i) {
-      shown += (i ? ", " : "") + quote("telvarn.c" + std::to_string(i + 1)) + " AS " +
-               quote(columns[i].name);
+      const std::string number = std::to_string(i + 1);
+      shown += (i ? ", " : "") + quote("telvarn.c" + number) + " AS " + quote(columns[i].name);
+      if (!values[i].kind.empty())
+        shown += ", " + quote("telvarn.k" + number) + " AS " + quote(kindColumn(columns[i].name));
     }
     const std::string cutoff = query_.topPercent
                                    ? roundedUp(share("\"telvarn.count\"", *query_.top))
                                    : std::to_string(static_cast<int64_t>(*query_.top));
     return "SELECT " + shown + " FROM (SELECT *, RANK() OVER (ORDER BY " + ranking +
            ") AS \"telvarn.rank\", COUNT(*) OVER () AS \"telvarn.count\" FROM (" + select() +
-           list(values, columns, "telvarn.c") + keys + rest +
+           list(values, columns, "telvarn.") + keys + rest +
            ")) WHERE \"telvarn.rank\" <= " + cutoff + " ORDER BY \"telvarn.rank\"";
   }
 
-  std::vector<std::string> items(std::vector<FieldRecord>& columns) {
-    std::vector<std::string> values;
-    const auto add = [&](const std::string& sql, FieldRecord field) {
-      values.push_back(sql);
-      columns.push_back(std::move(field));
+  std::vector<Shown> items(std::vector<FieldRecord>& columns) {
+    std::vector<Shown> values;
+    // A column whose kind differs by row (or among a union's parts) comes
+    // with its kind column.
+    const auto add = [&](Shown shown, FieldRecord column, ValueKind kind) {
+      const bool forced = columns.size() < forced_.size() && forced_[columns.size()];
+      if (column.type == 0 || forced) {
+        if (shown.kind.empty())
+          shown.kind = kind ? Connection::literal(std::string(1, kindLetter(*kind)))
+                            : translator_.ownCall("telvarn_kind", shown.sql);
+        column.type = 0;
+      }
+      values.push_back(std::move(shown));
+      columns.push_back(std::move(column));
     };
     int unnamed = 0;
     for (const jetsql::SelectItem& item : query_.items) {
@@ -223,9 +258,14 @@ class Level {
         for (const ScopeSource& source : scope_.sources()) {
           if (!item.qualifier.empty() && &source != scope_.source(item.qualifier)) continue;
           for (const FieldRecord& field : source.fields) {
-            const std::string sql = quote(source.sqlName) + "." + quote(field.name);
+            const std::string table = quote(source.sqlName) + ".";
             const std::string name = item.qualifier.empty() ? starName(source, field) : field.name;
-            add(sql, column(name, field));
+            const FieldRecord column = shownColumn(name, field);
+            if (field.type == 0) {
+              add({table + quote(field.name), table + quote(kindColumn(field.name))}, column, {});
+            } else {
+              add({table + quote(field.name), ""}, column, kindOfField(field.type));
+            }
           }
         }
         if (!item.qualifier.empty() && !scope_.source(item.qualifier))
@@ -239,8 +279,8 @@ class Level {
       if (name.empty() && item.expr->kind == jetsql::Expr::Kind::Column)
         name = field ? field->name : item.expr->text;
       if (name.empty()) name = "Expr" + std::to_string(1000 + unnamed++);
-      const std::string sql = translator_.ordered(*item.expr);
-      add(sql, field ? column(name, *field) : column(name, translator_.typeOf(*item.expr)));
+      const Translated value = translator_.ordered(*item.expr);
+      add({value.sql, ""}, columnOf(name, value), value.kind);
     }
     return values;
   }
@@ -257,8 +297,8 @@ class Level {
     return field.name;
   }
 
-  ExpressionTranslator& outer_;
   const SelectQuery& query_;
+  const std::vector<bool>& forced_;
   Scope scope_;
   ExpressionTranslator translator_;
 };
@@ -272,7 +312,11 @@ std::string unionOrder(const SelectQuery& query, const std::vector<FieldRecord>&
       return expr.kind == jetsql::Expr::Kind::Column && sameName(c.name, expr.text);
     });
     if (found == columns.end()) throw engineError(3138);
-    sorted += (sorted.empty() ? " ORDER BY " : ", ") + std::to_string(found - columns.begin() + 1) +
+    // Its place in the select list, counting the kind columns before it.
+    const auto kindColumns = std::count_if(columns.begin(), found,
+                                           [](const FieldRecord& c) { return c.type == 0; });
+    sorted += (sorted.empty() ? " ORDER BY " : ", ") +
+              std::to_string(found - columns.begin() + kindColumns + 1) +
               (item.descending ? " DESC" : "");
   }
   return sorted;
@@ -293,21 +337,38 @@ std::string translateSource(const TableSource& source, Scope& scope,
   return Sources(scope, translator).translateSource(source);
 }
 
+std::string kindColumn(const std::string& name) {
+  return "telvarn.kind:" + name;
+}
+
+// A union's parts, each a level; a column whose type differs among them
+// is made again with a kind column in every part.
 TranslatedQuery translateQuery(ExpressionTranslator& outer, const SelectQuery& query) {
   const bool compound = !query.unions.empty();
-  Level first(outer, query);
-  TranslatedQuery out = first.build(!compound);
-  out.readsOuterLevels = first.readsOuterLevels();
-  for (const SelectQuery::UnionPart& part : query.unions) {
-    Level level(outer, *part.query);
-    const TranslatedQuery next = level.build(false);
-    if (next.columns.size() != out.columns.size()) throw engineError(3307);
-    out.sql += (part.all ? " UNION ALL " : " UNION ") + next.sql;
-    out.readsOuterLevels = out.readsOuterLevels || level.readsOuterLevels();
+  std::vector<bool> forced;
+  for (;;) {
+    Level first(outer, query, forced);
+    TranslatedQuery out = first.build(!compound);
+    out.readsOuterLevels = first.readsOuterLevels();
+    std::vector<bool> differing(out.columns.size());
+    for (const SelectQuery::UnionPart& part : query.unions) {
+      Level level(outer, *part.query, forced);
+      const TranslatedQuery next = level.build(false);
+      if (next.columns.size() != out.columns.size()) throw engineError(3307);
+      for (size_t i = 0; i < out.columns.size(); ++i)
+        differing[i] = differing[i] || next.columns[i].type != out.columns[i].type;
+      out.sql += (part.all ? " UNION ALL " : " UNION ") + next.sql;
+      out.readsOuterLevels = out.readsOuterLevels || level.readsOuterLevels();
+    }
+    if (std::find(differing.begin(), differing.end(), true) != differing.end() &&
+        differing != forced) {
+      forced = differing;
+      continue;
+    }
+    if (compound) out.sql += unionOrder(query, out.columns);
+    if (compound || query.orderBy.empty()) out.sql += limit(query, out.sql);
+    return out;
   }
-  if (compound) out.sql += unionOrder(query, out.columns);
-  if (compound || query.orderBy.empty()) out.sql += limit(query, out.sql);
-  return out;
 }
 
 }  // namespace telvarn::sqlite

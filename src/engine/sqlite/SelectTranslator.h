@@ -12,11 +12,18 @@
 
 namespace telvarn::sqlite {
 
+// A result column whose values' kind differs from row to row has type 0;
+// in the query's select list it is followed by a column of that name
+// (kindColumn) holding each value's kind letter (ValueCodec.h), which
+// whoever reads the query's rows gives the value back (telvarn_typed).
 struct TranslatedQuery {
   std::string sql;
   std::vector<FieldRecord> columns;  // name, type and size of each result column
   bool readsOuterLevels = false;     // a name in it is a field of a level around it
 };
+
+// The column beside `name` that holds its values' kinds.
+std::string kindColumn(const std::string& name);
 
 // A query standing inside an expression or statement that `outer`
 // translates: its names may refer to the tables of `outer`'s levels. 3078

@@ -14,6 +14,7 @@
 #include "engine/sqlite/JoinTranslation.h"
 #include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/SqliteStorage.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -48,11 +49,21 @@ std::vector<const FieldRecord*> insertTargets(const TableRecord& table,
 }
 
 // The rows of INSERT ... SELECT, numbered c1, c2, ... so that two result
-// columns of one name stay apart.
-std::string selectedRows(const TranslatedQuery& rows) {
+// columns of one name stay apart (a kind column after its column as k1,
+// k2, ...), and each column as the value the INSERT reads.
+std::string selectedRows(const TranslatedQuery& rows, std::vector<Translated>& values) {
   std::string names;
   for (size_t i = 1; i <= rows.columns.size(); ++i) {
-    names += (i > 1 ? ", c" : "c") + std::to_string(i);
+    const FieldRecord& column = rows.columns[i - 1];
+    const std::string value = "c" + std::to_string(i);
+    names += (i > 1 ? ", " : "") + value;
+    if (column.type != 0) {
+      values.push_back({value, kindOfField(column.type)});
+      continue;
+    }
+    const std::string kind = "k" + std::to_string(i);
+    names += ", " + kind;
+    values.push_back({"telvarn_typed(" + value + ", " + kind + ")", std::nullopt, true});
   }
   return "\"telvarn.rows\"(" + names + ") AS (" + rows.sql + ")";
 }
@@ -66,13 +77,12 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
   // parameter.
   const Scope noFields;
   ExpressionTranslator translator(noFields, sql, out.parameters, &storage);
-  std::vector<std::string> values;
+  std::vector<Translated> values;
   std::string rows;
   if (insert.select) {
     const TranslatedQuery selected = translateQuery(translator, *insert.select);
     if (targets.size() != selected.columns.size()) throw engineError(3346);
-    rows = selectedRows(selected);
-    for (size_t i = 1; i <= targets.size(); ++i) values.push_back("c" + std::to_string(i));
+    rows = selectedRows(selected, values);
   } else {
     if (targets.size() != insert.values.size()) throw engineError(3346);
     for (const auto& value : insert.values) values.push_back(translator.clause(*value));
@@ -85,14 +95,14 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
     list += (list.empty() ? "" : ", ") + value;
   };
   for (size_t i = 0; i < targets.size(); ++i)
-    add(*targets[i], stored(table, *targets[i], values[i]));
+    add(*targets[i], stored(translator, table, *targets[i], values[i]));
   // Our own file's catalog keeps the next AutoNumber, which the statement
   // takes; every other storage numbers a row it is given no number for.
   const bool numbersHere = dynamic_cast<SqliteStorage*>(&storage) != nullptr;
   for (const FieldRecord& field : table.fields) {
     if (std::find(targets.begin(), targets.end(), &field) != targets.end()) continue;
     if (field.autoNumber() && !numbersHere) continue;
-    const auto value = omittedValue(table, field, out.parameters, insert.select != nullptr);
+    const auto value = omittedValue(table, field, translator, insert.select != nullptr);
     if (value) add(field, *value);
   }
   out.sql = translator.withClause(rows) + "INSERT INTO " + Connection::quote(table.name) + " (" +
@@ -109,7 +119,7 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
   ExpressionTranslator translator(scope, sql, out.parameters, &storage);
   std::string sets;
   for (const jetsql::Assignment& assignment : update.assignments) {
-    const std::string value = translator.clause(*assignment.value);
+    const Translated value = translator.clause(*assignment.value);
     const FieldRecord* field =
         translator.resolve(assignment.column.qualifier, assignment.column.name);
     if (!field) {
@@ -118,7 +128,7 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
     }
     checkUpdatable(*field);
     sets += (sets.empty() ? "" : ", ") + Connection::quote(field->name) + " = " +
-            stored(table, *field, value);
+            stored(translator, table, *field, value);
   }
   const std::string where = update.where ? " WHERE " + translator.condition(*update.where) : "";
   requireNoParameters(translator);

@@ -5,8 +5,11 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/sqlite/AutoNumbers.h"
+#include "engine/sqlite/CatalogTables.h"
+#include "engine/sqlite/FileLayout.h"
 #include "engine/sqlite/SqliteStorage.h"
 #include "engine/sqlite/TextOrder.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
 namespace {
@@ -15,10 +18,23 @@ std::string quote(const std::string& name) {
   return Connection::quote(name);
 }
 
-// A value on its way into `field`, bound to a placeholder.
+// A value on its way into `field`: two placeholders, the value and the
+// letter of its kind (see bound).
 std::string converted(const FieldRecord& field) {
-  return "telvarn_convert(?, " + std::to_string(field.type) + ", " + std::to_string(field.size) +
-         ")";
+  return "telvarn_convert(?, ?, " + std::to_string(field.type) + ", " +
+         std::to_string(field.size) + ")";
+}
+
+// What the placeholders of converted() take: each value and its kind's
+// letter, which SQLite cannot tell from a bound value (a Currency and a
+// Long are both whole numbers).
+std::vector<Variant> bound(const std::vector<Variant>& values) {
+  std::vector<Variant> out;
+  for (const Variant& value : values) {
+    out.push_back(value);
+    out.push_back(Variant(std::string(1, kindLetter(value.kind()))));
+  }
+  return out;
 }
 
 bool absent(const Variant& value) {
@@ -27,11 +43,17 @@ bool absent(const Variant& value) {
 
 // The rows of one SELECT whose first column is the rowid, read under one
 // read lock for as long as the cursor lives.
+// A file of an earlier layout is read as that layout keeps its values.
 class StatementCursor : public RowCursor {
  public:
   StatementCursor(Connection& connection, const std::string& sql,
-                  const std::vector<Variant>& parameters, size_t fields)
-      : read_(connection), statement_(connection, sql), values_(fields) {
+                  const std::vector<Variant>& parameters, const TableRecord& table)
+      : read_(connection),
+        statement_(connection, sql),
+        earlierLayout_(catalog::formatVersion(connection) < kFormatVersion),
+        path_(connection.path()),
+        values_(table.fields.size()) {
+    for (const FieldRecord& field : table.fields) types_.push_back(field.type);
     for (size_t i = 0; i < parameters.size(); ++i)
       statement_.bind(static_cast<int>(i + 1), parameters[i]);
   }
@@ -39,8 +61,12 @@ class StatementCursor : public RowCursor {
   bool next() override {
     if (!statement_.step()) return false;
     id_ = statement_.integer(0);
-    for (size_t i = 0; i < values_.size(); ++i)
-      values_[i] = statement_.value(static_cast<int>(i + 1));
+    for (size_t i = 0; i < values_.size(); ++i) {
+      const auto column = static_cast<int>(i + 1);
+      values_[i] = earlierLayout_
+                       ? earlierLayoutValue(statement_.rawValue(column), types_[i], path_)
+                       : statement_.fieldValue(column, types_[i]);
+    }
     return true;
   }
   RowId id() const override { return id_; }
@@ -49,6 +75,9 @@ class StatementCursor : public RowCursor {
  private:
   ReadTransaction read_;
   Statement statement_;
+  bool earlierLayout_;
+  std::string path_;
+  std::vector<int> types_;
   RowId id_ = 0;
   std::vector<Variant> values_;
 };
@@ -100,7 +129,7 @@ std::unique_ptr<RowCursor> SqliteStorage::scan(const std::string& tableName) {
   if (table->kind != TableKind::Local) throw engineError(3251);
   if (table->fields.empty()) return std::make_unique<NoRows>();
   return std::make_unique<StatementCursor>(connection_, selectRows(*table) + " ORDER BY rowid",
-                                           std::vector<Variant>{}, table->fields.size());
+                                           std::vector<Variant>{}, *table);
 }
 
 std::unique_ptr<RowCursor> SqliteStorage::seek(const std::string& tableName,
@@ -123,8 +152,8 @@ std::unique_ptr<RowCursor> SqliteStorage::seek(const std::string& tableName,
     where += (where.empty() ? " WHERE " : " AND ") + quote(field->name) + " IS " +
              converted(*field) + collateText(field->type);
   }
-  return std::make_unique<StatementCursor>(connection_, selectRows(*table) + where, key,
-                                           table->fields.size());
+  return std::make_unique<StatementCursor>(connection_, selectRows(*table) + where, bound(key),
+                                           *table);
 }
 
 uint64_t SqliteStorage::rowCount(const std::string& tableName) {
@@ -145,22 +174,23 @@ RowId SqliteStorage::insertRow(const std::string& tableName, const std::vector<V
   checkKeyNulls(table, values);
   std::string columns;
   std::string placed;
-  std::vector<Variant> bound;
+  std::vector<Variant> given;
   for (size_t i = 0; i < values.size(); ++i) {
     const FieldRecord& field = table.fields[i];
     columns += (i ? ", " : "") + quote(field.name);
     placed += i ? ", " : "";
     if (field.autoNumber() && absent(values[i])) {
-      placed += "telvarn_convert(" + autonumbers::next(table.name, false) + ", " +
-                std::to_string(field.type) + ", " + std::to_string(field.size) + ")";
+      placed += autonumbers::next(table.name, false);
     } else {
       placed += converted(field);
-      bound.push_back(values[i]);
+      given.push_back(values[i]);
     }
   }
   Statement insert(connection_, "INSERT INTO " + quote(table.name) + " (" + columns + ") VALUES (" +
                                     placed + ")");
-  for (size_t i = 0; i < bound.size(); ++i) insert.bind(static_cast<int>(i + 1), bound[i]);
+  const std::vector<Variant> parameters = bound(given);
+  for (size_t i = 0; i < parameters.size(); ++i)
+    insert.bind(static_cast<int>(i + 1), parameters[i]);
   insert.run();
   const RowId id = sqlite3_last_insert_rowid(connection_.handle());
   transaction.commit();
@@ -176,20 +206,22 @@ void SqliteStorage::updateRow(const std::string& tableName, RowId row,
                       {"a row of " + std::to_string(values.size()) + " values for " + table.name});
   checkKeyNulls(table, values);
   std::string sets;
-  std::vector<Variant> bound;
+  std::vector<Variant> given;
   for (size_t i = 0; i < values.size(); ++i) {
     if (values[i].kind() == Variant::Kind::Empty) continue;
     if (table.fields[i].autoNumber()) throw engineError(3164);
     sets += (sets.empty() ? "" : ", ") + quote(table.fields[i].name) + " = " +
             converted(table.fields[i]);
-    bound.push_back(values[i]);
+    given.push_back(values[i]);
   }
   if (!holds(connection_, table, row)) throw engineError(3167);
   if (!sets.empty()) {
     Statement update(connection_,
                      "UPDATE " + quote(table.name) + " SET " + sets + " WHERE rowid = ?");
-    for (size_t i = 0; i < bound.size(); ++i) update.bind(static_cast<int>(i + 1), bound[i]);
-    update.bind(static_cast<int>(bound.size() + 1), int64_t{row});
+    const std::vector<Variant> parameters = bound(given);
+    for (size_t i = 0; i < parameters.size(); ++i)
+      update.bind(static_cast<int>(i + 1), parameters[i]);
+    update.bind(static_cast<int>(parameters.size() + 1), int64_t{row});
     update.run();
   }
   transaction.commit();

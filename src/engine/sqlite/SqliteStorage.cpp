@@ -9,35 +9,17 @@
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"
 #include "engine/sqlite/DialectFunctions.h"
+#include "engine/sqlite/FileLayout.h"
 #include "engine/sqlite/ForeignObjects.h"
 #include "engine/sqlite/PhysicalSchema.h"
 #include "engine/sqlite/RelationCatalog.h"
 #include "engine/sqlite/TextOrder.h"
-#include "engine/sqlite/ValueConversion.h"
 
 namespace telvarn::sqlite {
 namespace {
 
 void prepareConnection(Connection& connection) {
-  registerValueConversion(connection.handle());
   registerDialectFunctions(connection.handle());
-}
-
-// Indexes made before text had the General sort order, whose text columns
-// still compare as their NOCASE declaration says: table and index names.
-std::vector<std::pair<std::string, std::string>> indexesToCollate(Connection& db) {
-  Statement row(db,
-                "SELECT DISTINCT c.TableName, c.IndexName FROM MSysIndexColumns c "
-                "JOIN MSysFields f ON f.TableName = c.TableName AND f.Name = c.FieldName "
-                "WHERE f.Type IN (" +
-                    std::to_string(DataType::Text) + ", " + std::to_string(DataType::Memo) +
-                    ") AND NOT EXISTS (SELECT 1 FROM "
-                    "pragma_index_xinfo(c.TableName || '.' || c.IndexName) x "
-                    "WHERE x.name = c.FieldName AND x.coll = '" +
-                    kTextCollation + "')");
-  std::vector<std::pair<std::string, std::string>> found;
-  while (row.step()) found.emplace_back(row.text(0), row.text(1));
-  return found;
 }
 
 }  // namespace
@@ -100,34 +82,7 @@ SqliteStorage::SqliteStorage(const std::string& path) : connection_(path) {
   }
   // A file of an earlier layout is read as it is and brought up to date
   // with its first change.
-  const bool collate = !indexesToCollate(connection_).empty();
-  const bool number = autonumbers::anyMissing(connection_);
-  if (collate || number) {
-    connection_.beforeFirstWrite([this, collate, number] {
-      if (collate) collateTextIndexes();
-      if (number) autonumbers::addMissing(connection_);
-    });
-  }
-}
-
-void SqliteStorage::collateTextIndexes() {
-  for (const auto& [tableName, indexName] : indexesToCollate(connection_)) {
-    const std::optional<TableRecord> table = readTable(tableName);
-    if (!table) continue;
-    for (const IndexRecord& index : table->indexes) {
-      if (index.name != indexName) continue;
-      try {
-        Transaction attempt(connection_);
-        physical::dropIndex(connection_, table->name, index.name);
-        physical::createIndex(connection_, table->name, table->fields, index);
-        attempt.commit();
-      } catch (const AppError& error) {
-        // Values the General sort order finds equal ("Äpfel", "äpfel") in
-        // a unique index: it keeps the order it had, and nothing is lost.
-        if (error.number() != 3022) throw;
-      }
-    }
-  }
+  updateLayoutAtFirstWrite(*this);
 }
 
 void SqliteStorage::create(const std::string& path) {
@@ -255,7 +210,11 @@ void SqliteStorage::deleteField(const std::string& tableName, const std::string&
 void SqliteStorage::changeField(const std::string& tableName, const std::string& fieldName,
                                 const FieldRecord& changed) {
   TableChange transaction(*this);
-  const TableRecord table = existingTable(tableName);
+  // A link's field changes in its own properties alone (the object model
+  // sees to that), kept in the catalog.
+  const std::optional<TableRecord> found = findTable(tableName);
+  if (!found) throw engineError(3000, {"no table " + tableName});
+  const TableRecord& table = *found;
   const auto field =
       std::find_if(table.fields.begin(), table.fields.end(),
                    [&](const FieldRecord& f) { return sameName(f.name, fieldName); });
@@ -269,7 +228,8 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
   if (field->type != changed.type || field->size != changed.size) {
     std::vector<FieldRecord> after = table.fields;
     after[static_cast<size_t>(field - table.fields.begin())] = changed;
-    physical::changeColumnType(connection_, table.name, after, changed, table.indexes);
+    physical::changeColumnType(connection_, table.name, after, changed, field->type,
+                               table.indexes);
   }
   if (field->autoNumber() != changed.autoNumber()) {
     if (changed.autoNumber()) {

@@ -64,6 +64,8 @@ class SqliteStorage : public Storage {
   std::vector<std::string> check() override;
 
   Connection& connection() { return connection_; }
+  // The views and triggers made on the file's tables (Dependents.h).
+  Dependents& dependents() { return dependents_; }
 
   // How the statements run on this file reach the source of a link: the
   // storage of the file its connect string names. Given by whoever opened
@@ -86,9 +88,6 @@ class SqliteStorage : public Storage {
   // A local table the object model has found; its absence is a fault of
   // the caller (3000).
   TableRecord existingTable(const std::string& name);
-  // Makes the indexes of an earlier layout again with their text columns
-  // in the General sort order.
-  void collateTextIndexes();
 
   // Table records as last read, by their name in lower case.
   struct CachedTable {

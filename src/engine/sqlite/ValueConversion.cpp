@@ -1,123 +1,74 @@
-#include "engine/sqlite/ValueConversion.h"
+// The functions every written value passes: telvarn_convert, the value as
+// its field stores it, and telvarn_check_field, the field's rules on it.
+// A type change runs every row through telvarn_convert, so that it either
+// converts every value or changes nothing.
+#include <cstdint>
 
-#include <cmath>
-#include <string>
-
-#include "engine/AppError.h"
-#include "engine/Conversions.h"
 #include "engine/DataType.h"
-#include "engine/DateText.h"
-#include "engine/NumberText.h"
+#include "engine/FieldValue.h"
 #include "engine/sqlite/FunctionSupport.h"
+#include "engine/sqlite/ValueCodec.h"
+#include "engine/values/Calendar.h"
 
 namespace telvarn::sqlite {
-
-void resultError(sqlite3_context* context, int number, const std::string& insertion) {
-  std::string message = std::string(kErrorPrefix) + std::to_string(number);
-  if (!insertion.empty()) message += ":" + insertion;
-  sqlite3_result_error(context, message.c_str(), -1);
-}
-
 namespace {
 
-std::string valueText(sqlite3_value* value) {
-  const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
-  return bytes ? std::string(bytes, static_cast<size_t>(sqlite3_value_bytes(value))) : "";
-}
-
-// The value as a number, or nullopt when it is text that is not one.
-std::optional<double> valueNumber(sqlite3_value* value) {
-  switch (sqlite3_value_type(value)) {
-    case SQLITE_INTEGER:
-    case SQLITE_FLOAT:
-      return sqlite3_value_double(value);
+// Whether a value is already as a field of engine type `type` keeps it:
+// a whole number within a Long's range for a Long, a count of
+// ten-thousandths for a Currency, a valid day number for a Date/Time. The
+// common case of arithmetic on fields of the field's own type, which then
+// costs no conversion.
+bool storedAsItIs(sqlite3_value* value, char letter, int type) {
+  const int storage = sqlite3_value_type(value);
+  switch (type) {
+    case DataType::Long: {
+      if (storage != SQLITE_INTEGER || (letter != 'y' && letter != 's' && letter != 'l'))
+        return false;
+      const int64_t whole = sqlite3_value_int64(value);
+      return whole >= INT32_MIN && whole <= INT32_MAX;
+    }
+    case DataType::Currency:
+      return storage == SQLITE_INTEGER && letter == 'c';
+    case DataType::Date:
+      return (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) && letter == 't' &&
+             values::momentOf(sqlite3_value_double(value)).has_value();
     default:
-      return parseNumber(valueText(value));
+      return false;
   }
-}
-
-size_t characterCount(const std::string& utf8) {
-  size_t count = 0;
-  for (unsigned char c : utf8) count += (c & 0xC0) != 0x80;
-  return count;
-}
-
-void toWholeNumber(sqlite3_context* context, double number, double low, double high) {
-  const double rounded = roundHalfEven(number);
-  if (!(rounded >= low && rounded <= high)) return resultError(context, 3349);
-  sqlite3_result_int64(context, static_cast<sqlite3_int64>(rounded));
-}
-
-void toText(sqlite3_context* context, sqlite3_value* value, int size) {
-  std::string text;
-  if (sqlite3_value_type(value) == SQLITE_FLOAT) {
-    text = writeDouble(sqlite3_value_double(value), Notation::General, 15);
-  } else {
-    text = valueText(value);
-  }
-  if (size > 0 && characterCount(text) > static_cast<size_t>(size)) {
-    return resultError(context, 3163);
-  }
-  sqlite3_result_text(context, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-void toDate(sqlite3_context* context, sqlite3_value* value) {
-  if (sqlite3_value_type(value) == SQLITE_TEXT) {
-    const std::optional<std::string> date = parseDateText(valueText(value));
-    if (!date) return resultError(context, 3421);
-    return sqlite3_result_text(context, date->c_str(), -1, SQLITE_TRANSIENT);
-  }
-  const std::optional<std::string> date = dateFromSerial(sqlite3_value_double(value));
-  if (!date) return resultError(context, 3421);
-  sqlite3_result_text(context, date->c_str(), -1, SQLITE_TRANSIENT);
 }
 
 void convert(sqlite3_context* context, sqlite3_value** argv) {
-  sqlite3_value* value = argv[0];
-  const int type = sqlite3_value_int(argv[1]);
-  const int size = sqlite3_value_int(argv[2]);
-  if (sqlite3_value_type(value) == SQLITE_NULL) {
-    // A Yes/No field cannot hold Null: it reads as No.
-    if (type == DataType::Boolean) return sqlite3_result_int(context, 0);
-    return sqlite3_result_null(context);
+  const char letter = letterAt(codeOf(argv[1]), 0);
+  const int type = sqlite3_value_int(argv[2]);
+  if (storedAsItIs(argv[0], letter, type)) {
+    sqlite3_result_value(context, argv[0]);
+    return;
   }
-  if (type == DataType::Text || type == DataType::Memo || type == DataType::Guid) {
-    return toText(context, value, type == DataType::Text ? size : 0);
-  }
-  if (type == DataType::Binary || type == DataType::LongBinary) {
-    return sqlite3_result_value(context, value);
-  }
-  if (type == DataType::Date) return toDate(context, value);
-  if (type == DataType::Boolean && sqlite3_value_type(value) == SQLITE_TEXT) {
-    try {
-      return sqlite3_result_int(context, toBoolean(valueText(value)) ? -1 : 0);
-    } catch (const AppError&) {
-      return resultError(context, 3421);
-    }
-  }
-  const std::optional<double> number = valueNumber(value);
-  if (!number) return resultError(context, 3421);
-  switch (type) {
-    case DataType::Boolean:
-      return sqlite3_result_int(context, *number != 0 ? -1 : 0);
-    case DataType::Byte:
-      return toWholeNumber(context, *number, 0, 255);
-    case DataType::Integer:
-      return toWholeNumber(context, *number, -32768, 32767);
-    case DataType::Long:
-      return toWholeNumber(context, *number, -2147483648.0, 2147483647.0);
-    case DataType::Currency:
-      return sqlite3_result_double(context, std::round(*number * 10000) / 10000);
-    default:
-      return sqlite3_result_double(context, *number);
-  }
+  const Variant value = readValue(argv[0], letter);
+  setResult(context, fieldValue(value, type, sqlite3_value_int(argv[3])));
+}
+
+// The third argument: 1 for a Required field, 2 for a field in an index
+// that refuses Null.
+void checkField(sqlite3_context* context, sqlite3_value** argv) {
+  const auto* name = reinterpret_cast<const char*>(sqlite3_value_text(argv[1]));
+  const std::string field = name ? name : "";
+  const bool null = sqlite3_value_type(argv[0]) == SQLITE_NULL;
+  if (null && sqlite3_value_int(argv[2]) == 1) throw engineError(3314, {field});
+  if (null && sqlite3_value_int(argv[2]) == 2) throw engineError(3058);
+  if (sqlite3_value_type(argv[0]) == SQLITE_TEXT && sqlite3_value_bytes(argv[0]) == 0 &&
+      sqlite3_value_int(argv[3]) == 0)
+    throw engineError(3315, {field});
+  sqlite3_result_value(context, argv[0]);
 }
 
 }  // namespace
 
 void registerValueConversion(sqlite3* db) {
-  sqlite3_create_function(db, "telvarn_convert", 3, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
-                          guarded<convert>, nullptr, nullptr);
+  sqlite3_create_function(db, "telvarn_convert", 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_SUBTYPE,
+                          nullptr, guarded<convert>, nullptr, nullptr);
+  sqlite3_create_function(db, "telvarn_check_field", 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                          guarded<checkField>, nullptr, nullptr);
 }
 
 }  // namespace telvarn::sqlite

@@ -9,6 +9,28 @@
 
 namespace telvarn::values {
 
+Variant::Kind resultKind(AggregateKind aggregate, Variant::Kind kind) {
+  using Kind = Variant::Kind;
+  switch (aggregate) {
+    case AggregateKind::Count:
+      return Kind::Long;
+    case AggregateKind::Min:
+    case AggregateKind::Max:
+    case AggregateKind::First:
+    case AggregateKind::Last:
+      return kind;
+    case AggregateKind::Sum: {
+      if (kind == Kind::Null) return kind;
+      const Kind number = kind == Kind::Text ? Kind::Double : kind;
+      return resultKind(Operator::Add, resultKind(Operator::Subtract, number, Kind::Empty), number);
+    }
+    case AggregateKind::Avg:
+      return kind == Kind::Currency || kind == Kind::Null ? kind : Kind::Double;
+    default:
+      return Kind::Double;
+  }
+}
+
 void Aggregate::add(const Variant& value) {
   ++rows_;
   if (kind_ == AggregateKind::Last || (kind_ == AggregateKind::First && rows_ == 1)) {

@@ -21,6 +21,10 @@ namespace telvarn::values {
 
 enum class AggregateKind { Sum, Avg, Count, Min, Max, StDev, StDevP, Var, VarP, First, Last };
 
+// The subtype an aggregate of values of subtype `kind` yields, before the
+// values are known (a Long sum may still widen to a Double).
+Variant::Kind resultKind(AggregateKind aggregate, Variant::Kind kind);
+
 class Aggregate {
  public:
   explicit Aggregate(AggregateKind kind) : kind_(kind) {}

@@ -63,8 +63,71 @@ Number numberOf(const Variant& v) {
   }
 }
 
-bool either(const Number& a, const Number& b, Kind kind) {
-  return a.kind == kind || b.kind == kind;
+bool either(Kind a, Kind b, Kind kind) {
+  return a == kind || b == kind;
+}
+
+// The subtype arithmetic reads an operand of `kind` as (a 64-bit whole
+// number as a Long, which its value may still make a Double).
+Kind operandKind(Kind kind) {
+  switch (kind) {
+    case Kind::Boolean:
+      return Kind::Short;
+    case Kind::Integer:
+      return Kind::Long;
+    case Kind::Text:
+      return Kind::Double;
+    case Kind::Binary:
+      fail(kTypeMismatch);
+    default:
+      return kind;
+  }
+}
+
+// The wider whole kind of two whole operands (Empty with Empty is Short).
+Kind wholeKind(Kind a, Kind b) {
+  if (either(a, b, Kind::Long)) return Kind::Long;
+  if (either(a, b, Kind::Short) || (a == Kind::Empty && b == Kind::Empty)) return Kind::Short;
+  return Kind::Byte;
+}
+
+enum class Additive { Add, Subtract };
+
+Kind additiveKind(Kind a, Kind b, Additive op) {
+  if (either(a, b, Kind::Date))
+    return op == Additive::Subtract && a == Kind::Date && b == Kind::Date ? Kind::Double
+                                                                          : Kind::Date;
+  if (either(a, b, Kind::Currency)) return Kind::Currency;
+  if (either(a, b, Kind::Double)) return Kind::Double;
+  if (either(a, b, Kind::Single)) return either(a, b, Kind::Long) ? Kind::Double : Kind::Single;
+  return wholeKind(a, b);
+}
+
+Kind productKind(Kind a, Kind b) {
+  if (either(a, b, Kind::Double) || either(a, b, Kind::Date)) return Kind::Double;
+  if (either(a, b, Kind::Single))
+    return either(a, b, Kind::Long) || either(a, b, Kind::Currency) ? Kind::Double : Kind::Single;
+  if (either(a, b, Kind::Currency)) return Kind::Currency;
+  return wholeKind(a, b);
+}
+
+bool narrow(Kind kind) {
+  return kind == Kind::Single || kind == Kind::Short || kind == Kind::Byte || kind == Kind::Empty;
+}
+
+Kind quotientKind(Kind a, Kind b) {
+  return either(a, b, Kind::Single) && narrow(a) && narrow(b) ? Kind::Single : Kind::Double;
+}
+
+// An operand of \ and Mod: Bytes and Integers as they are, anything else
+// rounded to a Long.
+Kind roundedKind(Kind kind) {
+  return kind == Kind::Empty || kind == Kind::Byte || kind == Kind::Short ? kind : Kind::Long;
+}
+
+Kind wholeDivisionKind(Kind a, Kind b) {
+  const Kind kind = wholeKind(a, b);
+  return kind == Kind::Byte && either(a, b, Kind::Empty) ? Kind::Short : kind;
 }
 
 // A whole result of `kind` (Byte, Short or Long), widened until it fits.
@@ -97,37 +160,27 @@ int64_t unitsOf(const Number& n) {
   return currencyFromDouble(n.value());
 }
 
-// The wider whole kind of two whole operands (Empty with Empty is Short).
-Kind wholeKind(const Number& a, const Number& b) {
-  if (either(a, b, Kind::Long)) return Kind::Long;
-  if (either(a, b, Kind::Short) || (a.kind == Kind::Empty && b.kind == Kind::Empty))
-    return Kind::Short;
-  return Kind::Byte;
-}
-
-enum class Additive { Add, Subtract };
-
 Variant additive(const Number& a, const Number& b, Additive op) {
-  const double sign = op == Additive::Add ? 1 : -1;
-  if (either(a, b, Kind::Date)) {
-    const double result = a.value() + sign * b.value();
-    if (op == Additive::Subtract && a.kind == Kind::Date && b.kind == Kind::Date) return real(result);
-    return date(result);
+  const double result = a.value() + (op == Additive::Add ? 1 : -1) * b.value();
+  const Kind kind = additiveKind(a.kind, b.kind, op);
+  switch (kind) {
+    case Kind::Date:
+      return date(result);
+    case Kind::Double:
+      return real(result);
+    case Kind::Single:
+      return single(result);
+    case Kind::Currency: {
+      int64_t units;
+      const bool overflow = op == Additive::Add
+                                ? __builtin_add_overflow(unitsOf(a), unitsOf(b), &units)
+                                : __builtin_sub_overflow(unitsOf(a), unitsOf(b), &units);
+      if (overflow) fail(kOverflow);
+      return Variant::fromCurrency(units);
+    }
+    default:
+      return whole(op == Additive::Add ? a.whole + b.whole : a.whole - b.whole, kind);
   }
-  if (either(a, b, Kind::Currency)) {
-    int64_t units;
-    const bool overflow = op == Additive::Add
-                              ? __builtin_add_overflow(unitsOf(a), unitsOf(b), &units)
-                              : __builtin_sub_overflow(unitsOf(a), unitsOf(b), &units);
-    if (overflow) fail(kOverflow);
-    return Variant::fromCurrency(units);
-  }
-  if (either(a, b, Kind::Double)) return real(a.value() + sign * b.value());
-  if (either(a, b, Kind::Single)) {
-    const double result = a.value() + sign * b.value();
-    return either(a, b, Kind::Long) ? real(result) : single(result);
-  }
-  return whole(op == Additive::Add ? a.whole + b.whole : a.whole - b.whole, wholeKind(a, b));
 }
 
 // Currency units times currency units, back in units, halves to even.
@@ -143,28 +196,29 @@ int64_t multiplyUnits(int64_t a, int64_t b) {
 }
 
 Variant product(const Number& a, const Number& b) {
-  if (either(a, b, Kind::Double) || either(a, b, Kind::Date)) return real(a.value() * b.value());
-  if (either(a, b, Kind::Single)) {
-    const double result = a.value() * b.value();
-    return either(a, b, Kind::Long) || either(a, b, Kind::Currency) ? real(result) : single(result);
+  const Kind kind = productKind(a.kind, b.kind);
+  switch (kind) {
+    case Kind::Double:
+      return real(a.value() * b.value());
+    case Kind::Single:
+      return single(a.value() * b.value());
+    case Kind::Currency: {
+      if (a.kind == Kind::Currency && b.kind == Kind::Currency)
+        return Variant::fromCurrency(multiplyUnits(a.whole, b.whole));
+      int64_t units;
+      const Number& money = a.kind == Kind::Currency ? a : b;
+      const Number& factor = a.kind == Kind::Currency ? b : a;
+      if (__builtin_mul_overflow(money.whole, factor.whole, &units)) fail(kOverflow);
+      return Variant::fromCurrency(units);
+    }
+    default:
+      return whole(a.whole * b.whole, kind);
   }
-  if (either(a, b, Kind::Currency)) {
-    if (a.kind == Kind::Currency && b.kind == Kind::Currency)
-      return Variant::fromCurrency(multiplyUnits(a.whole, b.whole));
-    int64_t units;
-    const Number& money = a.kind == Kind::Currency ? a : b;
-    const Number& factor = a.kind == Kind::Currency ? b : a;
-    if (__builtin_mul_overflow(money.whole, factor.whole, &units)) fail(kOverflow);
-    return Variant::fromCurrency(units);
-  }
-  return whole(a.whole * b.whole, wholeKind(a, b));
 }
 
-// An operand of \ and Mod: Bytes and Integers as they are, anything else
-// rounded to a Long.
 Number roundedWhole(const Variant& v) {
   const Number n = numberOf(v);
-  if (n.kind == Kind::Empty || n.kind == Kind::Byte || n.kind == Kind::Short) return n;
+  if (roundedKind(n.kind) == n.kind) return n;
   return {Kind::Long, toLong(v.kind() == Kind::Text ? Variant(n.real) : v), 0};
 }
 
@@ -174,9 +228,7 @@ Variant wholeDivision(const Variant& a, const Variant& b, Operation operation) {
   const Number x = roundedWhole(a);
   const Number y = roundedWhole(b);
   if (y.whole == 0) fail(kDivisionByZero);
-  Kind kind = wholeKind(x, y);
-  if (x.kind == Kind::Empty || y.kind == Kind::Empty) kind = kind == Kind::Byte ? Kind::Short : kind;
-  return whole(operation(x.whole, y.whole), kind);
+  return whole(operation(x.whole, y.whole), wholeDivisionKind(x.kind, y.kind));
 }
 
 }  // namespace
@@ -205,12 +257,7 @@ Variant divide(const Variant& a, const Variant& b) {
   const Number y = numberOf(b);
   if (y.value() == 0) fail(x.value() == 0 ? kOverflow : kDivisionByZero);
   const double result = x.value() / y.value();
-  const auto narrow = [](const Number& n) {
-    return n.kind == Kind::Single || n.kind == Kind::Short || n.kind == Kind::Byte ||
-           n.kind == Kind::Empty;
-  };
-  if (either(x, y, Kind::Single) && narrow(x) && narrow(y)) return single(result);
-  return real(result);
+  return quotientKind(x.kind, y.kind) == Kind::Single ? single(result) : real(result);
 }
 
 Variant integerDivide(const Variant& a, const Variant& b) {
@@ -234,7 +281,7 @@ Variant power(const Variant& a, const Variant& b) {
 Variant negate(const Variant& a) {
   if (a.isNull()) return Variant::null();
   const Number n = numberOf(a);
-  switch (n.kind) {
+  switch (negatedKind(n.kind)) {
     case Kind::Currency:
       if (n.whole == INT64_MIN) fail(kOverflow);
       return Variant::fromCurrency(-n.whole);
@@ -244,16 +291,57 @@ Variant negate(const Variant& a) {
       return Variant(-n.real);
     case Kind::Date:
       return date(-n.real);
-    case Kind::Long:
-      return whole(-n.whole, Kind::Long);
     default:
-      return whole(-n.whole, Kind::Short);
+      return whole(-n.whole, negatedKind(n.kind));
   }
 }
 
 Variant concatenate(const Variant& a, const Variant& b) {
   if (a.isNull() && b.isNull()) return Variant::null();
   return (a.isNull() ? "" : toText(a)) + (b.isNull() ? "" : toText(b));
+}
+
+Variant::Kind resultKind(Operator op, Kind a, Kind b) {
+  if (op == Operator::Concatenate) return Kind::Text;
+  if (a == Kind::Null || b == Kind::Null) return Kind::Null;
+  if (op == Operator::Add) {
+    if (a == Kind::Empty) return b == Kind::Empty ? Kind::Short : b;
+    if (b == Kind::Empty) return a;
+    if (a == Kind::Text && b == Kind::Text) return Kind::Text;
+  }
+  const Kind x = operandKind(a);
+  const Kind y = operandKind(b);
+  switch (op) {
+    case Operator::Add:
+      return additiveKind(x, y, Additive::Add);
+    case Operator::Subtract:
+      return additiveKind(x, y, Additive::Subtract);
+    case Operator::Multiply:
+      return productKind(x, y);
+    case Operator::Divide:
+      return quotientKind(x, y);
+    case Operator::IntegerDivide:
+    case Operator::Modulo:
+      return wholeDivisionKind(roundedKind(x), roundedKind(y));
+    default:
+      return Kind::Double;
+  }
+}
+
+Variant::Kind negatedKind(Kind a) {
+  switch (a) {
+    case Kind::Null:
+    case Kind::Currency:
+    case Kind::Single:
+    case Kind::Double:
+    case Kind::Date:
+    case Kind::Long:
+      return a;
+    default: {
+      const Kind kind = operandKind(a);
+      return kind == a ? Kind::Short : negatedKind(kind);
+    }
+  }
 }
 
 }  // namespace telvarn::values

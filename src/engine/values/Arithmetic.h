@@ -43,4 +43,15 @@ Variant negate(const Variant& a);
 // &: both texts (CStr) joined, Null counting as ""; Null & Null is Null.
 Variant concatenate(const Variant& a, const Variant& b);
 
+enum class Operator { Add, Subtract, Multiply, Divide, IntegerDivide, Modulo, Power, Concatenate };
+
+// The subtype `op` gives operands of these subtypes before their values are
+// known, by the rules above: a value may still widen it (a Long sum beyond
+// 32 bits is a Double, a date sum beyond the valid dates a Double). Null
+// when either is Null (& gives Text); 13 for bytes. A 64-bit whole number
+// counts as a Long.
+Variant::Kind resultKind(Operator op, Variant::Kind a, Variant::Kind b);
+// The subtype unary minus gives.
+Variant::Kind negatedKind(Variant::Kind a);
+
 }  // namespace telvarn::values

@@ -4,6 +4,7 @@
 // translator's. The aggregates are in Aggregates.h.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -12,11 +13,22 @@
 
 namespace telvarn::values {
 
+// The subtype a call yields, as far as its arguments' subtypes tell (a
+// Null argument may make any of them Null).
+enum class Yields {
+  Kind,      // the entry's `kind`
+  Argument,  // the first argument's (CVar)
+  Kept,      // the first argument's as Abs, Int, Fix and Round keep it
+  Either,    // the first argument's, or for Null the second's (Nz; "" when left out)
+};
+
 struct FunctionEntry {
   std::string_view name;  // as the dialect spells it
   int minArguments;
   int maxArguments;
   bool deterministic;  // false for Date, Time and Now
+  Yields yields;
+  Variant::Kind kind;  // for Yields::Kind
   // Called with minArguments..maxArguments values; the optional ones left
   // out take the function's defaults. Raises the function's errors.
   Variant (*call)(std::span<const Variant> arguments, const Clock& clock);
@@ -27,5 +39,10 @@ struct FunctionEntry {
 const FunctionEntry* functionNamed(std::string_view name);
 
 std::span<const FunctionEntry> allFunctions();
+
+// The subtype a call of `function` yields for arguments of these subtypes
+// (as many as the call gives); nullopt when it differs from row to row.
+std::optional<Variant::Kind> resultKind(const FunctionEntry& function,
+                                        std::span<const Variant::Kind> arguments);
 
 }  // namespace telvarn::values

@@ -88,6 +88,21 @@ Variant digits(const Variant& value, const char* format) {
 
 }  // namespace
 
+Variant::Kind keptKind(Kind kind) {
+  switch (kind) {
+    case Kind::Empty:
+    case Kind::Boolean:
+      return Kind::Short;
+    case Kind::Integer:
+      return Kind::Long;
+    case Kind::Text:
+    case Kind::Binary:
+      return Kind::Double;
+    default:
+      return kind;
+  }
+}
+
 Variant abs(const Variant& value) {
   if (value.isNull()) return Variant::null();
   const std::optional<int> sign = order(operand(value), Variant::fromShort(0));

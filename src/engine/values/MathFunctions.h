@@ -15,6 +15,9 @@ Variant fix(const Variant& value);
 // Round(value, places): halves to even at the last place kept
 // (Round(2.5) is 2, Round(0.125, 2) 0.12); negative places are 5.
 Variant round(const Variant& value, const Variant& places);
+// The subtype Abs, Int, Fix and Round give an operand of `kind` (a 64-bit
+// whole number counts as a Long).
+Variant::Kind keptKind(Variant::Kind kind);
 // Sgn: -1, 0 or 1 as an Integer.
 Variant sgn(const Variant& value);
 // Always Doubles: Sqr of a negative is 5, Log of zero or less 5, Exp

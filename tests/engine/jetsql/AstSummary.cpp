@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "engine/AppError.h"
+#include "engine/DateText.h"
 #include "engine/jetsql/Parser.h"
 
 namespace telvarn::jetsql::test {
@@ -41,7 +42,7 @@ std::string summary(const Expr& expr) {
     case Expr::Kind::Text:
       return "'" + expr.text + "'";
     case Expr::Kind::Date:
-      return "#" + expr.text + "#";
+      return "#" + dateFromSerial(expr.number).value_or("?") + "#";
     case Expr::Kind::Column:
       return expr.qualifier.empty() ? expr.text : expr.qualifier + "." + expr.text;
     case Expr::Kind::Unary:
@@ -61,6 +62,9 @@ std::string summary(const Expr& expr) {
       return "(select)";
     case Expr::Kind::Exists:
       return "(exists (select))";
+    case Expr::Kind::Quantified:
+      return "(" + std::string(opName(expr)) + (expr.every ? "-all" : "-any") + operands(expr) +
+             " (select))";
   }
   return "?";
 }

@@ -23,6 +23,7 @@
 #include "engine/EngineFixture.h"
 #include "engine/Storage.h"
 #include "engine/sqlite/TextOrder.h"
+#include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::test {
 namespace {
@@ -102,15 +103,22 @@ class Copy {
         << sqlite3_errmsg(handle_) << " in " << sql;
   }
 
-  // One row into `table` (as SQLite text).
-  void insert(const std::string& table, const std::vector<Variant>& values) {
+  // One row into `table` (as SQLite text); `stored`: the values in the form
+  // our own files keep them (ValueCodec.h), as a table's rows.
+  void insert(const std::string& table, const std::vector<Variant>& values, bool stored = false) {
     std::string marks;
     for (size_t i = 0; i < values.size(); ++i) marks += i ? ", ?" : "?";
     const std::string sql = "INSERT INTO " + table + " VALUES (" + marks + ")";
     sqlite3_stmt* statement = nullptr;
     ASSERT_EQ(sqlite3_prepare_v2(handle_, sql.c_str(), -1, &statement, nullptr), SQLITE_OK)
         << sqlite3_errmsg(handle_);
-    for (size_t i = 0; i < values.size(); ++i) bind(statement, static_cast<int>(i + 1), values[i]);
+    for (size_t i = 0; i < values.size(); ++i) {
+      if (stored) {
+        sqlite::bindValue(statement, static_cast<int>(i + 1), values[i]);
+      } else {
+        bind(statement, static_cast<int>(i + 1), values[i]);
+      }
+    }
     EXPECT_EQ(sqlite3_step(statement), SQLITE_DONE) << sqlite3_errmsg(handle_);
     sqlite3_finalize(statement);
   }
@@ -169,12 +177,12 @@ class Copy {
     if (linked || table.fields().empty()) return;
     std::string columns;
     for (const auto& field : table.fields()) {
-      columns += (columns.empty() ? "" : ", ") + quote(field->name()) +
-                 (isTextType(field->type()) ? " COLLATE NOCASE" : "");
+      columns += (columns.empty() ? "" : ", ") + quote(field->name()) + " " +
+                 storageDeclaration(field->type());
     }
     exec("CREATE TABLE " + quote(table.name()) + " (" + columns + ")");
     db.storage().forEachRow(table.name(), [&](const std::vector<Variant>& values) {
-      insert(quote(table.name()), values);
+      insert(quote(table.name()), values, true);
       return true;
     });
   }
@@ -313,6 +321,9 @@ TEST_F(Corpus, TextOrder) {
 }
 TEST_F(Corpus, AutoNumbers) {
   run("autonumbers.jet");
+}
+TEST_F(Corpus, ValuesAndOperators) {
+  run("values.jet");
 }
 TEST_F(Corpus, SyntaxErrors) {
   run("syntax.jet");

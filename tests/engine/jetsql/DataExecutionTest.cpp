@@ -38,7 +38,7 @@ TEST_F(DataStatements, InsertConvertsValuesToTheFieldTypes) {
   db->execute("INSERT INTO T (Name, N, D, F) VALUES (\"b\", '3', '2000-02-01', Null)");
   EXPECT_EQ(rawColumn("SELECT ID FROM T ORDER BY ID"), "1|2");  // AutoNumber counts on
   EXPECT_EQ(rawColumn("SELECT N FROM T ORDER BY ID"), "2|3");   // 2.5 rounds to even
-  EXPECT_EQ(rawColumn("SELECT D FROM T ORDER BY ID"), "2000-01-31 10:30:00|2000-02-01 00:00:00");
+  EXPECT_EQ(rawColumn("SELECT D FROM T ORDER BY ID"), "36556.4375|36557");  // day numbers
   EXPECT_EQ(rawColumn("SELECT F FROM T ORDER BY ID"), "-1|0");  // Yes/No never holds Null
   db->execute("INSERT INTO T VALUES (10, 'c', 1, 1, Null, 0, Null)");
   EXPECT_EQ(rawColumn("SELECT Name FROM T WHERE ID = 10"), "c");
@@ -161,12 +161,12 @@ TEST_F(DataStatements, Functions) {
   EXPECT_EQ(one("Len(Name) & InStr(Name, 'L') & InStr(6, Name, 'l')"), "856");
   EXPECT_EQ(one("Year(D) & '-' & Month(D) & '-' & Day(D) & ' ' & Hour(D) & Minute(D) & Second(D)"),
             "2001-3-4 567");
-  EXPECT_EQ(one("Nz(X, 'none') & IsNull(X) & CStr(N * 2)"), "none-16");
-  EXPECT_EQ(one("DateSerial(2000, 14, 0)"), "2001-01-31 00:00:00");
+  EXPECT_EQ(one("Nz(X, 'none') & IsNull(X) & CStr(N * 2)"), "noneTrue6");
+  EXPECT_EQ(one("DateSerial(2000, 14, 0)"), "1/31/2001");
   EXPECT_EQ(one("Int(-2.5) & Fix(-2.5) & Abs(-3) & Sgn(-2) & Val(' 12 3abc')"), "-3-23-1123");
   EXPECT_EQ(one("CLng('12.5') & CInt(13.5)"), "1214");
   db->execute("UPDATE T SET D = Date");
-  EXPECT_EQ(rawColumn("SELECT D LIKE '____-__-__ 00:00:00' FROM T"), "1");
+  EXPECT_EQ(rawColumn("SELECT D = round(D) FROM T"), "1");  // a day without a time
 }
 
 TEST_F(DataStatements, DatesCompareAsDates) {

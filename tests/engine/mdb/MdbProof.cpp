@@ -147,7 +147,7 @@ void proveTable(MdbStorage& storage, MdbStorage& before, const std::string& path
   const int64_t difference = int64_t{table.rowCount} - static_cast<int64_t>(rows.size());
   const int64_t differenceBefore =
       before.findTable(name)
-          ? int64_t{before.rowCount(name)} - static_cast<int64_t>(liveRows(before, name))
+          ? static_cast<int64_t>(before.rowCount(name)) - static_cast<int64_t>(liveRows(before, name))
           : 0;
   if (difference != differenceBefore)
     problem("row count " + std::to_string(table.rowCount) + " for " + std::to_string(rows.size()) + " rows");

@@ -79,7 +79,7 @@ std::string ourText(int type, const Variant& value) {
     case DataType::Boolean:
       return value.toBoolean() ? "1" : "0";
     case DataType::Date:
-      return dateFromSerial(std::stod(value.toText())).value_or("?");
+      return dateFromSerial(value.toDouble()).value_or("?");
     case DataType::Binary:
     case DataType::LongBinary:
       return canonical(type, hex(value.toText()));
