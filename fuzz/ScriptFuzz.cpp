@@ -12,11 +12,11 @@
 #include <fstream>
 #include <string>
 
-#include "app/core/ErrorLog.h"
-#include "app/core/Reporter.h"
-#include "app/core/View.h"
 #include "db/Run.h"
 #include "engine/DBEngine.h"
+#include "report/ErrorLog.h"
+#include "report/Reporter.h"
+#include "report/View.h"
 #include "script/SplitText.h"
 
 namespace {

@@ -8,7 +8,6 @@
 
 #include "app/core/DateFormat.h"
 #include "app/core/Settings.h"
-#include "app/gui/frmMain.h"
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
 

@@ -15,13 +15,13 @@
 #include "app/core/CsvExport.h"
 #include "app/core/MainForm.h"
 #include "app/core/ProgramName.h"
-#include "app/core/RunReport.h"
 #include "app/core/SchemaJson.h"
 #include "app/core/Settings.h"
 #include "engine/AppError.h"
 #include "engine/DBEngine.h"
 #include "engine/Database.h"
 #include "engine/Storage.h"
+#include "report/RunReport.h"
 
 namespace {
 

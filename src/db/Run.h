@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
-#include "app/core/Reporter.h"
-#include "app/core/Settings.h"
+#include "db/CommandRecord.h"
+#include "db/ModuleSettings.h"
 #include "engine/AppError.h"
 #include "engine/DBEngine.h"
-#include "script/CommandRecord.h"
+#include "report/Reporter.h"
 
 namespace telvarn {
 

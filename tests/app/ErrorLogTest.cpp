@@ -4,7 +4,7 @@
 
 #include <csignal>
 
-#include "app/core/ErrorLog.h"
+#include "report/ErrorLog.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 

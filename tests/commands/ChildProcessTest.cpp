@@ -5,8 +5,8 @@
 
 #include <csignal>
 
-#include "app/core/RunReport.h"
 #include "commands/ChildProcess.h"
+#include "report/RunReport.h"
 #include "script/ScriptReader.h"
 #include "support/RunFixture.h"
 

@@ -2,8 +2,8 @@
 // of a script that cannot be read.
 #include <gtest/gtest.h>
 
+#include "db/CommandRecord.h"
 #include "engine/AppError.h"
-#include "script/CommandRecord.h"
 #include "script/ScriptReader.h"
 #include "support/TempDir.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/core/View.h"
+#include "report/View.h"
 
 namespace telvarn::test {
 

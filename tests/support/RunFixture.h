@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/core/ErrorLog.h"
-#include "app/core/Reporter.h"
 #include "app/core/Settings.h"
 #include "db/Run.h"
 #include "engine/Database.h"
+#include "report/ErrorLog.h"
+#include "report/Reporter.h"
 #include "support/ErrorOf.h"
 #include "support/RecordingView.h"
 #include "support/TempDir.h"

@@ -6,7 +6,7 @@
 // its log and its databases go on to the end.
 #pragma once
 
-#include "app/core/View.h"
+#include "report/View.h"
 
 namespace telvarn {
 

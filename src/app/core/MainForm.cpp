@@ -1,8 +1,8 @@
 #include "app/core/MainForm.h"
 
 #include "app/core/DateFormat.h"
-#include "app/core/View.h"
 #include "engine/Conversions.h"
+#include "report/View.h"
 #include "script/SplitText.h"
 
 namespace telvarn {

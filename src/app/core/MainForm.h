@@ -6,10 +6,10 @@
 #include <optional>
 
 #include "app/core/DryRun.h"
-#include "app/core/ErrorLog.h"
-#include "app/core/Reporter.h"
 #include "app/core/Settings.h"
 #include "db/Run.h"
+#include "report/ErrorLog.h"
+#include "report/Reporter.h"
 
 namespace telvarn {
 

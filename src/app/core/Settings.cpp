@@ -7,8 +7,8 @@
 #include <QStringList>
 #include <map>
 
-#include "app/core/View.h"
 #include "engine/AppError.h"
+#include "report/View.h"
 
 namespace telvarn {
 namespace {

@@ -8,16 +8,11 @@
 #include <optional>
 #include <string>
 
+#include "db/ModuleSettings.h"
+
 namespace telvarn {
 
 class View;
-
-// The module's settings strings, full paths set by LoadSettings.
-struct ModuleSettings {
-  std::string strDataPath;
-  std::string strSupportPath;
-  std::string strScriptPath;
-};
 
 class Settings {
  public:

@@ -5,9 +5,9 @@
 
 #include "app/core/MainForm.h"
 #include "app/core/ProgramName.h"
-#include "app/core/RunReport.h"
 #include "app/core/Settings.h"
 #include "app/gui/frmMain.h"
+#include "report/RunReport.h"
 
 extern "C" __attribute__((visibility("default"))) int telvarnRunWindow(
     int argc, char** argv, const telvarn::RunOptions& options) {

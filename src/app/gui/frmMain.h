@@ -4,7 +4,7 @@
 
 #include <QMainWindow>
 
-#include "app/core/View.h"
+#include "report/View.h"
 
 class QListWidget;
 class QPushButton;

@@ -1,4 +1,4 @@
-#include "app/core/RunReport.h"
+#include "report/RunReport.h"
 
 #include <fcntl.h>
 #include <unistd.h>

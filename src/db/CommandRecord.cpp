@@ -1,4 +1,4 @@
-#include "script/CommandRecord.h"
+#include "db/CommandRecord.h"
 
 #include "engine/AppError.h"
 #include "engine/Conversions.h"

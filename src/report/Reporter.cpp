@@ -1,9 +1,9 @@
-#include "app/core/Reporter.h"
+#include "report/Reporter.h"
 
-#include "app/core/ErrorLog.h"
-#include "app/core/RunReport.h"
-#include "app/core/View.h"
 #include "engine/AppError.h"
+#include "report/ErrorLog.h"
+#include "report/RunReport.h"
+#include "report/View.h"
 
 namespace telvarn {
 

@@ -1,4 +1,4 @@
-#include "app/core/ErrorLog.h"
+#include "report/ErrorLog.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
