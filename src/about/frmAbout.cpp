@@ -10,6 +10,7 @@
 #include "app/core/Settings.h"
 #include "engine/AppError.h"
 #include "engine/Conversions.h"
+#include "report/View.h"
 
 namespace telvarn {
 namespace {

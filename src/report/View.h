@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <string>
 
 namespace telvarn {
@@ -36,5 +37,10 @@ class View {
  private:
   int boxesShown_ = 0;
 };
+
+// Twips to the toolkit's pixels, at 15 twips a pixel (96 dots per inch).
+inline int pixels(double twips) {
+  return static_cast<int>(std::lround(twips / 15.0));
+}
 
 }  // namespace telvarn

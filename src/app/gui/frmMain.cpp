@@ -15,10 +15,6 @@
 
 namespace telvarn {
 
-int pixels(double twips) {
-  return static_cast<int>(std::lround(twips / 15.0));
-}
-
 frmMain::frmMain() {
   setWindowTitle(QString::fromStdString(kMainCaption));
   auto* client = new QWidget(this);

@@ -56,7 +56,5 @@ class frmMain : public QMainWindow, public View {
   bool framed_ = false;
 };
 
-// Twips to the toolkit's pixels, at 15 twips a pixel (96 dots per inch).
-int pixels(double twips);
 
 }  // namespace telvarn
