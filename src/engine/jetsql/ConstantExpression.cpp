@@ -26,23 +26,6 @@ std::optional<bool> holds(const Variant& value) {
   return value.toBoolean();
 }
 
-values::Comparison comparisonOf(Op op) {
-  switch (op) {
-    case Op::Equal:
-      return values::Comparison::Equal;
-    case Op::NotEqual:
-      return values::Comparison::NotEqual;
-    case Op::Less:
-      return values::Comparison::Less;
-    case Op::Greater:
-      return values::Comparison::Greater;
-    case Op::LessEqual:
-      return values::Comparison::LessOrEqual;
-    default:
-      return values::Comparison::GreaterOrEqual;
-  }
-}
-
 Variant step(Op op, const Variant& a, const Variant& b) {
   switch (op) {
     case Op::Add:
@@ -96,6 +79,23 @@ std::optional<Variant> call(const Expr& expr) {
 }
 
 }  // namespace
+
+values::Comparison comparisonOf(Op op) {
+  switch (op) {
+    case Op::Equal:
+      return values::Comparison::Equal;
+    case Op::NotEqual:
+      return values::Comparison::NotEqual;
+    case Op::Less:
+      return values::Comparison::Less;
+    case Op::Greater:
+      return values::Comparison::Greater;
+    case Op::LessEqual:
+      return values::Comparison::LessOrEqual;
+    default:
+      return values::Comparison::GreaterOrEqual;
+  }
+}
 
 std::optional<Variant> constantValue(const Expr& expr) {
   switch (expr.kind) {

@@ -7,6 +7,7 @@
 
 #include "engine/Variant.h"
 #include "engine/jetsql/Ast.h"
+#include "engine/values/Comparison.h"
 
 namespace telvarn::jetsql {
 
@@ -21,5 +22,9 @@ std::optional<Variant> constantValue(const Expr& expr);
 // with a value of its own, the text itself, as the engine takes an
 // unquoted word for text.
 Variant defaultValueOf(const std::string& text);
+
+// The value library's comparison for a comparison operator (Equal to
+// GreaterEqual).
+values::Comparison comparisonOf(Op op);
 
 }  // namespace telvarn::jetsql

@@ -151,10 +151,10 @@ const std::vector<SystemTable>& systemTables() {
 
 // The system table's definition: columns placed in number order, then
 // listed by name, as the engine lists the columns of its own tables.
-TableDefinition systemDefinition(const SystemTable& spec) {
+TableDefinition systemDefinition(const SystemTable& system) {
   TableDefinition table;
   table.system = true;
-  for (const SystemColumn& given : spec.columns) {
+  for (const SystemColumn& given : system.columns) {
     ColumnDef column;
     column.name = given.name;
     column.type = given.type;
@@ -168,8 +168,8 @@ TableDefinition systemDefinition(const SystemTable& spec) {
                    [](const ColumnDef& a, const ColumnDef& b) {
                      return compareGeneral(a.name, b.name) < 0;
                    });
-  for (size_t i = 0; i < spec.indexes.size(); ++i) {
-    const SystemIndex& given = spec.indexes[i];
+  for (size_t i = 0; i < system.indexes.size(); ++i) {
+    const SystemIndex& given = system.indexes[i];
     PhysicalIndex tree;
     for (const uint16_t number : given.columns) tree.columns.push_back({number, false});
     tree.flags = given.flags;

@@ -5,6 +5,7 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/NumberText.h"
+#include "engine/jetsql/ConstantExpression.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/FunctionTranslation.h"
 #include "engine/sqlite/NativeOperations.h"
@@ -44,23 +45,6 @@ const char* comparisonText(Op op) {
       return " <= ";
     default:
       return " >= ";
-  }
-}
-
-values::Comparison comparisonOf(Op op) {
-  switch (op) {
-    case Op::Equal:
-      return values::Comparison::Equal;
-    case Op::NotEqual:
-      return values::Comparison::NotEqual;
-    case Op::Less:
-      return values::Comparison::Less;
-    case Op::Greater:
-      return values::Comparison::Greater;
-    case Op::LessEqual:
-      return values::Comparison::LessOrEqual;
-    default:
-      return values::Comparison::GreaterOrEqual;
   }
 }
 
@@ -543,8 +527,8 @@ std::string ExpressionTranslator::compared(Op op, const Translated& a, const Tra
     const bool text = isText(a.kind) || isText(b.kind);
     return wrap(a.sql + comparisonText(op) + b.sql + (text ? textOrder() : ""));
   }
-  return ownCall("telvarn_compare", std::to_string(static_cast<int>(comparisonOf(op))) + ", " +
-                                        argumentList({a, b}));
+  const int comparison = static_cast<int>(jetsql::comparisonOf(op));
+  return ownCall("telvarn_compare", std::to_string(comparison) + ", " + argumentList({a, b}));
 }
 
 std::string ExpressionTranslator::comparison(const Expr& expr) {
