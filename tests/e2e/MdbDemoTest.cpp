@@ -3,7 +3,8 @@
 // as on our SQLite files but for the stored query, which is not written
 // into such files yet (3027); the files read back in mdbtools and pass the
 // structural check, and --schema of the two results agrees field by field.
-// A second run shows the same list as the second run on our files.
+// A second run shows the same list as the second run on our files, and a
+// dry run before the first shows its list and changes no byte.
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
@@ -20,6 +21,8 @@ namespace telvarn::test {
 namespace {
 
 struct DemoRun {
+  ProgramResult dry;  // --dry-run before the first run
+  bool dryChangedNothing = false;
   ProgramResult first;
   ProgramResult second;
   std::string dataSchema;
@@ -51,6 +54,11 @@ DemoRun runDemo(const std::string& folder, FileFormat format) {
   DBEngine::createDatabase(folder + "/ZulSupt.mdb", format);
   writeFile(folder + "/TELVARN.ini", demoScript());
   DemoRun run;
+  const std::string data = readFile(folder + "/ZulData.mdb");
+  const std::string support = readFile(folder + "/ZulSupt.mdb");
+  run.dry = runProgram(folder, {"--batch", "--dry-run"});
+  run.dryChangedNothing = readFile(folder + "/ZulData.mdb") == data &&
+                          readFile(folder + "/ZulSupt.mdb") == support;
   run.first = runProgram(folder, {"--batch"});
   run.second = runProgram(folder, {"--batch"});
   run.dataSchema = runProgram(folder, {"--schema", folder + "/ZulData.mdb"}).out;
@@ -89,6 +97,11 @@ TEST(MdbDemo, TheDemoRunsOnFilesOfTheDesktopFormatAsOnOurOwn) {
   EXPECT_NE(withoutQueryRefusal(desktop.first.out), desktop.first.out);
   EXPECT_EQ(withoutQueryRefusal(desktop.first.out), ours.first.out);
   EXPECT_EQ(desktop.first.status, ours.first.status);
+  // A dry run first shows what the real run shows and leaves both files
+  // byte for byte as they were.
+  EXPECT_TRUE(desktop.dryChangedNothing);
+  EXPECT_EQ(desktop.dry.out, desktop.first.out);
+  EXPECT_EQ(desktop.dry.status, desktop.first.status);
   EXPECT_EQ(withoutQueryRefusal(desktop.second.out), ours.second.out);
   EXPECT_EQ(fieldsOf(desktop.dataSchema), fieldsOf(ours.dataSchema)) << desktop.dataSchema;
   for (const char* file : {"/ZulData.mdb", "/ZulSupt.mdb"}) {
