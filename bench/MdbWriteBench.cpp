@@ -5,7 +5,9 @@
 // growth of peak memory:
 //   1. INSERT ... SELECT of 100,000 rows into a table with two indexes (a
 //      text primary key and a text index that ignores Nulls);
-//   2. an UPDATE of every row of Northwind's Order Details.
+//   2. then, on those 100,000 rows, a size change (Text 50 to 100) and a
+//      new index;
+//   3. an UPDATE of every row of Northwind's Order Details.
 // Usage: mdb-write-bench [corpus folder] (default ../shared/mdb-corpus)
 #include <sys/resource.h>
 
@@ -87,6 +89,19 @@ void insertSelect(DBEngine& engine, const fs::path& corpus, const fs::path& fold
   const long growth = peakKilobytes() - before;
   const Cost onOurs = cost([&] { ours->execute(statement); });
   report("INSERT ... SELECT of 100,000 rows", onMdb, onOurs, growth);
+
+  const std::string retype = "ALTER TABLE TableIgnoreNulls1 ALTER COLUMN data TEXT(100)";
+  const long beforeRetype = peakKilobytes();
+  const Cost retypeMdb = cost([&] { mdb->execute(retype); });
+  const long retypeGrowth = peakKilobytes() - beforeRetype;
+  report("size change on 100,000 rows", retypeMdb, cost([&] { ours->execute(retype); }),
+         retypeGrowth);
+
+  const std::string index = "CREATE INDEX ByRow ON TableIgnoreNulls1 (row DESC)";
+  const long beforeIndex = peakKilobytes();
+  const Cost indexMdb = cost([&] { mdb->execute(index); });
+  const long indexGrowth = peakKilobytes() - beforeIndex;
+  report("new index on 100,000 rows", indexMdb, cost([&] { ours->execute(index); }), indexGrowth);
 }
 
 void updateAll(DBEngine& engine, const fs::path& corpus, const fs::path& folder) {
