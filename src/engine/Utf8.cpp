@@ -1,5 +1,7 @@
 #include "engine/Utf8.h"
 
+#include <cctype>
+
 namespace telvarn {
 namespace {
 
@@ -105,6 +107,16 @@ std::optional<unsigned char> toWindows1252(uint32_t code) {
     if (kHighControls[byte - 0x80] == code) return byte;
   }
   return std::nullopt;
+}
+
+bool sameWord(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace telvarn

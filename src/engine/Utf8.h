@@ -35,4 +35,8 @@ uint32_t fromWindows1252(unsigned char byte);
 // The Windows-1252 byte of a code point, nullopt when the page lacks it.
 std::optional<unsigned char> toWindows1252(uint32_t code);
 
+// Whether two words are the same with their ASCII letters in either case
+// (keywords, the names of formats, functions and months).
+bool sameWord(std::string_view a, std::string_view b);
+
 }  // namespace telvarn

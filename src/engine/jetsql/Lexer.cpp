@@ -1,3 +1,4 @@
+#include "engine/Utf8.h"
 #include "engine/jetsql/Lexer.h"
 
 #include <cctype>
@@ -175,16 +176,6 @@ class Scanner {
 };
 
 }  // namespace
-
-bool sameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 bool Token::isWord(std::string_view word) const {
   return kind == TokenKind::Name && sameWord(text, word);

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/Utf8.h"
+
 namespace telvarn::jetsql {
 
 enum class TokenKind {
@@ -44,8 +46,5 @@ struct Token {
 std::vector<Token> tokenize(std::string_view sql);
 // The first of them, read without the rest.
 Token firstToken(std::string_view sql);
-
-// Letter-case-blind comparison of ASCII words.
-bool sameWord(std::string_view a, std::string_view b);
 
 }  // namespace telvarn::jetsql

@@ -33,7 +33,7 @@ constexpr NamedAggregate kAggregates[] = {
 };
 
 bool isIIf(const Expr& expr) {
-  return expr.kind == Expr::Kind::Call && jetsql::sameWord(expr.text, "IIf") &&
+  return expr.kind == Expr::Kind::Call && sameWord(expr.text, "IIf") &&
          expr.operands.size() == 3;
 }
 
@@ -54,24 +54,24 @@ bool isWholeOrDouble(ValueKind kind) {
 
 std::optional<values::AggregateKind> aggregateNamed(std::string_view name) {
   for (const NamedAggregate& aggregate : kAggregates) {
-    if (jetsql::sameWord(aggregate.name, name)) return aggregate.kind;
+    if (sameWord(aggregate.name, name)) return aggregate.kind;
   }
   return std::nullopt;
 }
 
 bool isBareFunction(std::string_view name) {
-  return jetsql::sameWord(name, "Date") || jetsql::sameWord(name, "Now") ||
-         jetsql::sameWord(name, "Time");
+  return sameWord(name, "Date") || sameWord(name, "Now") ||
+         sameWord(name, "Time");
 }
 
 Translated ExpressionTranslator::call(const Expr& expr) {
   const size_t count = expr.operands.size();
-  if (jetsql::sameWord(expr.text, "IIf") || jetsql::sameWord(expr.text, "Switch")) {
-    const bool iif = jetsql::sameWord(expr.text, "IIf");
+  if (sameWord(expr.text, "IIf") || sameWord(expr.text, "Switch")) {
+    const bool iif = sameWord(expr.text, "IIf");
     if (iif ? count != 3 : count < 2 || count % 2 != 0) failWith(kWrongArguments);
     return branches(expr);
   }
-  if (jetsql::sameWord(expr.text, "Choose")) {
+  if (sameWord(expr.text, "Choose")) {
     if (count < 2) failWith(kWrongArguments);
     return choose(expr);
   }
@@ -92,7 +92,7 @@ Translated ExpressionTranslator::call(const Expr& expr) {
 Translated ExpressionTranslator::branches(const Expr& expr) {
   std::vector<std::pair<std::string, Translated>> cases;
   Translated otherwise{"NULL", Kind::Null};
-  if (jetsql::sameWord(expr.text, "Switch")) {
+  if (sameWord(expr.text, "Switch")) {
     for (size_t i = 0; i < expr.operands.size(); i += 2)
       cases.emplace_back(test(*expr.operands[i]), translate(*expr.operands[i + 1]));
   } else {

@@ -1,3 +1,4 @@
+#include "engine/Utf8.h"
 #include "engine/values/DateReading.h"
 
 #include <array>
@@ -50,16 +51,6 @@ std::optional<std::vector<Token>> tokens(std::string_view text) {
     }
   }
   return out;
-}
-
-bool sameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
 }
 
 // 1..12 for a month's full name or its first three letters, else 0.

@@ -16,16 +16,6 @@ namespace {
 
 using Kind = Variant::Kind;
 
-bool sameWord(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 // The sections of a format, split at the semicolons outside quotes and
 // backslashes.
 std::vector<std::string_view> sectionsOf(std::string_view format) {

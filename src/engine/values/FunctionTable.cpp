@@ -1,3 +1,4 @@
+#include "engine/Utf8.h"
 #include "engine/values/FunctionTable.h"
 
 #include <cctype>
@@ -151,21 +152,11 @@ constexpr FunctionEntry kFunctions[] = {
      }},
 };
 
-bool sameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 const FunctionEntry* functionNamed(std::string_view name) {
   for (const FunctionEntry& entry : kFunctions) {
-    if (sameName(entry.name, name)) return &entry;
+    if (sameWord(entry.name, name)) return &entry;
   }
   return nullptr;
 }
