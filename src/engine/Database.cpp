@@ -61,8 +61,8 @@ const std::string& Database::name() const {
   return storage_->path();
 }
 
-void Database::execute(const std::string& sql) {
-  jetsql::execute(*this, sql);
+RowsAffected Database::execute(const std::string& sql) {
+  return jetsql::execute(*this, sql);
 }
 
 std::shared_ptr<TableDef> Database::tableDef(const std::string& name) const {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/Catalog.h"
+#include "engine/RowsAffected.h"
 
 namespace telvarn {
 
@@ -33,8 +34,10 @@ class Database {
   const std::string& name() const;
 
   // Execute: one statement of the engine's SQL dialect, data definition or
-  // an action query. A SELECT is refused with 3065.
-  void execute(const std::string& sql);
+  // an action query, which leaves out the rows that break a rule of their
+  // table and says so in what it returns (RowsAffected.h). A SELECT is
+  // refused with 3065.
+  RowsAffected execute(const std::string& sql);
 
   // TableDefs(name): 3265 when there is no table or link of that name.
   std::shared_ptr<TableDef> tableDef(const std::string& name) const;

@@ -92,6 +92,10 @@ class StorageRows {
   // the index compares them: text in the General sort order).
   virtual std::unique_ptr<RowCursor> seek(const std::string& table, const std::string& index,
                                           const std::vector<Variant>& key) = 0;
+  // The row of id `row`: a cursor over that one row, or over none when no
+  // row has the id. A storage that can find a row by its id says so here;
+  // this one looks for it in a scan.
+  virtual std::unique_ptr<RowCursor> row(const std::string& table, RowId row);
   virtual uint64_t rowCount(const std::string& table) = 0;
 
   // Values are one per field, converted to the field's type (3421, 3349,

@@ -65,7 +65,7 @@ TEST_F(EarlierLayout, IsReadAsItKeepsValuesAndConvertedOnceAtTheFirstWrite) {
   EXPECT_EQ(rawColumn("SELECT count(*) FROM sqlite_master WHERE name = 'MSysFormat'"), "0");
 
   // A change that fails takes the conversion back with it.
-  EXPECT_EQ(errorOf([&] { reopened->execute("INSERT INTO Other VALUES (0)"); }), 3022);
+  EXPECT_EQ(errorOf([&] { reopened->execute("INSERT INTO Other VALUES (1E10)"); }), 3349);
   EXPECT_EQ(stored(), before);
 
   reopened->execute("INSERT INTO Other VALUES (1)");

@@ -1,5 +1,6 @@
 #include "engine/executor/StorageExecutor.h"
 
+#include "engine/sqlite/ActionRun.h"
 #include "engine/sqlite/DialectFunctions.h"
 #include "engine/sqlite/ExpressionTranslator.h"
 #include "engine/sqlite/FieldWrites.h"
@@ -39,16 +40,13 @@ void StorageExecutor::showTables() {
   }
 }
 
-void StorageExecutor::run(const jetsql::DataStatement& statement) {
+RowsAffected StorageExecutor::run(const jetsql::DataStatement& statement) {
   showTables();
   const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement);
-  if (translated.sql.empty()) return;
   sqlite::Transaction transaction(connection_);
-  sqlite::Statement run(connection_, translated.sql, statement.sql);
-  for (size_t i = 0; i < translated.parameters.size(); ++i)
-    run.bind(static_cast<int>(i + 1), translated.parameters[i]);
-  run.run();
+  const RowsAffected done = sqlite::runAction(connection_, translated, statement.sql);
   transaction.commit();
+  return done;
 }
 
 std::vector<FieldRecord> StorageExecutor::describe(const jetsql::SelectStatement& select) {

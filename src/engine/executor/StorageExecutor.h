@@ -21,7 +21,7 @@ class StorageExecutor : public jetsql::Executor {
  public:
   explicit StorageExecutor(std::shared_ptr<Storage> storage);
 
-  void run(const jetsql::DataStatement& statement) override;
+  RowsAffected run(const jetsql::DataStatement& statement) override;
   std::vector<FieldRecord> describe(const jetsql::SelectStatement& select) override;
 
  private:

@@ -198,10 +198,27 @@ int disconnect(sqlite3_vtab* vtab) {
   return SQLITE_OK;
 }
 
-// A seek through the first index whose every column has an "=" constraint
-// (a unique one preferred), otherwise a scan.
+// The plan that reads one row by its id (idxNum), when the row id has an
+// "=" constraint.
+constexpr int kByRowId = -1;
+
+// The row asked for by its id, a seek through the first index whose every
+// column has an "=" constraint (a unique one preferred), otherwise a scan.
 int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   const Table& table = tableOf(vtab);
+  for (int c = 0; c < info->nConstraint; ++c) {
+    const auto& constraint = info->aConstraint[c];
+    if (constraint.usable && constraint.op == SQLITE_INDEX_CONSTRAINT_EQ &&
+        constraint.iColumn == -1) {
+      info->aConstraintUsage[c].argvIndex = 1;
+      info->aConstraintUsage[c].omit = 1;
+      info->idxNum = kByRowId;
+      info->estimatedCost = 1;
+      info->estimatedRows = 1;
+      info->idxFlags |= SQLITE_INDEX_SCAN_UNIQUE;
+      return SQLITE_OK;
+    }
+  }
   int chosen = -1;
   for (size_t i = 0; i < table.indexColumns.size(); ++i) {
     const std::vector<size_t>& columns = table.indexColumns[i];
@@ -269,6 +286,11 @@ int filter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqlit
   Cursor& rows = cursorOf(cursor);
   return guarded(cursor->pVtab, [&] {
     Storage& storage = table.session->storage;
+    if (idxNum == kByRowId) {
+      rows.rows = storage.row(table.record.name, sqlite3_value_int64(argv[0]));
+      rows.atEnd = !rows.rows->next();
+      return;
+    }
     std::vector<Variant> key;
     if (idxNum > 0) {
       const std::vector<size_t>& columns = table.indexColumns[static_cast<size_t>(idxNum - 1)];

@@ -35,8 +35,9 @@ std::shared_ptr<Field> fieldFor(const TableDef& table, const FieldRecord& column
 
 // SELECT ... INTO: a new table made through the object model, then filled
 // with the query's rows, in one change of the file.
-void makeTable(Database& db, const SelectStatement& select) {
+RowsAffected makeTable(Database& db, const SelectStatement& select) {
   const std::string& name = select.query->into;
+  RowsAffected done;
   db.atomically([&] {
     if (db.findTableDef(name) || db.storage().findQuery(name)) throw engineError(3010, {name});
     const std::vector<FieldRecord> columns = db.executor().describe(select);
@@ -51,20 +52,21 @@ void makeTable(Database& db, const SelectStatement& select) {
     InsertStatement insert;
     insert.table = name;
     insert.select = select.query;
-    db.executor().run(DataStatement{std::move(insert), select.sql});
+    done = db.executor().run(DataStatement{std::move(insert), select.sql});
   });
+  return done;
 }
 
 // A select query makes rows to look at, which Execute has no place for;
 // only one that makes a table is an action.
-void runSelect(Database& db, const SelectStatement& select) {
+RowsAffected runSelect(Database& db, const SelectStatement& select) {
   if (!select.into) throw engineError(3065);
-  makeTable(db, select);
+  return makeTable(db, select);
 }
 
 // A statement on a linked table runs in the file the link points to, on the
 // table it names there; the link's own name stays usable as a qualifier.
-void runLinked(Database& db, DataStatement& data) {
+RowsAffected runLinked(Database& db, DataStatement& data) {
   std::string& table =
       std::visit([](auto& action) -> std::string& { return action.table; }, data.action);
   const std::shared_ptr<TableDef> link = db.findTableDef(table);
@@ -78,27 +80,30 @@ void runLinked(Database& db, DataStatement& data) {
       },
       data.action);
   table = link->sourceTableName();
-  source->executor().run(data);
+  return source->executor().run(data);
 }
 
 // One transaction for the look-up of the table and the statement on it.
-void runData(Database& db, DataStatement& data) {
-  db.atomically([&] { runLinked(db, data); });
+RowsAffected runData(Database& db, DataStatement& data) {
+  RowsAffected done;
+  db.atomically([&] { done = runLinked(db, data); });
+  return done;
 }
 
-void run(Database& db, Statement& statement) {
+RowsAffected run(Database& db, Statement& statement) {
   if (statement.declaredParameters > 0) {
     throw engineError(3061, {std::to_string(statement.declaredParameters)});
   }
-  std::visit(
+  return std::visit(
       [&](auto& body) {
         using Body = std::decay_t<decltype(body)>;
         if constexpr (std::is_same_v<Body, DataStatement>) {
-          runData(db, body);
+          return runData(db, body);
         } else if constexpr (std::is_same_v<Body, SelectStatement>) {
-          runSelect(db, body);
+          return runSelect(db, body);
         } else {
           executeDefinition(db, body);
+          return RowsAffected{};
         }
       },
       statement.body);
@@ -106,7 +111,7 @@ void run(Database& db, Statement& statement) {
 
 }  // namespace
 
-void execute(Database& db, const std::string& sql) {
+RowsAffected execute(Database& db, const std::string& sql) {
   if (!beginsWithVerb(sql)) {
     // Execute takes text that is no statement for the name of a query.
     const std::string name = trimmed(sql);
@@ -117,7 +122,7 @@ void execute(Database& db, const std::string& sql) {
     }
   }
   Statement statement = parseStatement(sql);
-  run(db, statement);
+  return run(db, statement);
 }
 
 void checkQueryText(const std::string& sql) {

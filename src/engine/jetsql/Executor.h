@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/Catalog.h"
+#include "engine/RowsAffected.h"
 #include "engine/jetsql/Ast.h"
 
 namespace telvarn::jetsql {
@@ -14,12 +15,12 @@ class Executor {
  public:
   virtual ~Executor() = default;
 
-  // Runs one INSERT, UPDATE or DELETE whole: either every row it touches
-  // is changed or none is. 3078 for a missing table, 3061 for names that
-  // are no field, 3027 where the file cannot be changed; the row rules'
-  // numbers (3022, 3058, 3201, 3314, 3315, ...) for the first row that
-  // breaks one.
-  virtual void run(const DataStatement& statement) = 0;
+  // Runs one INSERT, UPDATE or DELETE: every row it touches is changed but
+  // those that break a rule of the table, which are left out and counted
+  // (RowsAffected.h). 3078 for a missing table, 3061 for names that are no
+  // field, 3027 where the file cannot be changed, and the other errors of
+  // the statement itself; after one of them nothing is changed.
+  virtual RowsAffected run(const DataStatement& statement) = 0;
 
   // The columns a SELECT yields (name, type, size), its names checked as
   // run checks them; nothing is run.

@@ -118,6 +118,20 @@ std::unique_ptr<RowCursor> MdbStorage::seek(const std::string& table, const std:
   return std::make_unique<SeekCursor>(*pages_, held, std::move(pointers));
 }
 
+std::unique_ptr<RowCursor> MdbStorage::row(const std::string& table, RowId row) {
+  const Definition held = sharedDefinition(table);
+  std::vector<uint32_t> pointers;
+  const auto pointer = static_cast<uint32_t>(row);
+  if (row >= 0 && row == pointer && pageOf(pointer) < pages_->pageCount()) {
+    const Page page = pages_->readPage(pageOf(pointer));
+    const ByteView view(page);
+    if (view.u8(0) == PageType::Data && owner(view) == held->page &&
+        rowOf(pointer) < recordCount(view) && !recordAt(view, rowOf(pointer)).deleted)
+      pointers.push_back(pointer);
+  }
+  return std::make_unique<SeekCursor>(*pages_, held, std::move(pointers));
+}
+
 uint64_t MdbStorage::rowCount(const std::string& table) {
   return definition(table).rowCount;
 }

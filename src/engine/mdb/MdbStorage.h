@@ -68,6 +68,9 @@ class MdbStorage : public Storage {
   std::unique_ptr<RowCursor> scan(const std::string& table) override;
   std::unique_ptr<RowCursor> seek(const std::string& table, const std::string& index,
                                   const std::vector<Variant>& key) override;
+  // A row id is a row pointer: the row is read where it points, when a live
+  // record of one of the table's own pages is there.
+  std::unique_ptr<RowCursor> row(const std::string& table, RowId row) override;
   // The row count the table's definition keeps (the desktop program's own
   // files may hold it stale by a row or two; see FileCheck.h).
   uint64_t rowCount(const std::string& table) override;

@@ -120,6 +120,12 @@ Statement& Statement::bind(int index, const Variant& value) {
   return *this;
 }
 
+Statement& Statement::bind(const char* name, const sqlite3_value* value) {
+  const int index = sqlite3_bind_parameter_index(stmt_, name);
+  if (index > 0) sqlite3_bind_value(stmt_, index, value);
+  return *this;
+}
+
 bool Statement::step() {
   const int rc = sqlite3_step(stmt_);
   if (rc == SQLITE_ROW) return true;

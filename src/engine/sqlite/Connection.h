@@ -34,6 +34,9 @@ class Statement {
   Statement& bind(int index, const std::string& value);
   Statement& bind(int index, int64_t value);
   Statement& bind(int index, const Variant& value);
+  // A value as SQLite holds it, bound to the parameter named `name` (one the
+  // statement may not have).
+  Statement& bind(const char* name, const sqlite3_value* value);
   // True while there is a row to read; false when done.
   bool step();
   void run() {
@@ -50,6 +53,7 @@ class Statement {
   // The value of a column that holds a field of engine type `type`, in the
   // engine's form (ValueCodec.h).
   Variant fieldValue(int column, int type) const;
+  int columnCount() const { return sqlite3_column_count(stmt_); }
   // The column's value as SQLite hands values to functions.
   sqlite3_value* rawValue(int column) const { return sqlite3_column_value(stmt_, column); }
 

@@ -27,13 +27,25 @@ std::string rowsOf(const ScopeSource& source, const std::string& from, const std
   return "SELECT " + Connection::quote(source.sqlName) + ".rowid FROM " + from + where;
 }
 
+// `change` on the rows whose ids `rows` selects, whole and one row at a time.
+TranslatedStatement byRowIds(const ExpressionTranslator& translator, const std::string& change,
+                             const std::string& rows, std::vector<Variant> parameters) {
+  const std::string with = translator.withClause();
+  TranslatedStatement out;
+  out.whole = {with + change + " WHERE rowid IN (" + rows + ")", parameters};
+  out.rows = {with + rows, parameters};
+  out.oneRow = {with + change + " WHERE rowid IN (" + rows + ") AND rowid = :r1",
+                std::move(parameters)};
+  return out;
+}
+
 }  // namespace
 
 TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::UpdateStatement& update,
                                           const std::string& sql) {
-  TranslatedStatement out;
+  std::vector<Variant> parameters;
   Scope scope;
-  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
+  ExpressionTranslator translator(scope, sql, parameters, &storage);
   const std::string from = translateSource(*update.source, scope, translator);
   const ScopeSource* target = nullptr;
   std::optional<TableRecord> table;
@@ -57,18 +69,18 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
   requireNoParameters(translator);
   if (!target) throw engineError(3073);
   const std::string own = Connection::quote(target->sqlName) + ".rowid = " + kTarget + ".rowid";
-  out.sql = translator.withClause() + "UPDATE " + Connection::quote(table->name) + " AS " +
-            kTarget + " SET (" + columns + ") = (SELECT " + values + " FROM " + from + " WHERE " +
-            own + (where.empty() ? "" : " AND " + where) + " LIMIT 1) WHERE rowid IN (" +
-            rowsOf(*target, from, where.empty() ? "" : " WHERE " + where) + ")";
-  return out;
+  const std::string change = "UPDATE " + Connection::quote(table->name) + " AS " + kTarget +
+                             " SET (" + columns + ") = (SELECT " + values + " FROM " + from +
+                             " WHERE " + own + (where.empty() ? "" : " AND " + where) + " LIMIT 1)";
+  return byRowIds(translator, change, rowsOf(*target, from, where.empty() ? "" : " WHERE " + where),
+                  std::move(parameters));
 }
 
 TranslatedStatement translateJoinedDelete(Storage& storage, const jetsql::DeleteStatement& remove,
                                           const std::string& sql) {
-  TranslatedStatement out;
+  std::vector<Variant> parameters;
   Scope scope;
-  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
+  ExpressionTranslator translator(scope, sql, parameters, &storage);
   const std::string from = translateSource(*remove.source, scope, translator);
   const std::string where = remove.where ? " WHERE " + translator.condition(*remove.where) : "";
   requireNoParameters(translator);
@@ -76,9 +88,8 @@ TranslatedStatement translateJoinedDelete(Storage& storage, const jetsql::Delete
   const ScopeSource* target = scope.source(remove.target);
   if (!target) throw engineError(3086);
   const TableRecord table = targetTable(storage, *target, 3086);
-  out.sql = translator.withClause() + "DELETE FROM " + Connection::quote(table.name) +
-            " WHERE rowid IN (" + rowsOf(*target, from, where) + ")";
-  return out;
+  return byRowIds(translator, "DELETE FROM " + Connection::quote(table.name),
+                  rowsOf(*target, from, where), std::move(parameters));
 }
 
 }  // namespace telvarn::sqlite

@@ -48,24 +48,39 @@ std::vector<const FieldRecord*> insertTargets(const TableRecord& table,
   return targets;
 }
 
-// The rows of INSERT ... SELECT, numbered c1, c2, ... so that two result
-// columns of one name stay apart (a kind column after its column as k1,
-// k2, ...), and each column as the value the INSERT reads.
-std::string selectedRows(const TranslatedQuery& rows, std::vector<Translated>& values) {
-  std::string names;
+// The names of the rows of INSERT ... SELECT, c1, c2, ... so that two
+// result columns of one name stay apart (a kind column after its column as
+// k1, k2, ...), and each column as the value the INSERT reads.
+std::vector<std::string> rowNames(const TranslatedQuery& rows, std::vector<Translated>& values) {
+  std::vector<std::string> names;
   for (size_t i = 1; i <= rows.columns.size(); ++i) {
     const FieldRecord& column = rows.columns[i - 1];
     const std::string value = "c" + std::to_string(i);
-    names += (i > 1 ? ", " : "") + value;
+    names.push_back(value);
     if (column.type != 0) {
       values.push_back({value, kindOfField(column.type)});
       continue;
     }
     const std::string kind = "k" + std::to_string(i);
-    names += ", " + kind;
+    names.push_back(kind);
     values.push_back({"telvarn_typed(" + value + ", " + kind + ")", std::nullopt, true});
   }
-  return "\"telvarn.rows\"(" + names + ") AS (" + rows.sql + ")";
+  return names;
+}
+
+// The common table "telvarn.rows" of INSERT ... SELECT, holding `body`'s
+// rows under `names`.
+std::string insertedRows(const std::vector<std::string>& names, const std::string& body) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  return "\"telvarn.rows\"(" + list + ") AS (" + body + ")";
+}
+
+// The values of one row, bound to :r1, :r2, ...
+std::string oneRowValues(size_t count) {
+  std::string list;
+  for (size_t i = 1; i <= count; ++i) list += (i > 1 ? ", :r" : ":r") + std::to_string(i);
+  return "VALUES (" + list + ")";
 }
 
 TranslatedStatement translateInsert(Storage& storage, const InsertStatement& insert,
@@ -76,13 +91,14 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
   // The values of an INSERT cannot see the table's fields: a name there is a
   // parameter.
   const Scope noFields;
-  ExpressionTranslator translator(noFields, sql, out.parameters, &storage);
+  ExpressionTranslator translator(noFields, sql, out.whole.parameters, &storage);
   std::vector<Translated> values;
-  std::string rows;
+  std::optional<TranslatedQuery> selected;
+  std::vector<std::string> names;
   if (insert.select) {
-    const TranslatedQuery selected = translateQuery(translator, *insert.select);
-    if (targets.size() != selected.columns.size()) throw engineError(3346);
-    rows = selectedRows(selected, values);
+    selected = translateQuery(translator, *insert.select);
+    if (targets.size() != selected->columns.size()) throw engineError(3346);
+    names = rowNames(*selected, values);
   } else {
     if (targets.size() != insert.values.size()) throw engineError(3346);
     for (const auto& value : insert.values) values.push_back(translator.clause(*value));
@@ -105,18 +121,44 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
     const auto value = omittedValue(table, field, translator, insert.select != nullptr);
     if (value) add(field, *value);
   }
-  out.sql = translator.withClause(rows) + "INSERT INTO " + Connection::quote(table.name) + " (" +
-            columns + ") " +
-            (insert.select ? "SELECT " + list + " FROM \"telvarn.rows\"" : "VALUES (" + list + ")");
+  const std::string into = "INSERT INTO " + Connection::quote(table.name) + " (" + columns + ") ";
+  if (!selected) {
+    out.whole.sql = translator.withClause() + into + "VALUES (" + list + ")";
+    return out;
+  }
+  const std::string fromRows = into + "SELECT " + list + " FROM \"telvarn.rows\"";
+  out.whole.sql = translator.withClause(insertedRows(names, selected->sql)) + fromRows;
+  out.rows.sql = translator.withClause(insertedRows(names, selected->sql)) +
+                 "SELECT * FROM \"telvarn.rows\"";
+  out.oneRow.sql =
+      translator.withClause(insertedRows(names, oneRowValues(names.size()))) + fromRows;
+  out.rows.parameters = out.whole.parameters;
+  out.oneRow.parameters = out.whole.parameters;
+  return out;
+}
+
+// An UPDATE or DELETE (`change`) of the rows of `table` that meet `where`
+// ("" for every row), whole and one row at a time by row id.
+TranslatedStatement byRowId(const ExpressionTranslator& translator, const TableRecord& table,
+                            const std::string& change, const std::string& where,
+                            std::vector<Variant> parameters) {
+  const std::string with = translator.withClause();
+  const std::string meeting = where.empty() ? "" : " WHERE " + where;
+  TranslatedStatement out;
+  out.whole = {with + change + meeting, parameters};
+  out.rows = {with + "SELECT rowid FROM " + Connection::quote(table.name) + meeting, parameters};
+  out.oneRow = {with + change + " WHERE " + (where.empty() ? "" : "(" + where + ") AND ") +
+                    "rowid = :r1",
+                std::move(parameters)};
   return out;
 }
 
 TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& update,
                                     const std::string& sql) {
   const TableRecord table = requireTable(storage, update.table);
-  TranslatedStatement out;
+  std::vector<Variant> parameters;
   const Scope scope = tableScope(table, update.alias);
-  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
+  ExpressionTranslator translator(scope, sql, parameters, &storage);
   std::string sets;
   for (const jetsql::Assignment& assignment : update.assignments) {
     const Translated value = translator.clause(*assignment.value);
@@ -130,11 +172,10 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
     sets += (sets.empty() ? "" : ", ") + Connection::quote(field->name) + " = " +
             stored(translator, table, *field, value);
   }
-  const std::string where = update.where ? " WHERE " + translator.condition(*update.where) : "";
+  const std::string where = update.where ? translator.condition(*update.where) : "";
   requireNoParameters(translator);
-  out.sql =
-      translator.withClause() + "UPDATE " + Connection::quote(table.name) + " SET " + sets + where;
-  return out;
+  const std::string change = "UPDATE " + Connection::quote(table.name) + " SET " + sets;
+  return byRowId(translator, table, change, where, std::move(parameters));
 }
 
 TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& remove,
@@ -143,15 +184,15 @@ TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& rem
   if (!remove.target.empty() && !sameName(remove.target, table.name) &&
       !sameName(remove.target, remove.alias))
     throw engineError(3086);
-  TranslatedStatement out;
+  std::vector<Variant> parameters;
   const Scope scope = tableScope(table, remove.alias);
-  ExpressionTranslator translator(scope, sql, out.parameters, &storage);
-  const std::string where = remove.where ? " WHERE " + translator.condition(*remove.where) : "";
+  ExpressionTranslator translator(scope, sql, parameters, &storage);
+  const std::string where = remove.where ? translator.condition(*remove.where) : "";
   requireNoParameters(translator);
   // A table with no field yet has no rows to delete.
   if (table.fields.empty()) return {};
-  out.sql = translator.withClause() + "DELETE FROM " + Connection::quote(table.name) + where;
-  return out;
+  return byRowId(translator, table, "DELETE FROM " + Connection::quote(table.name), where,
+                 std::move(parameters));
 }
 
 // The translators number their placeholders ("?12") as the values come;
@@ -159,8 +200,8 @@ TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& rem
 // statement with many values (a long In list) would take quadratic time to
 // prepare. Plain "?" placeholders cost nothing: each numbered one becomes
 // one, its value put in the order the placeholders stand.
-TranslatedStatement inTextOrder(TranslatedStatement numbered) {
-  TranslatedStatement out;
+SqlText inTextOrder(SqlText numbered) {
+  SqlText out;
   const std::string& sql = numbered.sql;
   out.sql.reserve(sql.size());
   out.parameters.reserve(numbered.parameters.size());
@@ -200,7 +241,7 @@ TranslatedStatement inTextOrder(TranslatedStatement numbered) {
 }  // namespace
 
 TranslatedStatement translate(Storage& storage, const DataStatement& statement) {
-  return inTextOrder(std::visit(
+  TranslatedStatement out = std::visit(
       [&](const auto& action) -> TranslatedStatement {
         using Action = std::decay_t<decltype(action)>;
         if constexpr (std::is_same_v<Action, InsertStatement>) {
@@ -213,7 +254,9 @@ TranslatedStatement translate(Storage& storage, const DataStatement& statement) 
           return translateDelete(storage, action, statement.sql);
         }
       },
-      statement.action));
+      statement.action);
+  for (SqlText* text : {&out.whole, &out.rows, &out.oneRow}) *text = inTextOrder(std::move(*text));
+  return out;
 }
 
 }  // namespace telvarn::sqlite

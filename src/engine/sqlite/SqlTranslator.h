@@ -14,9 +14,22 @@ class Storage;
 
 namespace telvarn::sqlite {
 
+// One SQLite statement and the value of each of its "?", in order.
+struct SqlText {
+  std::string sql;
+  std::vector<Variant> parameters;
+};
+
+// The statement whole, and the same one row at a time for a run that must
+// leave out the rows that break a rule of the table: `rows` yields the rows
+// the statement works on (the row id of each row an UPDATE or DELETE
+// changes, the values of each row an INSERT ... SELECT adds), and `oneRow`
+// works on one of them, its columns bound to :r1, :r2, ... Both are empty
+// for a statement of a single row (INSERT ... VALUES).
 struct TranslatedStatement {
-  std::string sql;                  // empty: nothing to do (a DELETE on a table with no field yet)
-  std::vector<Variant> parameters;  // the value of each "?" of `sql`, in order
+  SqlText whole;  // empty: nothing to do (a DELETE on a table with no field yet)
+  SqlText rows;
+  SqlText oneRow;
 };
 
 // 3078 for a missing table, 3127 for an unknown field in the INSERT column

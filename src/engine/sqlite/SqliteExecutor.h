@@ -1,7 +1,6 @@
 // SqliteExecutor: the dialect's data statements on a SQLite file, each
-// translated to one SQLite statement over the file's own tables and run in
-// one transaction. The first row that fails raises its error and nothing
-// the statement changed stays.
+// translated to SQLite statements over the file's own tables and run in
+// one transaction (see ActionRun.h for the rows that break a rule).
 #pragma once
 
 #include <memory>
@@ -15,7 +14,7 @@ class SqliteExecutor : public jetsql::Executor {
  public:
   explicit SqliteExecutor(std::shared_ptr<SqliteStorage> storage) : storage_(std::move(storage)) {}
 
-  void run(const jetsql::DataStatement& statement) override;
+  RowsAffected run(const jetsql::DataStatement& statement) override;
   std::vector<FieldRecord> describe(const jetsql::SelectStatement& select) override;
 
  private:

@@ -40,7 +40,8 @@ TEST_F(MdbDefinitions, TablesFieldsAndIndexesMadeByStatements) {
   db->execute("INSERT INTO Parts (Name, Price) VALUES ('nut', 0.1)");
   db->execute("ALTER TABLE Parts ADD COLUMN Weight DOUBLE");
   db->execute("CREATE UNIQUE INDEX ByName ON Parts (Name)");
-  EXPECT_EQ(errorOf([&] { db->execute("INSERT INTO Parts (Name) VALUES ('Bolt')"); }), 3022);
+  EXPECT_EQ(db->execute("INSERT INTO Parts (Name) VALUES ('Bolt')").skipped,
+            (std::map<int, uint64_t>{{3022, 1}}));
   db->execute("ALTER TABLE Parts ALTER COLUMN Price TEXT(20)");
   // The new Price is a Text field of varying width (not CHAR(20)).
   const std::string parts = exported("Parts");

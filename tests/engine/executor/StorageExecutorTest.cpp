@@ -1,10 +1,11 @@
 // Data statements on a file of the desktop program, run through the engine
 // as on our own files: the rows land in the file in its own format (read
-// back by mdbtools), its keys and relationships hold, and a statement that
-// fails leaves the file as it was.
+// back by mdbtools), its keys and relationships hold (a row that breaks one
+// is left out), and a statement that fails leaves the file as it was.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 
 #include "engine/DBEngine.h"
 #include "engine/Database.h"
@@ -68,22 +69,44 @@ TEST_F(StorageExecutor, InsertSelectReadsTheSameFile) {
   EXPECT_EQ(check(), std::vector<std::string>{});
 }
 
-TEST_F(StorageExecutor, AFailingStatementLeavesTheFileAsItWas) {
-  const auto orders = exported("Order Details");
-  // Product 11 twice under order 10250 repeats the primary key: 3022.
-  EXPECT_EQ(errorOf([&] {
-              db->execute(
-                  "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
-                  "SELECT 10250, ProductID, UnitPrice, Quantity, Discount FROM [Order Details] "
-                  "WHERE ProductID = 11");
-            }),
-            3022);
-  // Orders refer to every shipper and employee: 3200.
-  EXPECT_EQ(errorOf([&] { db->execute("DELETE FROM Shippers"); }), 3200);
-  // An order for a customer that does not exist: 3201.
-  EXPECT_EQ(errorOf([&] { db->execute("UPDATE Orders SET CustomerID = 'NOONE'"); }), 3201);
-  EXPECT_EQ(exported("Order Details"), orders);
+TEST_F(StorageExecutor, RowsThatBreakARuleAreLeftOutAndTheOthersWritten) {
+  const size_t lines = exported("Order Details").size();
+  // Product 11's 38 lines, all under order 10250: the first is taken, the
+  // other 37 repeat its primary key (OrderID, ProductID).
+  RowsAffected done = db->execute(
+      "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
+      "SELECT 10250, ProductID, UnitPrice, Quantity, Discount FROM [Order Details] "
+      "WHERE ProductID = 11");
+  EXPECT_EQ(done.changed, 1u);
+  EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{{3022, 37}}));
+  EXPECT_EQ(exported("Order Details").size(), lines + 1);
+
+  // Orders refer to every shipper but a new one, which alone goes.
+  db->execute("INSERT INTO Shippers (CompanyName) VALUES ('Idle')");
+  done = db->execute("DELETE FROM Shippers");
+  EXPECT_EQ(done.changed, 1u);
+  EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{{3200, 3}}));
   EXPECT_EQ(exported("Shippers").size(), 3u);
+
+  // No customer is called NOONE: every order stays as it was.
+  const auto orders = exported("Orders");
+  done = db->execute("UPDATE Orders SET CustomerID = 'NOONE'");
+  EXPECT_EQ(done.changed, 0u);
+  EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{{3201, 830}}));
+  EXPECT_EQ(exported("Orders"), orders);
+  EXPECT_EQ(check(), std::vector<std::string>{});
+}
+
+TEST_F(StorageExecutor, AFailingStatementLeavesTheFileAsItWas) {
+  const auto shippers = exported("Shippers");
+  // The second shipper's name is too long for its field: 3163, and the
+  // first, already written, goes back with the rest.
+  EXPECT_EQ(errorOf([&] {
+              db->execute("UPDATE Shippers SET CompanyName = IIf(ShipperID = 2, String(41, 'x'), "
+                          "'y')");
+            }),
+            3163);
+  EXPECT_EQ(exported("Shippers"), shippers);
   EXPECT_EQ(check(), std::vector<std::string>{});
 }
 

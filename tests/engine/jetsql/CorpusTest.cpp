@@ -3,8 +3,11 @@
 // a list of groups; each group starts on a fresh database file.
 //
 //   == name               a new group
-//   > statement           must succeed
+//   > statement           must succeed, leaving out no row
 //   !3022 statement       must fail with 3022 and leave the file as it was
+//   ~3022 statement       must run without an error, leaving out one row
+//                         for breaking the rule of 3022 (~3022x2: two rows)
+//                         and changing the others
 //   ? sqlite query => a,b|c,d
 //                         the rows the query reads back (columns joined by
 //                         ",", rows by "|", Null as NULL) from a copy of the
@@ -210,6 +213,7 @@ class Corpus : public ::testing::Test {
     ASSERT_TRUE(db_) << "a case before the first group";
     if (line[0] == '>') return succeeds(line.substr(1));
     if (line[0] == '!') return fails(line);
+    if (line[0] == '~') return skips(line);
     if (line[0] == '?') return reads(line.substr(1));
     if (line.rfind("%other ", 0) == 0) return other(line.substr(7));
     if (line.rfind("%link ", 0) == 0) return link(line.substr(6));
@@ -246,7 +250,21 @@ class Corpus : public ::testing::Test {
 
   void succeeds(const std::string& sql) {
     try {
-      db_->execute(sql);
+      const RowsAffected done = db_->execute(sql);
+      EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{})) << "rows left out";
+    } catch (const AppError& e) {
+      ADD_FAILURE() << "failed with " << e.number() << ": " << e.description();
+    }
+  }
+
+  void skips(const std::string& line) {
+    const size_t blank = line.find(' ');
+    const size_t times = line.find('x');
+    const int rule = std::stoi(line.substr(1, std::min(blank, times) - 1));
+    const uint64_t rows = times < blank ? std::stoull(line.substr(times + 1, blank - times - 1)) : 1;
+    try {
+      const RowsAffected done = db_->execute(line.substr(blank + 1));
+      EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{{rule, rows}}));
     } catch (const AppError& e) {
       ADD_FAILURE() << "failed with " << e.number() << ": " << e.description();
     }

@@ -63,25 +63,35 @@ TEST_F(DataStatements, InsertRefusals) {
 
 TEST_F(DataStatements, RequiredZeroLengthAndDefaults) {
   db->execute("CREATE TABLE R (A TEXT NOT NULL, B TEXT, C LONG DEFAULT 5, E TEXT DEFAULT 'x')");
-  EXPECT_EQ(text("INSERT INTO R (B) VALUES ('b')"),
-            "The field 'R.A' cannot contain a Null value because the Required property for this "
-            "field is set to True.  Enter a value in this field.");
-  EXPECT_EQ(text("INSERT INTO R (A, B) VALUES ('a', '')"),
-            "Field 'R.B' cannot be a zero-length string.");
-  db->execute("INSERT INTO R (A) VALUES ('a')");
+  // A row that breaks a rule is left out, with the rule's message.
+  EXPECT_EQ(db->execute("INSERT INTO R (B) VALUES ('b')").reasons,
+            (std::map<int, std::string>{
+                {3314,
+                 "The field 'R.A' cannot contain a Null value because the Required property for "
+                 "this field is set to True.  Enter a value in this field."}}));
+  EXPECT_EQ(db->execute("INSERT INTO R (A, B) VALUES ('a', '')").reasons,
+            (std::map<int, std::string>{{3315, "Field 'R.B' cannot be a zero-length string."}}));
+  EXPECT_EQ(db->execute("INSERT INTO R (A) VALUES ('a')").changed, 1u);
   EXPECT_EQ(rawColumn("SELECT C || E FROM R"), "5x");
-  EXPECT_EQ(error("UPDATE R SET A = Null"), 3314);
+  EXPECT_EQ(db->execute("UPDATE R SET A = Null").skipped, (std::map<int, uint64_t>{{3314, 1}}));
+  EXPECT_EQ(rawColumn("SELECT A FROM R"), "a");
 }
 
-TEST_F(DataStatements, AStatementIsAppliedWholeOrNotAtAll) {
+TEST_F(DataStatements, RowsBreakingARuleAreLeftOutOtherFailuresUndoTheStatement) {
   db->execute("CREATE TABLE K (A LONG, B TEXT NOT NULL)");
   db->execute("CREATE UNIQUE INDEX UA ON K (A)");
   for (int i = 1; i <= 3; ++i)
     db->execute("INSERT INTO K (A, B) VALUES (" + std::to_string(i) + ", 'x')");
-  EXPECT_EQ(error("UPDATE K SET A = A + 1"), 3022);
-  EXPECT_EQ(error("UPDATE K SET B = IIf(A = 3, Null, 'y')"), 3314);
-  EXPECT_EQ(rawColumn("SELECT A || B FROM K ORDER BY A"), "1x|2x|3x");
-  db->execute("DELETE FROM K WHERE A >= 2");
+  RowsAffected done = db->execute("UPDATE K SET B = IIf(A = 3, Null, 'y')");
+  EXPECT_EQ(done.changed, 2u);
+  EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{{3314, 1}}));
+  done = db->execute("UPDATE K SET A = 1 WHERE A > 1");
+  EXPECT_EQ(done.changed, 0u);
+  EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{{3022, 2}}));
+  // An overflow on the last row is the statement's own error.
+  EXPECT_EQ(error("UPDATE K SET A = A * 1000000000, B = 'z'"), 3349);
+  EXPECT_EQ(rawColumn("SELECT A || B FROM K ORDER BY A"), "1y|2y|3x");
+  EXPECT_EQ(db->execute("DELETE FROM K WHERE A >= 2").changed, 2u);
   EXPECT_EQ(rawColumn("SELECT A FROM K"), "1");
 }
 
