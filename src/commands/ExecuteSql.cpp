@@ -13,7 +13,7 @@ void ExecuteSql(Run& run) {
     run.report.log();
     run.report.list();
   });
-  frame.step([&] { need(run.db).execute(run.strSql); });
+  frame.step([&] { run.report.rows(need(run.db).execute(run.strSql)); });
 }
 
 }  // namespace telvarn

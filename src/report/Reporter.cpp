@@ -26,6 +26,10 @@ void Reporter::beginLine(int number, const std::string& text, const std::string&
   if (runReport_) runReport_->beginLine(number, text, keyword);
 }
 
+void Reporter::rows(const RowsAffected& done) {
+  if (runReport_) runReport_->addRows(done);
+}
+
 void Reporter::endLine() {
   if (runReport_) runReport_->endLine();
 }

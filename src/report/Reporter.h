@@ -11,6 +11,7 @@ namespace telvarn {
 class AppError;
 class ErrorLog;
 class RunReport;
+struct RowsAffected;
 class View;
 
 class Reporter {
@@ -42,6 +43,8 @@ class Reporter {
   // marks where each script line begins and ends.
   void setRunReport(RunReport* report) { runReport_ = report; }
   void beginLine(int number, const std::string& text, const std::string& keyword);
+  // What the line's statement did to the rows.
+  void rows(const RowsAffected& done);
   void endLine();
 
  private:

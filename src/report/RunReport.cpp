@@ -51,16 +51,34 @@ void RunReport::addError(int number, const std::string& description) {
   ++errorCount_;
 }
 
+void RunReport::addRows(const RowsAffected& rows) {
+  if (lineOpen_) rows_ = rows;
+}
+
 void RunReport::endLine() {
   if (!lineOpen_) return;
-  write(QJsonObject{{"line", number_},
-                    {"text", text(text_)},
-                    {"keyword", text(keyword_)},
-                    {"list", list_},
-                    {"errors", errors_}});
+  QJsonObject line{{"line", number_},
+                   {"text", text(text_)},
+                   {"keyword", text(keyword_)},
+                   {"list", list_},
+                   {"errors", errors_}};
+  if (rows_) {
+    QJsonArray skipped;
+    for (const auto& [number, count] : rows_->skipped) {
+      const auto reason = rows_->reasons.find(number);
+      skipped.append(QJsonObject{
+          {"number", number},
+          {"description", text(reason == rows_->reasons.end() ? "" : reason->second)},
+          {"rows", static_cast<qint64>(count)}});
+    }
+    line["rows"] =
+        QJsonObject{{"changed", static_cast<qint64>(rows_->changed)}, {"skipped", skipped}};
+  }
+  write(line);
   lineOpen_ = false;
   list_ = QJsonArray();
   errors_ = QJsonArray();
+  rows_.reset();
   ++lines_;
 }
 

@@ -134,6 +134,27 @@ TEST_F(BatchRun, TheReportHasAnObjectPerLineAndTheTotals) {
   EXPECT_EQ(splitLines(result.out, "\n").size(), 11u);
 }
 
+TEST_F(BatchRun, ARowThatBreaksAKeyIsLeftOutQuietlyAndTheReportCountsIt) {
+  writeFile(dir.file("TELVARN.ini"),
+            "sql;ZulData.mdb;CREATE TABLE K (A LONG CONSTRAINT pk PRIMARY KEY)\r\n"
+            "sql;ZulData.mdb;INSERT INTO K VALUES (1)\r\n"
+            "sql;ZulData.mdb;INSERT INTO K SELECT A + 1 FROM K UNION ALL SELECT A FROM K\r\n");
+  const ProgramResult result =
+      runProgram(dir.path(), {"--batch", "--report", dir.file("report.json")});
+  // A second run of an INSERT meets its own rows, which the engine leaves
+  // out without a word: no error line, no box.
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out.find(" - "), std::string::npos) << result.out;
+  const Lines report = splitLines(readFile(dir.file("report.json")), "\n");
+  ASSERT_EQ(report.size(), 4u);
+  EXPECT_NE(report[1].find(R"("rows":{"changed":1,"skipped":[]})"), std::string::npos)
+      << report[1];
+  EXPECT_NE(report[2].find(R"("rows":{"changed":1,"skipped":[{"description":"The changes you)"),
+            std::string::npos)
+      << report[2];
+  EXPECT_NE(report[2].find(R"("number":3022,"rows":1}]})"), std::string::npos) << report[2];
+}
+
 TEST_F(BatchRun, OptionsAreFewAndOthersAreRefused) {
   EXPECT_EQ(runProgram(dir.path(), {"--version"}).out, "TELVARN 1.0.0\n");
   EXPECT_EQ(runProgram(dir.path(), {"--help"}).status, 0);
