@@ -178,8 +178,7 @@ std::string QueryBuilder::append() const {
   // Without the fields' names the rows fill every field in order.
   const std::string targets = list(QueryPart::Column, ", ", targetColumn);
   return finish("INSERT INTO " + target() + (targets.empty() ? "" : " ( " + targets + " )") +
-                kLine + "SELECT " +
-                selectWords() + columns() + from() + tail());
+                kLine + "SELECT " + selectWords() + columns() + from() + tail());
 }
 
 std::string QueryBuilder::update() const {

@@ -214,8 +214,8 @@ QueryDescription select(RowMaker& rows, const SelectQuery& query) {
                                : query.blockEnd;
     if (!query.into.empty()) throw engineError(3319);
     rows.add(QueryPart::Kind, QueryKind::Union);
-    rows.add(QueryPart::Options, QueryOption::AllFields |
-                                     (query.unions.back().all ? 0 : QueryOption::Distinct));
+    rows.add(QueryPart::Options,
+             QueryOption::AllFields | (query.unions.back().all ? 0 : QueryOption::Distinct));
     rows.add(QueryPart::Table, 0, {}, kUnionPartNames[0], rows.text(query.begin, leftEnd));
     rows.add(QueryPart::Table, 0, {}, kUnionPartNames[1], rows.text(last.begin, last.blockEnd));
     rows.orderBy(query);
@@ -346,8 +346,7 @@ void storeQueryRows(PageFile& file, const std::vector<CatalogEntry>& catalog, in
     return static_cast<size_t>(column - table.definition().columns.data());
   };
   const size_t id = column("ObjectId"), attribute = column("Attribute"), order = column("Order"),
-               flag = column("Flag"),
-               name1 = column("Name1"), name2 = column("Name2"),
+               flag = column("Flag"), name1 = column("Name1"), name2 = column("Name2"),
                expression = column("Expression"), extra = column("LvExtra");
   const auto textOrNull = [](const std::string& text) {
     return text.empty() ? Variant::null() : Variant(text);

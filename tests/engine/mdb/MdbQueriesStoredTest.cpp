@@ -28,8 +28,8 @@ std::vector<std::string> newProblems(const std::string& path, const std::string&
   std::vector<std::string> found = proofProblems(path, corpusFile(file), tables);
   std::erase(found, "MSysQueries: mdb-export reads other rows");
   TempDir dir;
-  for (const std::string& known : proofProblems(corpusCopy(dir.path(), file), corpusFile(file),
-                                                tables))
+  for (const std::string& known :
+       proofProblems(corpusCopy(dir.path(), file), corpusFile(file), tables))
     std::erase(found, known);
   return found;
 }
@@ -153,7 +153,8 @@ TEST(MdbQueriesStored, StatementsTakeTheShapeTheirRowsGiveThem) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"DELETE FROM Customers WHERE Active = False",
        "DELETE *\r\nFROM Customers\r\nWHERE Active = False;"},
-      {"DELETE DISTINCTROW c.* FROM Customers AS c", "DELETE DISTINCTROW c.*\r\nFROM Customers AS c;"},
+      {"DELETE DISTINCTROW c.* FROM Customers AS c",
+       "DELETE DISTINCTROW c.*\r\nFROM Customers AS c;"},
       {"PARAMETERS [Least] Currency, Town Text(30), Since Date, Anything Value;\r\n"
        "SELECT TOP 12.5 PERCENT * FROM (SELECT * FROM Orders) AS o ORDER BY o.Amount DESC",
        "PARAMETERS [Least] Currency, Town Text ( 30 ), Since DateTime, Anything Value;\r\n"
@@ -196,7 +197,9 @@ TEST(MdbQueriesStored, RefusalsDeletionAndRollBackLeaveNoRows) {
     MdbStorage db(path);
     EXPECT_EQ(errorOf([&] { db.createQuery({"selectquery", "SELECT 1"}); }), 3012);
     EXPECT_EQ(errorOf([&] { db.createQuery({"Table1", "SELECT 1"}); }), 3012);
-    EXPECT_EQ(errorOf([&] { db.createQuery({"N", "INSERT INTO T (a, b) SELECT x FROM S"}); }),
+    EXPECT_EQ(errorOf([&] {
+                db.createQuery({"N", "INSERT INTO T (a, b) SELECT x FROM S"});
+              }),
               3346);
     EXPECT_EQ(errorOf([&] { db.createQuery({"N", "INSERT INTO T (a) SELECT * FROM S"}); }), 3346);
     EXPECT_EQ(errorOf([&] { db.createQuery({"N", "PARAMETERS p Fruit; SELECT p"}); }), 3139);
