@@ -187,6 +187,20 @@ struct SelectQuery {
   };
   std::vector<UnionPart> unions;   // further SELECTs joined by UNION [ALL]
   std::vector<OrderItem> orderBy;  // of the whole union when there is one
+  // Where it stands in the statement text: from its word SELECT to the end
+  // of its own clauses (`blockEnd`, before UNION and ORDER BY) and to the
+  // end of all of it (`end`).
+  size_t begin = 0;
+  size_t blockEnd = 0;
+  size_t end = 0;
+};
+
+// TRANSFORM value [AS alias] SELECT ... PIVOT expression [In (...)].
+struct Crosstab {
+  ExprPtr value;
+  std::string valueAlias;
+  QueryPtr select;
+  ExprPtr pivot;  // an In when the statement lists the pivot's values
 };
 
 // ---- Data statements ----
@@ -194,6 +208,8 @@ struct SelectQuery {
 struct ColumnRef {
   std::string qualifier;
   std::string name;
+  size_t begin = 0;  // where it stands in the statement text
+  size_t end = 0;
 };
 
 struct Assignment {
@@ -242,11 +258,21 @@ struct SelectStatement {
   std::string sql;  // the text the query's offsets refer to
 };
 
+// One declaration of PARAMETERS: its name as written (brackets kept), its
+// type (a DataType; 0 for Value, nullopt for a word no type has) and the
+// length a Text was declared with (0 without one).
+struct ParameterDecl {
+  std::string name;
+  std::optional<int> type;
+  int size = 0;
+};
+
 struct Statement {
   std::variant<CreateTable, DropTable, AlterTable, CreateIndex, DropIndex, DataStatement,
                SelectStatement>
       body;
   int declaredParameters = 0;  // from a PARAMETERS declaration in front
+  std::vector<ParameterDecl> parameters;
 };
 
 }  // namespace telvarn::jetsql

@@ -24,11 +24,14 @@ void readTables(TokenCursor& cursor, Statement& statement) {
 }
 
 ColumnRef readColumnRef(TokenCursor& cursor) {
-  ColumnRef ref{{}, cursor.expectName()};
+  ColumnRef ref;
+  ref.begin = cursor.peek().begin;
+  ref.name = cursor.expectName();
   if (cursor.acceptSymbol(".") || cursor.acceptSymbol("!")) {
     ref.qualifier = std::move(ref.name);
     ref.name = cursor.expectName();
   }
+  ref.end = cursor.at(cursor.position() - 1).end;
   return ref;
 }
 

@@ -5,11 +5,15 @@
 #include "engine/AppError.h"
 #include "engine/jetsql/DataParser.h"
 #include "engine/jetsql/DefinitionParser.h"
+#include "engine/jetsql/ExpressionParser.h"
+#include "engine/jetsql/Keywords.h"
 #include "engine/jetsql/SelectParser.h"
 #include "engine/jetsql/TokenCursor.h"
 
 namespace telvarn::jetsql {
 namespace {
+
+constexpr int kCrosstabError = 3143;
 
 constexpr std::string_view kVerbs[] = {"SELECT", "INSERT", "UPDATE",    "DELETE",    "CREATE",
                                        "ALTER",  "DROP",   "TRANSFORM", "PARAMETERS"};
@@ -25,27 +29,53 @@ std::string trimmed(const std::string& text) {
   return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
 }
 
-// "PARAMETERS a Long, [b c] Text(10);" in front of a statement: the number
-// of parameters it declares.
-int skipParameters(TokenCursor& cursor) {
+// One declaration of PARAMETERS, tokens [first, last] of `cursor`: the
+// name runs up to the type word, which a "(length)" may follow.
+ParameterDecl declaration(const TokenCursor& cursor, size_t first, size_t last) {
+  ParameterDecl parameter;
+  size_t typeWord = last;
+  if (cursor.at(last).isSymbol(")") && last >= first + 3 && cursor.at(last - 2).isSymbol("(")) {
+    typeWord = last - 3;
+    parameter.size = static_cast<int>(cursor.at(last - 1).integer);
+  }
+  if (typeWord <= first) return parameter;
+  parameter.name = cursor.sql().substr(cursor.at(first).begin,
+                                       cursor.at(typeWord - 1).end - cursor.at(first).begin);
+  const Token& word = cursor.at(typeWord);
+  if (word.isWord("VALUE")) {
+    parameter.type = 0;
+  } else if (const auto name = findTypeName(word.text); name && word.kind == TokenKind::Name) {
+    parameter.type = name->type;
+  }
+  return parameter;
+}
+
+// "PARAMETERS a Long, [b c] Text(10);" in front of a statement: what it
+// declares.
+std::vector<ParameterDecl> readParameters(TokenCursor& cursor) {
   cursor.setSyntaxError(3139);
   cursor.next();
-  int count = 1;
+  std::vector<ParameterDecl> parameters;
+  size_t first = cursor.position();
   int depth = 0;
   while (!cursor.atSymbol(";")) {
     const Token& token = cursor.next();
     if (token.kind == TokenKind::End) cursor.fail();
     if (token.isSymbol("(")) ++depth;
     if (token.isSymbol(")")) --depth;
-    if (token.isSymbol(",") && depth == 0) ++count;
+    if (depth == 0 && (token.isSymbol(",") || cursor.atSymbol(";"))) {
+      const size_t last = cursor.position() - (token.isSymbol(",") ? 2 : 1);
+      parameters.push_back(declaration(cursor, first, last));
+      first = cursor.position();
+    }
   }
   cursor.next();
-  return count;
+  return parameters;
 }
 
 // A crosstab is read only to its end: Execute refuses it whatever it holds.
 SelectStatement skipTransform(TokenCursor& cursor) {
-  cursor.setSyntaxError(3143);
+  cursor.setSyntaxError(kCrosstabError);
   int depth = 0;
   while (cursor.peek().kind != TokenKind::End && !(depth == 0 && cursor.atSymbol(";"))) {
     const Token& token = cursor.next();
@@ -105,12 +135,31 @@ Statement parseStatement(const std::string& sql) {
   if (!isVerb(cursor.peek())) throw engineError(3078, {trimmed(sql)});
   Statement statement;
   if (cursor.atWord("PARAMETERS")) {
-    statement.declaredParameters = skipParameters(cursor);
+    statement.parameters = readParameters(cursor);
+    statement.declaredParameters = static_cast<int>(statement.parameters.size());
     if (!isVerb(cursor.peek()) || cursor.atWord("PARAMETERS")) cursor.fail(3139);
   }
   statement.body = parseBody(cursor);
   if (!cursor.atStatementEnd()) cursor.fail(cursor.atSymbol(";") ? 3142 : cursor.syntaxError());
   return statement;
+}
+
+Crosstab parseCrosstab(const std::string& sql) {
+  TokenCursor cursor(sql);
+  if (cursor.atWord("PARAMETERS")) readParameters(cursor);
+  cursor.setSyntaxError(kCrosstabError);
+  cursor.expectWord("TRANSFORM");
+  Crosstab crosstab;
+  crosstab.value = ExpressionParser(cursor).parseClause(ClauseEnd::Select);
+  if (cursor.acceptWord("AS")) crosstab.valueAlias = cursor.expectName();
+  cursor.expectWord("SELECT");
+  crosstab.select = parseSelectQuery(cursor, false);
+  cursor.setSyntaxError(kCrosstabError);
+  if (!crosstab.select->into.empty() || !crosstab.select->unions.empty()) cursor.fail();
+  cursor.expectWord("PIVOT");
+  crosstab.pivot = ExpressionParser(cursor).parseClause(ClauseEnd::Select);
+  if (!cursor.atStatementEnd()) cursor.fail();
+  return crosstab;
 }
 
 }  // namespace telvarn::jetsql

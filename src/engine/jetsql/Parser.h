@@ -14,6 +14,11 @@ namespace telvarn::jetsql {
 // A SELECT is checked only loosely: its tree tells whether it makes a table.
 Statement parseStatement(const std::string& sql);
 
+// The parts of a crosstab (PARAMETERS may stand in front), which
+// parseStatement reads only to its end: for storing it as a query. 3143 for
+// a malformed one, the SELECT's own numbers inside it.
+Crosstab parseCrosstab(const std::string& sql);
+
 // Whether `sql` begins with a word that starts a statement (SELECT, INSERT,
 // UPDATE, DELETE, CREATE, ALTER, DROP, TRANSFORM, PARAMETERS). Text that
 // does not may still name a stored query.

@@ -31,6 +31,7 @@ class SelectParser {
       first->unions.push_back(std::move(part));
     }
     if (cursor_.acceptWord("ORDER")) orderBy(*first);
+    first->end = lastEnd();
     return first;
   }
 
@@ -102,9 +103,14 @@ class SelectParser {
     return source;
   }
 
+  // The end of the token read last.
+  size_t lastEnd() const { return cursor_.at(cursor_.position() - 1).end; }
+
+  // After its word SELECT.
   QueryPtr block() {
     cursor_.setSyntaxError(kSelectError);
     auto query = std::make_shared<SelectQuery>();
+    query->begin = cursor_.at(cursor_.position() - 1).begin;
     predicates(*query);
     do {
       query->items.push_back(item());
@@ -133,6 +139,7 @@ class SelectParser {
       query->having = expression();
     }
     cursor_.setSyntaxError(kSelectError);
+    query->blockEnd = query->end = lastEnd();
     return query;
   }
 

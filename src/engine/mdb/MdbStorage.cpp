@@ -25,7 +25,7 @@ bool isQuery(const CatalogEntry& entry) {
 // More columns than any index may have.
 constexpr size_t kMaxRelationColumns = 32;
 
-// Stored queries are not written yet; nor is anything without a file.
+// Nothing is written without a file.
 [[noreturn]] void readOnly() {
   throw engineError(3027);
 }
@@ -244,8 +244,8 @@ void MdbStorage::addIndex(const std::string& table, const IndexRecord& index) {
 void MdbStorage::dropIndex(const std::string& table, const std::string& index) {
   changeSchema([&](SchemaWriter writer) { writer.dropIndex(table, index); });
 }
-void MdbStorage::createQuery(const QueryRecord&) {
-  readOnly();
+void MdbStorage::createQuery(const QueryRecord& query) {
+  changeSchema([&](SchemaWriter writer) { writer.createQuery(query.name, query.sql); });
 }
 void MdbStorage::deleteQuery(const std::string& name) {
   changeSchema([&](SchemaWriter writer) { writer.deleteQuery(name); });

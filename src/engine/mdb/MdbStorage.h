@@ -1,9 +1,8 @@
 // MdbStorage: a database file of the desktop program (format version 4, as
 // its 2000-2003 editions write it), read and written in place page by page.
-// Rows (TableWriter) and definitions (SchemaWriter) are written in place
-// within the file's transactions (PageFile: journal, savepoints, the
-// writer's lock); storing a new query still fails with 3027. A row's id is
-// its row pointer.
+// Rows (TableWriter), definitions and stored queries (SchemaWriter) are
+// written in place within the file's transactions (PageFile: journal,
+// savepoints, the writer's lock). A row's id is its row pointer.
 // Opened on another page source than a file (a test's, the fuzzer's), every
 // write and transaction fails with 3027.
 //

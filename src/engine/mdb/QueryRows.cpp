@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include "engine/Catalog.h"
 #include "engine/mdb/QueryText.h"
 #include "engine/mdb/RowDecoder.h"
@@ -34,6 +36,7 @@ std::vector<QueryRow> readQueryRows(PageSource& pages, const std::vector<Catalog
   const int name2 = columnIndex(table, "Name2");
   const int expression = columnIndex(table, "Expression");
   const int extra = columnIndex(table, "LvExtra", false);
+  const int order = columnIndex(table, "Order", false);
   const RowDecoder decoder(pages, table);
   // Texts written by the desktop program's SQL view may end with a NUL.
   const auto text = [](const Variant& value) {
@@ -41,7 +44,9 @@ std::vector<QueryRow> readQueryRows(PageSource& pages, const std::vector<Catalog
     while (!out.empty() && out.back() == '\0') out.pop_back();
     return out;
   };
-  std::vector<QueryRow> rows;
+  // The rows of one part follow their Order (a number, high byte first);
+  // where rows stand in the file says nothing.
+  std::vector<std::pair<std::string, QueryRow>> rows;
   forEachStoredRow(pages, table, [&](uint32_t, ByteView bytes) {
     const std::vector<Variant> values = decoder.decode(bytes);
     if (values[id].isNull() || values[id].toInteger() != objectId) return true;
@@ -53,10 +58,15 @@ std::vector<QueryRow> readQueryRows(PageSource& pages, const std::vector<Catalog
     row.expression = text(values[expression]);
     if (extra >= 0 && !values[extra].isNull())
       row.extra = static_cast<int>(values[extra].toInteger());
-    rows.push_back(std::move(row));
+    rows.emplace_back(order >= 0 && !values[order].isNull() ? values[order].textValue() : "",
+                      std::move(row));
     return true;
   });
-  return rows;
+  std::stable_sort(rows.begin(), rows.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::vector<QueryRow> ordered;
+  for (auto& [key, row] : rows) ordered.push_back(std::move(row));
+  return ordered;
 }
 
 }  // namespace telvarn::mdb

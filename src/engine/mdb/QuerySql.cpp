@@ -8,21 +8,6 @@ namespace {
 
 constexpr const char* kLine = "\r\n";
 
-namespace Option {
-enum : int {
-  AllFields = 0x01,
-  Distinct = 0x02,
-  OwnerAccess = 0x04,
-  DistinctRow = 0x08,
-  Top = 0x10,
-  Percent = 0x20
-};
-}
-
-namespace ColumnRole {
-enum : int { Value = 0, Pivot = 1, RowHeading = 2 };
-}
-
 class QueryBuilder {
  public:
   explicit QueryBuilder(const std::vector<QueryRow>& rows) : rows_(rows) {}
@@ -78,7 +63,7 @@ std::string assignment(const QueryRow& row) {
 }
 
 std::string targetColumn(const QueryRow& row) {
-  return sqlName(row.name2);
+  return row.name2.empty() ? "" : sqlName(row.name2);
 }
 
 std::string parameterType(const QueryRow& row) {
@@ -130,18 +115,18 @@ std::string QueryBuilder::parameters() const {
 std::string QueryBuilder::selectWords() const {
   const int flags = options();
   std::string words;
-  if (flags & Option::Distinct) words += "DISTINCT ";
-  if (flags & Option::DistinctRow) words += "DISTINCTROW ";
-  if (flags & Option::Top) {
+  if (flags & QueryOption::Distinct) words += "DISTINCT ";
+  if (flags & QueryOption::DistinctRow) words += "DISTINCTROW ";
+  if (flags & QueryOption::Top) {
     words += "TOP " + first(QueryPart::Options)->name1 + " ";
-    if (flags & Option::Percent) words += "PERCENT ";
+    if (flags & QueryOption::Percent) words += "PERCENT ";
   }
   return words;
 }
 
 std::string QueryBuilder::columns(int excludedRole) const {
   std::string text = list(QueryPart::Column, ", ", column, excludedRole);
-  if (options() & Option::AllFields) text = text.empty() ? "*" : "*, " + text;
+  if (options() & QueryOption::AllFields) text = text.empty() ? "*" : "*, " + text;
   return text;
 }
 
@@ -167,7 +152,7 @@ std::string QueryBuilder::tail(bool groups, bool order) const {
   std::string text;
   const std::string where = list(QueryPart::Where, " AND ", expression);
   if (!where.empty()) text += std::string(kLine) + "WHERE " + where;
-  const std::string groupBy = list(QueryPart::GroupBy, ", ", expression, ColumnRole::Pivot);
+  const std::string groupBy = list(QueryPart::GroupBy, ", ", expression, CrosstabRole::Pivot);
   if (groups && !groupBy.empty()) text += std::string(kLine) + "GROUP BY " + groupBy;
   const std::string having = list(QueryPart::Having, " AND ", expression);
   if (groups && !having.empty()) text += std::string(kLine) + "HAVING " + having;
@@ -177,7 +162,7 @@ std::string QueryBuilder::tail(bool groups, bool order) const {
 }
 
 std::string QueryBuilder::finish(std::string text) const {
-  if (options() & Option::OwnerAccess) text += std::string(kLine) + "WITH OWNERACCESS OPTION";
+  if (options() & QueryOption::OwnerAccess) text += std::string(kLine) + "WITH OWNERACCESS OPTION";
   return parameters() + text + ";";
 }
 
@@ -190,9 +175,10 @@ std::string QueryBuilder::makeTable() const {
 }
 
 std::string QueryBuilder::append() const {
+  // Without the fields' names the rows fill every field in order.
   const std::string targets = list(QueryPart::Column, ", ", targetColumn);
-  return finish("INSERT INTO " + target() + " ( " + targets + " )" + kLine + "SELECT " +
-                selectWords() + columns() + from() + tail());
+  return finish("INSERT INTO " + target() + (targets.empty() ? "" : " ( " + targets + " )") +
+                kLine + "SELECT " + selectWords() + columns() + from() + tail());
 }
 
 std::string QueryBuilder::update() const {
@@ -209,12 +195,12 @@ std::string QueryBuilder::crosstab() const {
   const QueryRow* pivot = nullptr;
   for (const QueryRow& row : rows_) {
     if (row.part != QueryPart::Column) continue;
-    if (row.flag == ColumnRole::Value && value == nullptr) value = &row;
-    if (row.flag == ColumnRole::Pivot && pivot == nullptr) pivot = &row;
+    if (row.flag == CrosstabRole::Value && value == nullptr) value = &row;
+    if (row.flag == CrosstabRole::Pivot && pivot == nullptr) pivot = &row;
   }
   std::string headings;
   for (const QueryRow& row : rows_) {
-    if (row.part == QueryPart::Column && row.flag == ColumnRole::RowHeading) {
+    if (row.part == QueryPart::Column && row.flag == CrosstabRole::RowHeading) {
       headings += (headings.empty() ? "" : ", ") + column(row);
     }
   }
@@ -231,7 +217,7 @@ std::string QueryBuilder::unionOf() const {
       parts.push_back(unionPart(row.expression));
     }
   }
-  const std::string word = (options() & Option::Distinct) ? "UNION" : "UNION ALL";
+  const std::string word = (options() & QueryOption::Distinct) ? "UNION" : "UNION ALL";
   std::string text;
   for (const std::string& part : parts) text += text.empty() ? part : kLine + word + " " + part;
   const std::string orderBy = list(QueryPart::OrderBy, ", ", ordering);

@@ -46,6 +46,24 @@ enum : int {
 };
 }  // namespace QueryKind
 
+// The Flag of the Options row: what follows SELECT. A union's AllFields
+// stands for every row, with Distinct for UNION rather than UNION ALL.
+namespace QueryOption {
+enum : int {
+  AllFields = 0x01,
+  Distinct = 0x02,
+  OwnerAccess = 0x04,
+  DistinctRow = 0x08,
+  Top = 0x10,
+  Percent = 0x20
+};
+}  // namespace QueryOption
+
+// The Flag of a crosstab's Column and GroupBy rows.
+namespace CrosstabRole {
+enum : int { Value = 0, Pivot = 1, RowHeading = 2 };
+}  // namespace CrosstabRole
+
 struct QueryRow {
   int part = 0;
   int flag = 0;

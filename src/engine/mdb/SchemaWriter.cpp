@@ -9,6 +9,7 @@
 #include "engine/mdb/CatalogWriter.h"
 #include "engine/mdb/ColumnLayout.h"
 #include "engine/mdb/IndexBuild.h"
+#include "engine/mdb/QueryWriter.h"
 #include "engine/mdb/RecordMapping.h"
 #include "engine/mdb/RelationshipWriter.h"
 #include "engine/mdb/RowDecoder.h"
@@ -254,6 +255,20 @@ void SchemaWriter::dropIndex(const std::string& name, const std::string& index) 
     throw engineError(3281);
   dropIndexDefinition(file_, table.definition, index);
   saveDefinition(file_, table);
+  change.commit();
+}
+
+void SchemaWriter::createQuery(const std::string& name, const std::string& sql) {
+  const QueryDescription query = describeQuery(sql);
+  PageTransaction change(file_);
+  const std::vector<CatalogEntry> catalog = readSystemCatalog(file_);
+  if (findObject(catalog, name) != nullptr) throw engineError(3012, {name});
+  CatalogRow row;
+  row.name = name;
+  row.type = ObjectType::Query;
+  row.flags = queryObjectFlags(query.kind);
+  const int32_t id = CatalogWriter(file_).add(row);
+  storeQueryRows(file_, catalog, id, query.rows);
   change.commit();
 }
 

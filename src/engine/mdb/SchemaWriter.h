@@ -1,7 +1,7 @@
 // SchemaWriter: the changes of a file's schema, in place: tables and links
 // made and dropped, fields added, deleted, renamed, retyped and given
 // properties, indexes built and dropped, relationships made and deleted,
-// stored queries deleted. The calls take and give the object model's
+// stored queries made and deleted. The calls take and give the object model's
 // records (engine/Catalog.h), so that the storage hands them on as they
 // are.
 //
@@ -58,6 +58,10 @@ class SchemaWriter {
   // such table or index; 3281 when a relationship uses it.
   void dropIndex(const std::string& table, const std::string& index);
 
+  // A stored query made from its SQL text, with its rows in MSysQueries
+  // (QueryWriter.h has the numbers for text it refuses). 3012 when a
+  // table, link or query has the name.
+  void createQuery(const std::string& name, const std::string& sql);
   // The stored query with its rows in MSysQueries. 3265 when there is no
   // query of that name.
   void deleteQuery(const std::string& name);

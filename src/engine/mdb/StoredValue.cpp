@@ -192,8 +192,10 @@ std::vector<uint8_t> guidBytes(const Variant& value) {
   return bytes;
 }
 
+// A Binary value gives its bytes as they are (it has no text form).
 std::vector<uint8_t> rawBytes(const ColumnDef& column, const Variant& value) {
-  const std::string text = value.toText();
+  const std::string text =
+      value.kind() == Variant::Kind::Binary ? value.textValue() : value.toText();
   if (text.size() > column.length) throw engineError(3163);
   std::vector<uint8_t> bytes(text.begin(), text.end());
   if (column.fixed()) bytes.resize(column.length, 0);
