@@ -41,16 +41,18 @@ class StorageCatalog {
   // 3280 when another object of the file (not the engine's) needs it.
   virtual void deleteField(const std::string& table, const std::string& field) = 0;
   // Replaces the definition of `field` by `changed`: a new name renames the
-  // column, a new type converts its values in place, keeping the rows. 3211
-  // when another object of the file would not survive the rename; 3421,
-  // 3349 or 3163 for a value the new type cannot hold (nothing changes);
-  // 3219 when anything but user-defined properties changes on a link's
-  // field.
+  // column (in the table's indexes and relationships too), a new type
+  // converts its values in place, keeping the rows. 3211 when another object
+  // of the file would not survive the rename; 3421, 3349 or 3163 for a value
+  // the new type cannot hold, 3022 when converted values fall together in a
+  // unique index (nothing changes); 3219 when anything but user-defined
+  // properties changes on a link's field.
   virtual void changeField(const std::string& table, const std::string& field,
                            const FieldRecord& changed) = 0;
 
-  // 3022 when the rows hold duplicates of a unique index, 3058 when they
-  // hold Null in a primary key or a required index.
+  // 3022 when the rows hold duplicates of a unique index (keys whose
+  // columns are all Null are none), 3058 when they hold Null in a primary
+  // key or a required index.
   virtual void addIndex(const std::string& table, const IndexRecord& index) = 0;
   virtual void dropIndex(const std::string& table, const std::string& index) = 0;
 
@@ -100,10 +102,13 @@ class StorageRows {
 
   // Values are one per field, converted to the field's type (3421, 3349,
   // 3163 when one does not fit). An Empty or Null value of an AutoNumber
-  // field takes its next number; updateRow leaves a field given Empty as
-  // it is, and an AutoNumber cannot change (3164). 3022 and 3058 for a key
-  // the table's indexes refuse, 3201 and 3200 for a relationship the change
-  // would break, 3167 for an id that names no row.
+  // field takes its next number, and one given moves the numbering past
+  // it; updateRow leaves a field given Empty as it is, and an AutoNumber
+  // takes no other value (3164). 3022 and 3058 for a key the table's indexes
+  // refuse (as addIndex), 3201 (naming the table that holds the keys) when
+  // the row would refer to a key no row has, 3200 (naming the referring
+  // table) when rows refer to a key the change takes away, 3167 for an id
+  // that names no row.
   virtual RowId insertRow(const std::string& table, const std::vector<Variant>& values) = 0;
   virtual void updateRow(const std::string& table, RowId row,
                          const std::vector<Variant>& values) = 0;
