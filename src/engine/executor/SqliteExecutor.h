@@ -1,25 +1,30 @@
 // SqliteExecutor: the dialect's data statements on a SQLite file, each
 // translated to one SQLite statement over the file's own tables and run in
 // one transaction. The first row that fails raises its error and nothing
-// the statement changed stays.
+// the statement changed stays. A link the statement reads is shown on the
+// file's connection as a virtual table over its source (ShownLinks).
 #pragma once
 
 #include <memory>
 
+#include "engine/executor/ShownLinks.h"
+#include "engine/executor/StorageTables.h"
 #include "engine/jetsql/Executor.h"
 #include "engine/sqlite/SqliteStorage.h"
 
-namespace telvarn::sqlite {
+namespace telvarn::executor {
 
 class SqliteExecutor : public jetsql::Executor {
  public:
-  explicit SqliteExecutor(std::shared_ptr<SqliteStorage> storage) : storage_(std::move(storage)) {}
+  SqliteExecutor(std::shared_ptr<sqlite::SqliteStorage> storage, ShownLinks::Sources sources);
 
   void run(const jetsql::DataStatement& statement) override;
   std::vector<FieldRecord> describe(const jetsql::SelectStatement& select) override;
 
  private:
-  std::shared_ptr<SqliteStorage> storage_;
+  std::shared_ptr<sqlite::SqliteStorage> storage_;
+  StorageTables tables_;
+  ShownLinks links_;
 };
 
-}  // namespace telvarn::sqlite
+}  // namespace telvarn::executor
