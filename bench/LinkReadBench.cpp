@@ -73,8 +73,8 @@ void copyRows(telvarn::Database& database, telvarn::Storage& source, const std::
     telvarn::sqlite::Statement statement(connection, insert);
     for (size_t i = 0; i < row.size(); ++i) {
       const auto place = static_cast<int>(2 * i + 1);
-      statement.bind(place, row[i]).bind(
-          place + 1, std::string(1, telvarn::sqlite::kindLetter(row[i].kind())));
+      statement.bind(place, row[i])
+          .bind(place + 1, std::string(1, telvarn::sqlite::kindLetter(row[i].kind())));
     }
     statement.run();
     return true;
@@ -114,15 +114,16 @@ int main(int argc, char** argv) {
       ownStorage(*database).connection().exec(std::string(kRead) + "temp.Copied");
     });
   });
-  const auto totals = ownStorage(*database).connection().queryInteger(
-      "SELECT Count(DISTINCT Total) FROM Sums");
+  const auto totals =
+      ownStorage(*database).connection().queryInteger("SELECT Count(DISTINCT Total) FROM Sums");
   if (totals != 1) {
     std::fprintf(stderr, "the reads disagree\n");
     return 1;
   }
-  std::printf("a statement reading all %d rows of a link: %.3fs; the same on a local table "
-              "%.3fs (ratio %.2f); copied first, as links were read before, %.3fs (ratio %.2f)\n",
-              kRows, linked, local, linked / local, copied, linked / copied);
+  std::printf(
+      "a statement reading all %d rows of a link: %.3fs; the same on a local table "
+      "%.3fs (ratio %.2f); copied first, as links were read before, %.3fs (ratio %.2f)\n",
+      kRows, linked, local, linked / local, copied, linked / copied);
   database.reset();
   source.reset();
   if (argc <= 1) std::filesystem::remove_all(folder);
