@@ -9,6 +9,7 @@
 
 #include "engine/DBEngine.h"
 #include "engine/Database.h"
+#include "engine/Storage.h"
 #include "engine/TableDef.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
@@ -85,6 +86,8 @@ TEST_F(LinkReads, OurFileReadsTablesOfADesktopFile) {
   EXPECT_EQ(rawRows(db->name(), "SELECT Name FROM Bargains ORDER BY Name"),
             "Geitost|Guaraná Fantástica");
 
+  // The links' virtual tables are no object of the file.
+  EXPECT_EQ(db->storage().check(), std::vector<std::string>{});
   EXPECT_TRUE(unchanged(northwind));
 }
 
