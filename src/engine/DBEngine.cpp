@@ -11,10 +11,10 @@
 #include "engine/AppError.h"
 #include "engine/Database.h"
 #include "engine/GeneralSortOrder.h"
+#include "engine/executor/SqliteExecutor.h"
 #include "engine/executor/StorageExecutor.h"
 #include "engine/mdb/EmptyFile.h"
 #include "engine/mdb/MdbStorage.h"
-#include "engine/sqlite/SqliteExecutor.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace telvarn {
@@ -36,6 +36,7 @@ struct StorageKind {
 };
 
 std::shared_ptr<DBEngine::Files> engineOf(const std::weak_ptr<DBEngine::Files>& files);
+executor::ShownLinks::Sources linkSources(const std::weak_ptr<DBEngine::Files>& files);
 const StorageKind& kindOf(const std::string& path);
 std::string fileIdentity(const std::string& path);
 
@@ -83,10 +84,8 @@ const StorageKind kKinds[] = {
      },
      [](const std::string& path, const std::weak_ptr<DBEngine::Files>& files) {
        auto storage = std::make_shared<sqlite::SqliteStorage>(path);
-       storage->openLinksWith([files](const std::string& connect) {
-         return engineOf(files)->file(connectPath(connect)).storage;
-       });
-       return Opened{storage, std::make_shared<sqlite::SqliteExecutor>(storage)};
+       return Opened{storage,
+                     std::make_shared<executor::SqliteExecutor>(storage, linkSources(files))};
      },
      sqlite::SqliteStorage::create},
     // The storage reads the rest of the header and refuses the editions and
@@ -96,9 +95,10 @@ const StorageKind kKinds[] = {
        return head.size() >= 19 &&
               (head.substr(4, 15) == "Standard Jet DB" || head.substr(4, 15) == "Standard ACE DB");
      },
-     [](const std::string& path, const std::weak_ptr<DBEngine::Files>&) {
+     [](const std::string& path, const std::weak_ptr<DBEngine::Files>& files) {
        auto storage = std::make_shared<mdb::MdbStorage>(path);
-       return Opened{storage, std::make_shared<executor::StorageExecutor>(storage)};
+       return Opened{storage,
+                     std::make_shared<executor::StorageExecutor>(storage, linkSources(files))};
      },
      [](const std::string& path) { mdb::createEmptyFile(path); }},
 };
@@ -155,6 +155,14 @@ std::shared_ptr<DBEngine::Files> engineOf(const std::weak_ptr<DBEngine::Files>& 
   std::shared_ptr<DBEngine::Files> engine = files.lock();
   if (!engine) throw engineError(3420);
   return engine;
+}
+
+// How the statements on a file of `files` reach a link's source: the
+// storage the same engine keeps for the file its connect string names.
+executor::ShownLinks::Sources linkSources(const std::weak_ptr<DBEngine::Files>& files) {
+  return [files](const std::string& connect) {
+    return engineOf(files)->file(connectPath(connect)).storage;
+  };
 }
 
 }  // namespace

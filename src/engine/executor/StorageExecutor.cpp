@@ -9,20 +9,12 @@
 #include "engine/sqlite/SqlTranslator.h"
 
 namespace telvarn::executor {
-namespace {
 
-// What a virtual table declares of a table: its fields' names and types.
-std::string shape(const TableRecord& table) {
-  std::string text;
-  for (const FieldRecord& field : table.fields)
-    text += field.name + '\n' + std::to_string(field.type) + '\n';
-  return text;
-}
-
-}  // namespace
-
-StorageExecutor::StorageExecutor(std::shared_ptr<Storage> storage)
-    : storage_(std::move(storage)), connection_(":memory:", true), tables_(connection_.handle()) {
+StorageExecutor::StorageExecutor(std::shared_ptr<Storage> storage, ShownLinks::Sources sources)
+    : storage_(std::move(storage)),
+      connection_(":memory:", true),
+      tables_(connection_.handle()),
+      links_(connection_, tables_, *storage_, std::move(sources)) {
   sqlite::registerDialectFunctions(connection_.handle());
 }
 
@@ -30,7 +22,7 @@ void StorageExecutor::showTables() {
   for (const std::string& name : storage_->tableNames()) {
     const std::optional<TableRecord> table = storage_->findTable(name);
     if (!table || table->kind != TableKind::Local) continue;
-    const std::string now = shape(*table);
+    const std::string now = StorageTables::shapeOf(*table);
     const auto held = shown_.find(table->name);
     if (held != shown_.end() && held->second == now) continue;
     if (held != shown_.end())
@@ -42,6 +34,7 @@ void StorageExecutor::showTables() {
 
 RowsAffected StorageExecutor::run(const jetsql::DataStatement& statement) {
   showTables();
+  const sqlite::ReadingLinks reading(links_);
   const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement);
   sqlite::Transaction transaction(connection_);
   const RowsAffected done = sqlite::runAction(connection_, translated, statement.sql);
@@ -50,6 +43,7 @@ RowsAffected StorageExecutor::run(const jetsql::DataStatement& statement) {
 }
 
 std::vector<FieldRecord> StorageExecutor::describe(const jetsql::SelectStatement& select) {
+  const sqlite::ReadingLinks reading(links_);
   std::vector<Variant> parameters;
   const sqlite::Scope none;
   sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get());

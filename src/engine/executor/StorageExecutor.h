@@ -3,7 +3,8 @@
 // as for our own files and run by SQLite in memory, over the storage's
 // tables shown as virtual tables (StorageTables), in one transaction of the
 // storage: the first row that fails raises its error and nothing the
-// statement changed stays.
+// statement changed stays. A link the statement reads is shown beside them
+// as a virtual table over its source (ShownLinks).
 #pragma once
 
 #include <map>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "engine/Storage.h"
+#include "engine/executor/ShownLinks.h"
 #include "engine/executor/StorageTables.h"
 #include "engine/jetsql/Executor.h"
 #include "engine/sqlite/Connection.h"
@@ -19,7 +21,7 @@ namespace telvarn::executor {
 
 class StorageExecutor : public jetsql::Executor {
  public:
-  explicit StorageExecutor(std::shared_ptr<Storage> storage);
+  StorageExecutor(std::shared_ptr<Storage> storage, ShownLinks::Sources sources);
 
   RowsAffected run(const jetsql::DataStatement& statement) override;
   std::vector<FieldRecord> describe(const jetsql::SelectStatement& select) override;
@@ -32,7 +34,8 @@ class StorageExecutor : public jetsql::Executor {
   std::shared_ptr<Storage> storage_;
   sqlite::Connection connection_;
   StorageTables tables_;
-  std::map<std::string, std::string> shown_;  // name -> its fields as shown
+  std::map<std::string, std::string> shown_;  // name -> its shape as shown
+  ShownLinks links_;
 };
 
 }  // namespace telvarn::executor

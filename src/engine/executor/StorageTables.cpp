@@ -286,6 +286,9 @@ int filter(sqlite3_vtab_cursor* cursor, int idxNum, const char*, int argc, sqlit
   Cursor& rows = cursorOf(cursor);
   return guarded(cursor->pVtab, [&] {
     Storage& storage = table.session->storage;
+    // The last scan ends (and gives up what it holds of the file) first.
+    rows.rows.reset();
+    rows.atEnd = true;
     if (idxNum == kByRowId) {
       rows.rows = storage.row(table.record.name, sqlite3_value_int64(argv[0]));
       rows.atEnd = !rows.rows->next();
@@ -374,14 +377,25 @@ int rollBack(sqlite3_vtab* vtab) {
     if (began) table.session->rollBack();
   });
 }
+// SQLite also brings a table it created in the open transaction into that
+// transaction's savepoints; only a table that began one takes part.
 int savepoint(sqlite3_vtab* vtab, int level) {
-  return guarded(vtab, [&] { tableOf(vtab).session->savepoint(level); });
+  Table& table = tableOf(vtab);
+  return guarded(vtab, [&] {
+    if (table.began) table.session->savepoint(level);
+  });
 }
 int release(sqlite3_vtab* vtab, int level) {
-  return guarded(vtab, [&] { tableOf(vtab).session->release(level); });
+  Table& table = tableOf(vtab);
+  return guarded(vtab, [&] {
+    if (table.began) table.session->release(level);
+  });
 }
 int rollBackTo(sqlite3_vtab* vtab, int level) {
-  return guarded(vtab, [&] { tableOf(vtab).session->rollBackTo(level); });
+  Table& table = tableOf(vtab);
+  return guarded(vtab, [&] {
+    if (table.began) table.session->rollBackTo(level);
+  });
 }
 
 sqlite3_module makeModule() {
@@ -422,6 +436,18 @@ StorageTables::StorageTables(sqlite3* db) : db_(db), registry_(new Registry) {
 }
 
 StorageTables::~StorageTables() = default;
+
+std::string StorageTables::shapeOf(const TableRecord& table) {
+  std::string text;
+  for (const FieldRecord& field : table.fields)
+    text += field.name + '\n' + std::to_string(field.type) + '\n';
+  for (const IndexRecord& index : table.indexes) {
+    text += index.name + (index.primary || index.unique ? "\n1" : "\n0");
+    for (const IndexColumn& column : index.columns) text += '\n' + column.field;
+    text += '\n';
+  }
+  return text;
+}
 
 void StorageTables::show(Storage& storage, const std::string& table, const std::string& schema,
                          const std::string& name) {

@@ -12,7 +12,9 @@
 //   xUpdate     insertRow, updateRow and deleteRow by the row's id;
 //   xBegin ...  the storage's transactions: one for the statement, nested
 //               ones for SQLite's savepoints, shared by every table of the
-//               same storage.
+//               same storage. A table only read begins none, so a file
+//               that is only read (a link's source) is never locked for
+//               writing nor left inside a transaction.
 //
 // Values reach SQLite in the form our own files keep them, so a statement
 // reads the same over a virtual table as over a table of our file.
@@ -44,6 +46,11 @@ class StorageTables {
   // must outlive the virtual table.
   void show(Storage& storage, const std::string& table, const std::string& schema,
             const std::string& name);
+
+  // What a virtual table fixes of its table when it is shown: the fields'
+  // names and types and the indexes it seeks through. A table whose shape
+  // changed since must be shown again.
+  static std::string shapeOf(const TableRecord& table);
 
   struct Registry;
 

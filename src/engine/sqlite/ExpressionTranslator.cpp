@@ -8,6 +8,7 @@
 #include "engine/jetsql/ConstantExpression.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/FunctionTranslation.h"
+#include "engine/sqlite/LinkedTables.h"
 #include "engine/sqlite/NativeOperations.h"
 #include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/TextOrder.h"
@@ -207,7 +208,11 @@ bool isTest(const Expr& expr) {
 
 ExpressionTranslator::ExpressionTranslator(const Scope& scope, std::string_view sql,
                                            std::vector<Variant>& parameters, Storage* storage)
-    : scope_(scope), sql_(sql), parameters_(parameters), storage_(storage) {}
+    : scope_(scope),
+      sql_(sql),
+      parameters_(parameters),
+      storage_(storage),
+      links_(ReadingLinks::current()) {}
 
 ExpressionTranslator::ExpressionTranslator(const Scope& scope, ExpressionTranslator& outer,
                                            std::optional<std::string_view> sql)
@@ -215,6 +220,7 @@ ExpressionTranslator::ExpressionTranslator(const Scope& scope, ExpressionTransla
       sql_(sql.value_or(outer.sql_)),
       parameters_(outer.parameters_),
       storage_(outer.storage_),
+      links_(outer.links_),
       outer_(&outer),
       inline_(outer.inline_),
       depth_(outer.depth_ + (sql ? 1 : 0)) {}

@@ -34,6 +34,8 @@ class Storage;
 
 namespace telvarn::sqlite {
 
+class LinkedTables;
+
 // The kind of an expression's values: one Variant kind, or nullopt when it
 // differs from row to row (each value then carries its kind as its SQLite
 // subtype, ValueCodec.h).
@@ -61,7 +63,8 @@ char argumentLetter(const Translated& argument);
 class ExpressionTranslator {
  public:
   // `sql` is the statement text the expressions' offsets point into;
-  // `storage` finds the tables of subqueries (none: no subquery allowed).
+  // `storage` finds the tables of subqueries (none: no subquery allowed);
+  // links are read through the LinkedTables in effect now (ReadingLinks).
   ExpressionTranslator(const Scope& scope, std::string_view sql, std::vector<Variant>& parameters,
                        Storage* storage = nullptr);
   // A translator for a subquery of `outer`: same parameters and storage,
@@ -120,6 +123,8 @@ class ExpressionTranslator {
   // How many stored queries deep this translator stands.
   int depth() const { return depth_; }
   Storage* storage() const { return storage_; }
+  // Where the statement reads linked tables; nullptr: it cannot.
+  LinkedTables* links() const { return links_; }
   std::string_view sql() const { return sql_; }
 
  private:
@@ -184,6 +189,7 @@ class ExpressionTranslator {
   std::string_view sql_;
   std::vector<Variant>& parameters_;
   Storage* storage_;
+  LinkedTables* links_;
   ExpressionTranslator* outer_ = nullptr;
   bool inline_ = false;
   int depth_ = 0;

@@ -9,8 +9,7 @@
 #include "engine/jetsql/Parser.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/Grouping.h"
-#include "engine/sqlite/LinkedRows.h"
-#include "engine/sqlite/SqliteStorage.h"
+#include "engine/sqlite/LinkedTables.h"
 #include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
@@ -119,12 +118,13 @@ class Sources {
         .value_or("(" + inner.sql + ")");
   }
 
-  // A linked table reads a copy of its rows; a view, which outlives the
-  // statement, cannot.
+  // A linked table reads its rows where the executor shows them; a view,
+  // which outlives the statement and its connection's temporary tables,
+  // cannot.
   std::string linked(const TableRecord& link, const std::string& alias) {
-    auto* storage = dynamic_cast<SqliteStorage*>(translator_.storage());
-    if (!storage || translator_.inlined()) throw engineError(3251);
-    const LinkedRows rows = copyLinkedRows(storage->connection(), link, *storage->linkSource(link));
+    LinkedTables* links = translator_.links();
+    if (!links || translator_.inlined()) throw engineError(3251);
+    const LinkedRows rows = links->rowsOf(link);
     if (rows.table.empty()) return named("(SELECT NULL WHERE 0)", link.name, alias, {});
     return named(rows.table, link.name, alias, rows.fields, true);
   }

@@ -318,9 +318,4 @@ void SqliteStorage::rollBack() {
   transactions_.pop_back();
 }
 
-std::shared_ptr<Storage> SqliteStorage::linkSource(const TableRecord& link) {
-  if (!linkSources_) throw engineError(3251);
-  return linkSources_(link.connect);
-}
-
 }  // namespace telvarn::sqlite

@@ -6,7 +6,6 @@
 // Each call is one SQLite transaction, or a savepoint inside an open one.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -67,13 +66,6 @@ class SqliteStorage : public Storage {
   // The views and triggers made on the file's tables (Dependents.h).
   Dependents& dependents() { return dependents_; }
 
-  // How the statements run on this file reach the source of a link: the
-  // storage of the file its connect string names. Given by whoever opened
-  // this file; without it a link's rows cannot be read (3251).
-  using LinkSources = std::function<std::shared_ptr<Storage>(const std::string& connect)>;
-  void openLinksWith(LinkSources sources) { linkSources_ = std::move(sources); }
-  std::shared_ptr<Storage> linkSource(const TableRecord& link);
-
  private:
   // A change of the catalog, and a change of a table (which also keeps the
   // dependent views and triggers), each in one transaction.
@@ -102,7 +94,6 @@ class SqliteStorage : public Storage {
   std::optional<std::pair<std::string, Connection::Stamp>> absent_;
   std::unordered_map<std::string, CachedTable> tables_;
   std::vector<std::unique_ptr<Transaction>> transactions_;
-  LinkSources linkSources_;
 };
 
 }  // namespace telvarn::sqlite

@@ -1,0 +1,39 @@
+#include "engine/executor/SqliteExecutor.h"
+
+#include "engine/AppError.h"
+#include "engine/sqlite/ActionRun.h"
+#include "engine/sqlite/FieldWrites.h"
+#include "engine/sqlite/SelectTranslator.h"
+#include "engine/sqlite/SqlTranslator.h"
+
+namespace telvarn::executor {
+SqliteExecutor::SqliteExecutor(std::shared_ptr<sqlite::SqliteStorage> storage,
+                               ShownLinks::Sources sources)
+    : storage_(std::move(storage)),
+      tables_(storage_->connection().handle()),
+      links_(storage_->connection(), tables_, *storage_, std::move(sources)) {}
+
+// The translated text of most statements repeats with other literals (they
+// are parameters), so the connection's cache of prepared statements serves.
+RowsAffected SqliteExecutor::run(const jetsql::DataStatement& statement) {
+  sqlite::Connection& connection = storage_->connection();
+  sqlite::Transaction transaction(connection);
+  const sqlite::ReadingLinks reading(links_);
+  const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement);
+  const RowsAffected done = sqlite::runAction(connection, translated, statement.sql);
+  transaction.commit();
+  return done;
+}
+
+std::vector<FieldRecord> SqliteExecutor::describe(const jetsql::SelectStatement& select) {
+  sqlite::ReadTransaction read(storage_->connection());
+  const sqlite::ReadingLinks reading(links_);
+  std::vector<Variant> parameters;
+  const sqlite::Scope none;
+  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get());
+  const sqlite::TranslatedQuery query = sqlite::translateQuery(translator, *select.query);
+  sqlite::requireNoParameters(translator);
+  return query.columns;
+}
+
+}  // namespace telvarn::executor
