@@ -429,8 +429,14 @@ void MemoryStorage::rollBack() {
 
 std::shared_ptr<Database> memoryDatabase(const std::string& path, Database::SourceOpener sources) {
   auto storage = std::make_shared<MemoryStorage>(path);
-  return std::make_shared<Database>(storage, std::make_shared<executor::StorageExecutor>(storage),
-                                    std::move(sources));
+  // A link's source storage, kept alive with the database that holds it.
+  auto linkSources = [sources](const std::string& connect) {
+    const std::shared_ptr<Database> source = sources(connect);
+    return std::shared_ptr<Storage>(source, &source->storage());
+  };
+  return std::make_shared<Database>(
+      storage, std::make_shared<executor::StorageExecutor>(storage, linkSources),
+      std::move(sources));
 }
 
 }  // namespace telvarn::test

@@ -200,15 +200,6 @@ class Copy {
 // Where a group's databases live.
 enum class Kept { OnFile, InMemory };
 
-// The groups the memory storage does not run, each with its reason.
-constexpr char kLinkReads[] =
-    "a query reads a link's rows only into our own file's connection; over any other storage "
-    "it answers 3251";
-const std::map<std::string, std::string> kNotInMemory = {
-    {"A query reads a linked table in its own file", kLinkReads},
-    {"A link whose table is gone", kLinkReads},
-};
-
 class Corpus : public ::testing::TestWithParam<Kept> {
  protected:
   void run(const std::string& file) {
@@ -225,8 +216,7 @@ class Corpus : public ::testing::TestWithParam<Kept> {
  private:
   void step(const std::string& line) {
     if (line.empty() || line[0] == '#') return;
-    if (line.rfind("==", 0) == 0) return group(line.substr(line.find_first_not_of("= ")));
-    if (skipped_) return;
+    if (line.rfind("==", 0) == 0) return fresh();
     ASSERT_TRUE(db_) << "a case before the first group";
     if (line[0] == '>') return succeeds(line.substr(1));
     if (line[0] == '!') return fails(line);
@@ -235,13 +225,6 @@ class Corpus : public ::testing::TestWithParam<Kept> {
     if (line.rfind("%other ", 0) == 0) return other(line.substr(7));
     if (line.rfind("%link ", 0) == 0) return link(line.substr(6));
     FAIL() << "unknown line";
-  }
-
-  void group(const std::string& name) {
-    const auto reason = kNotInMemory.find(name);
-    skipped_ = GetParam() == Kept::InMemory && reason != kNotInMemory.end();
-    if (skipped_) std::cout << "not in memory: " << name << " (" << reason->second << ")\n";
-    fresh();
   }
 
   void fresh() {
@@ -342,7 +325,6 @@ class Corpus : public ::testing::TestWithParam<Kept> {
   std::unique_ptr<DBEngine> engine_;
   std::shared_ptr<Database> db_;
   std::shared_ptr<Database> otherDb_;  // in memory
-  bool skipped_ = false;
 };
 
 TEST_P(Corpus, Definitions) {
