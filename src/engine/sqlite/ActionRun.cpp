@@ -82,7 +82,6 @@ RowsAffected rowByRow(Connection& connection, const TranslatedStatement& stateme
 RowsAffected runAction(Connection& connection, const TranslatedStatement& statement,
                        std::string_view source) {
   if (statement.whole.sql.empty()) return {};
-  Transaction transaction(connection);
   RowsAffected done;
   const auto rule = brokenRule(connection, [&] {
     Statement whole(connection, statement.whole.sql, source);
@@ -96,7 +95,6 @@ RowsAffected runAction(Connection& connection, const TranslatedStatement& statem
   } else if (rule) {
     done = rowByRow(connection, statement, source);
   }
-  transaction.commit();
   return done;
 }
 

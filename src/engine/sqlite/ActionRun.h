@@ -6,7 +6,8 @@
 //
 // The statement runs whole first; only when a row breaks a rule does it
 // run again, from the start, one row at a time, each row in a savepoint of
-// its own.
+// its own. The caller runs it inside a transaction, which an error of the
+// statement rolls back.
 #pragma once
 
 #include <string_view>
