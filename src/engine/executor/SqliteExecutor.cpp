@@ -18,8 +18,7 @@ SqliteExecutor::SqliteExecutor(std::shared_ptr<sqlite::SqliteStorage> storage,
 RowsAffected SqliteExecutor::run(const jetsql::DataStatement& statement) {
   sqlite::Connection& connection = storage_->connection();
   sqlite::Transaction transaction(connection);
-  const sqlite::ReadingLinks reading(links_);
-  const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement);
+  const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement, &links_);
   const RowsAffected done = sqlite::runAction(connection, translated, statement.sql);
   transaction.commit();
   return done;
@@ -27,10 +26,9 @@ RowsAffected SqliteExecutor::run(const jetsql::DataStatement& statement) {
 
 std::vector<FieldRecord> SqliteExecutor::describe(const jetsql::SelectStatement& select) {
   sqlite::ReadTransaction read(storage_->connection());
-  const sqlite::ReadingLinks reading(links_);
   std::vector<Variant> parameters;
   const sqlite::Scope none;
-  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get());
+  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get(), &links_);
   const sqlite::TranslatedQuery query = sqlite::translateQuery(translator, *select.query);
   sqlite::requireNoParameters(translator);
   return query.columns;

@@ -34,8 +34,7 @@ void StorageExecutor::showTables() {
 
 RowsAffected StorageExecutor::run(const jetsql::DataStatement& statement) {
   showTables();
-  const sqlite::ReadingLinks reading(links_);
-  const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement);
+  const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement, &links_);
   sqlite::Transaction transaction(connection_);
   const RowsAffected done = sqlite::runAction(connection_, translated, statement.sql);
   transaction.commit();
@@ -43,10 +42,9 @@ RowsAffected StorageExecutor::run(const jetsql::DataStatement& statement) {
 }
 
 std::vector<FieldRecord> StorageExecutor::describe(const jetsql::SelectStatement& select) {
-  const sqlite::ReadingLinks reading(links_);
   std::vector<Variant> parameters;
   const sqlite::Scope none;
-  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get());
+  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get(), &links_);
   const sqlite::TranslatedQuery query = sqlite::translateQuery(translator, *select.query);
   sqlite::requireNoParameters(translator);
   return query.columns;

@@ -207,12 +207,9 @@ bool isTest(const Expr& expr) {
 }
 
 ExpressionTranslator::ExpressionTranslator(const Scope& scope, std::string_view sql,
-                                           std::vector<Variant>& parameters, Storage* storage)
-    : scope_(scope),
-      sql_(sql),
-      parameters_(parameters),
-      storage_(storage),
-      links_(ReadingLinks::current()) {}
+                                           std::vector<Variant>& parameters, Storage* storage,
+                                           LinkedTables* links)
+    : scope_(scope), sql_(sql), parameters_(parameters), storage_(storage), links_(links) {}
 
 ExpressionTranslator::ExpressionTranslator(const Scope& scope, ExpressionTranslator& outer,
                                            std::optional<std::string_view> sql)
@@ -294,7 +291,8 @@ std::string ExpressionTranslator::tagged(const Translated& value) {
 
 std::string ExpressionTranslator::argumentList(const std::vector<Translated>& arguments) {
   std::vector<Term> list;
-  for (const Translated& argument : arguments) list.push_back({argument.sql, argumentLetter(argument)});
+  for (const Translated& argument : arguments)
+    list.push_back({argument.sql, argumentLetter(argument)});
   return codeAndList(list);
 }
 
@@ -383,8 +381,7 @@ std::string ExpressionTranslator::test(const Expr& expr) {
   const Deeper deeper(*this);
   switch (expr.kind) {
     case Expr::Kind::IsNull:
-      return wrap(translate(*expr.operands[0]).sql +
-                  (expr.negated ? " IS NOT NULL" : " IS NULL"));
+      return wrap(translate(*expr.operands[0]).sql + (expr.negated ? " IS NOT NULL" : " IS NULL"));
     case Expr::Kind::Between:
       return between(expr);
     case Expr::Kind::In:
@@ -430,7 +427,8 @@ Translated ExpressionTranslator::column(const Expr& expr) {
 
 Translated ExpressionTranslator::negation(const Expr& expr) {
   const Translated operand = translate(*expr.operands[0]);
-  if (!operand.kind) return {ownCall("telvarn_negate", argumentList({operand})), std::nullopt, true};
+  if (!operand.kind)
+    return {ownCall("telvarn_negate", argumentList({operand})), std::nullopt, true};
   const Kind kind = staticKind([&] { return values::negatedKind(*operand.kind); });
   if (nativeNegation(*operand.kind)) {
     const std::string digits = operand.digits.empty() ? "" : "-" + operand.digits;
@@ -475,12 +473,14 @@ Translated ExpressionTranslator::arithmetic(const Expr& expr) {
 std::vector<ExpressionTranslator::Term> ExpressionTranslator::terms(
     std::vector<Translated> operands, size_t room) {
   std::vector<Term> all;
-  for (Translated& operand : operands) all.push_back({std::move(operand.sql), argumentLetter(operand)});
+  for (Translated& operand : operands)
+    all.push_back({std::move(operand.sql), argumentLetter(operand)});
   while (all.size() > room) {
     std::vector<Term> groups;
     for (size_t first = 0; first < all.size(); first += kRunWidth) {
-      const std::vector<Term> group(all.begin() + static_cast<ptrdiff_t>(first),
-                                    all.begin() + static_cast<ptrdiff_t>(std::min(first + kRunWidth, all.size())));
+      const std::vector<Term> group(
+          all.begin() + static_cast<ptrdiff_t>(first),
+          all.begin() + static_cast<ptrdiff_t>(std::min(first + kRunWidth, all.size())));
       groups.push_back({ownCall("telvarn_terms", codeAndList(group)), '-'});
     }
     all = std::move(groups);

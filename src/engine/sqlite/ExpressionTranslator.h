@@ -64,9 +64,10 @@ class ExpressionTranslator {
  public:
   // `sql` is the statement text the expressions' offsets point into;
   // `storage` finds the tables of subqueries (none: no subquery allowed);
-  // links are read through the LinkedTables in effect now (ReadingLinks).
+  // `links` names the rows of the links a statement reads (none: a link
+  // cannot be read, 3251).
   ExpressionTranslator(const Scope& scope, std::string_view sql, std::vector<Variant>& parameters,
-                       Storage* storage = nullptr);
+                       Storage* storage = nullptr, LinkedTables* links = nullptr);
   // A translator for a subquery of `outer`: same parameters and storage,
   // the same statement text unless `sql` gives a stored query's own; its
   // unknown names count as the outer statement's.

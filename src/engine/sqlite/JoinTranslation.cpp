@@ -42,10 +42,10 @@ TranslatedStatement byRowIds(const ExpressionTranslator& translator, const std::
 }  // namespace
 
 TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::UpdateStatement& update,
-                                          const std::string& sql) {
+                                          const std::string& sql, LinkedTables* links) {
   std::vector<Variant> parameters;
   Scope scope;
-  ExpressionTranslator translator(scope, sql, parameters, &storage);
+  ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   const std::string from = translateSource(*update.source, scope, translator);
   const ScopeSource* target = nullptr;
   std::optional<TableRecord> table;
@@ -77,10 +77,10 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
 }
 
 TranslatedStatement translateJoinedDelete(Storage& storage, const jetsql::DeleteStatement& remove,
-                                          const std::string& sql) {
+                                          const std::string& sql, LinkedTables* links) {
   std::vector<Variant> parameters;
   Scope scope;
-  ExpressionTranslator translator(scope, sql, parameters, &storage);
+  ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   const std::string from = translateSource(*remove.source, scope, translator);
   const std::string where = remove.where ? " WHERE " + translator.condition(*remove.where) : "";
   requireNoParameters(translator);

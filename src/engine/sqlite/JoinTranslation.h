@@ -13,10 +13,10 @@ namespace telvarn::sqlite {
 // 3073 when the fields SET names belong to more than one table, or to a
 // query rather than a table.
 TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::UpdateStatement& update,
-                                          const std::string& sql);
+                                          const std::string& sql, LinkedTables* links);
 // 3086 without DISTINCTROW, or when the table to delete from is not named
 // ("DELETE t.* FROM ...") or is no table of the join.
 TranslatedStatement translateJoinedDelete(Storage& storage, const jetsql::DeleteStatement& remove,
-                                          const std::string& sql);
+                                          const std::string& sql, LinkedTables* links);
 
 }  // namespace telvarn::sqlite

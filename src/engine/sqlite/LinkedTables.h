@@ -1,8 +1,8 @@
 // LinkedTables: where a statement reads the rows of a linked table. The
 // translator writes the name it is given in place of the link; the
-// executor that runs the statement supplies the names, for as long as it
-// translates one (ReadingLinks), since only it knows the connection the
-// statement runs in. Without one, a link cannot be read (3251).
+// executor that runs the statement hands it the names, since only it knows
+// the connection the statement runs in. Without one (a view, which
+// outlives the statement), a link cannot be read (3251).
 #pragma once
 
 #include <string>
@@ -25,22 +25,6 @@ class LinkedTables {
   // connect string names (3001, 3024, 3044, 3343, ...), 3078 when that
   // file has no such table, 3251 when it is a link there too.
   virtual LinkedRows rowsOf(const TableRecord& link) = 0;
-};
-
-// Statements translated on this thread while it lives read links through
-// `tables`; an earlier one is in effect again afterwards.
-class ReadingLinks {
- public:
-  explicit ReadingLinks(LinkedTables& tables);
-  ~ReadingLinks();
-  ReadingLinks(const ReadingLinks&) = delete;
-  ReadingLinks& operator=(const ReadingLinks&) = delete;
-
-  // The tables in effect, or nullptr.
-  static LinkedTables* current();
-
- private:
-  LinkedTables* earlier_;
 };
 
 }  // namespace telvarn::sqlite

@@ -84,14 +84,14 @@ std::string oneRowValues(size_t count) {
 }
 
 TranslatedStatement translateInsert(Storage& storage, const InsertStatement& insert,
-                                    const std::string& sql) {
+                                    const std::string& sql, LinkedTables* links) {
   const TableRecord table = requireTable(storage, insert.table);
   const std::vector<const FieldRecord*> targets = insertTargets(table, insert);
   TranslatedStatement out;
   // The values of an INSERT cannot see the table's fields: a name there is a
   // parameter.
   const Scope noFields;
-  ExpressionTranslator translator(noFields, sql, out.whole.parameters, &storage);
+  ExpressionTranslator translator(noFields, sql, out.whole.parameters, &storage, links);
   std::vector<Translated> values;
   std::optional<TranslatedQuery> selected;
   std::vector<std::string> names;
@@ -128,8 +128,8 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
   }
   const std::string fromRows = into + "SELECT " + list + " FROM \"telvarn.rows\"";
   out.whole.sql = translator.withClause(insertedRows(names, selected->sql)) + fromRows;
-  out.rows.sql = translator.withClause(insertedRows(names, selected->sql)) +
-                 "SELECT * FROM \"telvarn.rows\"";
+  out.rows.sql =
+      translator.withClause(insertedRows(names, selected->sql)) + "SELECT * FROM \"telvarn.rows\"";
   out.oneRow.sql =
       translator.withClause(insertedRows(names, oneRowValues(names.size()))) + fromRows;
   out.rows.parameters = out.whole.parameters;
@@ -147,18 +147,18 @@ TranslatedStatement byRowId(const ExpressionTranslator& translator, const TableR
   TranslatedStatement out;
   out.whole = {with + change + meeting, parameters};
   out.rows = {with + "SELECT rowid FROM " + Connection::quote(table.name) + meeting, parameters};
-  out.oneRow = {with + change + " WHERE " + (where.empty() ? "" : "(" + where + ") AND ") +
-                    "rowid = :r1",
-                std::move(parameters)};
+  out.oneRow = {
+      with + change + " WHERE " + (where.empty() ? "" : "(" + where + ") AND ") + "rowid = :r1",
+      std::move(parameters)};
   return out;
 }
 
 TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& update,
-                                    const std::string& sql) {
+                                    const std::string& sql, LinkedTables* links) {
   const TableRecord table = requireTable(storage, update.table);
   std::vector<Variant> parameters;
   const Scope scope = tableScope(table, update.alias);
-  ExpressionTranslator translator(scope, sql, parameters, &storage);
+  ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   std::string sets;
   for (const jetsql::Assignment& assignment : update.assignments) {
     const Translated value = translator.clause(*assignment.value);
@@ -179,14 +179,14 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
 }
 
 TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& remove,
-                                    const std::string& sql) {
+                                    const std::string& sql, LinkedTables* links) {
   const TableRecord table = requireTable(storage, remove.table);
   if (!remove.target.empty() && !sameName(remove.target, table.name) &&
       !sameName(remove.target, remove.alias))
     throw engineError(3086);
   std::vector<Variant> parameters;
   const Scope scope = tableScope(table, remove.alias);
-  ExpressionTranslator translator(scope, sql, parameters, &storage);
+  ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   const std::string where = remove.where ? translator.condition(*remove.where) : "";
   requireNoParameters(translator);
   // A table with no field yet has no rows to delete.
@@ -240,18 +240,19 @@ SqlText inTextOrder(SqlText numbered) {
 
 }  // namespace
 
-TranslatedStatement translate(Storage& storage, const DataStatement& statement) {
+TranslatedStatement translate(Storage& storage, const DataStatement& statement,
+                              LinkedTables* links) {
   TranslatedStatement out = std::visit(
       [&](const auto& action) -> TranslatedStatement {
         using Action = std::decay_t<decltype(action)>;
         if constexpr (std::is_same_v<Action, InsertStatement>) {
-          return translateInsert(storage, action, statement.sql);
+          return translateInsert(storage, action, statement.sql, links);
         } else if constexpr (std::is_same_v<Action, UpdateStatement>) {
-          if (action.source) return translateJoinedUpdate(storage, action, statement.sql);
-          return translateUpdate(storage, action, statement.sql);
+          if (action.source) return translateJoinedUpdate(storage, action, statement.sql, links);
+          return translateUpdate(storage, action, statement.sql, links);
         } else {
-          if (action.source) return translateJoinedDelete(storage, action, statement.sql);
-          return translateDelete(storage, action, statement.sql);
+          if (action.source) return translateJoinedDelete(storage, action, statement.sql, links);
+          return translateDelete(storage, action, statement.sql, links);
         }
       },
       statement.action);

@@ -14,6 +14,8 @@ class Storage;
 
 namespace telvarn::sqlite {
 
+class LinkedTables;
+
 // One SQLite statement and the value of each of its "?", in order.
 struct SqlText {
   std::string sql;
@@ -38,6 +40,8 @@ struct TranslatedStatement {
 // for a DELETE whose target is not its table, 3075 "Expression too complex"
 // for an expression nested too deep. Values written to a field are
 // converted to its type and checked against Required and AllowZeroLength.
-TranslatedStatement translate(Storage& storage, const jetsql::DataStatement& statement);
+// `links` names the rows of the links the statement reads (LinkedTables.h).
+TranslatedStatement translate(Storage& storage, const jetsql::DataStatement& statement,
+                              LinkedTables* links);
 
 }  // namespace telvarn::sqlite
