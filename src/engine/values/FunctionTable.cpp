@@ -61,9 +61,6 @@ constexpr FunctionEntry kFunctions[] = {
     {"IsNull", 1, 1, true, Yields::Kind, Kind::Boolean, [](Args a, const Clock&) { return Variant(a[0].isNull()); }},
     {"IsNumeric", 1, 1, true, Yields::Kind, Kind::Boolean, [](Args a, const Clock&) { return Variant(isNumeric(a[0])); }},
     {"IsDate", 1, 1, true, Yields::Kind, Kind::Boolean, [](Args a, const Clock&) { return Variant(isDate(a[0])); }},
-    // Nz in a query gives "" for Null unless told otherwise.
-    {"Nz", 1, 2, true, Yields::Either, Kind::Empty,
-     [](Args a, const Clock&) { return a[0].isNull() ? arg(a, 1, Variant("")) : a[0]; }},
 
     {"Asc", 1, 1, true, Yields::Kind, Kind::Short, one<asc>},
     {"AscW", 1, 1, true, Yields::Kind, Kind::Short, one<ascW>},
@@ -165,8 +162,7 @@ std::span<const FunctionEntry> allFunctions() {
   return kFunctions;
 }
 
-std::optional<Variant::Kind> resultKind(const FunctionEntry& function,
-                                        std::span<const Variant::Kind> arguments) {
+Variant::Kind resultKind(const FunctionEntry& function, std::span<const Variant::Kind> arguments) {
   switch (function.yields) {
     case Yields::Kind:
       return function.kind;
@@ -174,14 +170,8 @@ std::optional<Variant::Kind> resultKind(const FunctionEntry& function,
       return arguments[0];
     case Yields::Kept:
       return arguments[0] == Kind::Null ? Kind::Null : keptKind(arguments[0]);
-    case Yields::Either: {
-      const Kind otherwise = arguments.size() > 1 ? arguments[1] : Kind::Text;
-      if (otherwise == Kind::Null) return arguments[0];
-      if (arguments[0] == Kind::Null || arguments[0] == otherwise) return otherwise;
-      return std::nullopt;
-    }
   }
-  return std::nullopt;
+  return function.kind;
 }
 
 }  // namespace telvarn::values

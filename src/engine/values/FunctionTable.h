@@ -4,7 +4,6 @@
 // translator's. The aggregates are in Aggregates.h.
 #pragma once
 
-#include <optional>
 #include <span>
 #include <string_view>
 
@@ -19,7 +18,6 @@ enum class Yields {
   Kind,      // the entry's `kind`
   Argument,  // the first argument's (CVar)
   Kept,      // the first argument's as Abs, Int, Fix and Round keep it
-  Either,    // the first argument's, or for Null the second's (Nz; "" when left out)
 };
 
 struct FunctionEntry {
@@ -41,8 +39,7 @@ const FunctionEntry* functionNamed(std::string_view name);
 std::span<const FunctionEntry> allFunctions();
 
 // The subtype a call of `function` yields for arguments of these subtypes
-// (as many as the call gives); nullopt when it differs from row to row.
-std::optional<Variant::Kind> resultKind(const FunctionEntry& function,
-                                        std::span<const Variant::Kind> arguments);
+// (as many as the call gives).
+Variant::Kind resultKind(const FunctionEntry& function, std::span<const Variant::Kind> arguments);
 
 }  // namespace telvarn::values

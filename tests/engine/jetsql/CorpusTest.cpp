@@ -345,6 +345,9 @@ TEST_P(Corpus, Joins) {
 TEST_P(Corpus, Functions) {
   run("functions.jet");
 }
+TEST_P(Corpus, FunctionsValueNullAndBadArgument) {
+  run("library.jet");
+}
 TEST_P(Corpus, RowRules) {
   run("rules.jet");
 }

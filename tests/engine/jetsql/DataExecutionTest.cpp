@@ -171,7 +171,7 @@ TEST_F(DataStatements, Functions) {
   EXPECT_EQ(one("Len(Name) & InStr(Name, 'L') & InStr(6, Name, 'l')"), "856");
   EXPECT_EQ(one("Year(D) & '-' & Month(D) & '-' & Day(D) & ' ' & Hour(D) & Minute(D) & Second(D)"),
             "2001-3-4 567");
-  EXPECT_EQ(one("Nz(X, 'none') & IsNull(X) & CStr(N * 2)"), "noneTrue6");
+  EXPECT_EQ(one("IIf(X Is Null, 'none', X) & IsNull(X) & CStr(N * 2)"), "noneTrue6");
   EXPECT_EQ(one("DateSerial(2000, 14, 0)"), "1/31/2001");
   EXPECT_EQ(one("Int(-2.5) & Fix(-2.5) & Abs(-3) & Sgn(-2) & Val(' 12 3abc')"), "-3-23-1123");
   EXPECT_EQ(one("CLng('12.5') & CInt(13.5)"), "1214");
