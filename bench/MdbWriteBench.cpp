@@ -18,8 +18,8 @@
 #include <functional>
 #include <string>
 
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/Storage.h"
 
 namespace {

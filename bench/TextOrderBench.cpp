@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace {

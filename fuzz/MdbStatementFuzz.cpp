@@ -12,8 +12,8 @@
 #include <string>
 
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/mdb/MdbStorage.h"
 
 namespace {

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "db/Run.h"
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "report/ErrorLog.h"
 #include "report/Reporter.h"
 #include "report/View.h"

@@ -6,7 +6,7 @@
 #include <iostream>
 
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 
 int main(int argc, char** argv) {
   int first = 1;

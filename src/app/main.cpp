@@ -18,8 +18,8 @@
 #include "app/core/SchemaJson.h"
 #include "app/core/Settings.h"
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/Storage.h"
 #include "report/RunReport.h"
 

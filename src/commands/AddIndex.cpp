@@ -2,8 +2,8 @@
 #include "commands/FieldSteps.h"
 #include "commands/IndexSteps.h"
 #include "db/HandlerFrame.h"
-#include "engine/Database.h"
-#include "engine/TableDef.h"
+#include "engine/model/Database.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 

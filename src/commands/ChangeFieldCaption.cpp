@@ -1,9 +1,9 @@
 #include "commands/Commands.h"
 #include "commands/FieldSteps.h"
 #include "db/HandlerFrame.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
-#include "engine/TableDef.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 

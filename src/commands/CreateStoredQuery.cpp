@@ -1,7 +1,7 @@
 #include "commands/Commands.h"
 #include "db/HandlerFrame.h"
-#include "engine/Database.h"
-#include "engine/QueryDef.h"
+#include "engine/model/Database.h"
+#include "engine/model/QueryDef.h"
 
 namespace telvarn {
 

@@ -1,6 +1,6 @@
 #include "commands/Commands.h"
 #include "db/HandlerFrame.h"
-#include "engine/Database.h"
+#include "engine/model/Database.h"
 
 namespace telvarn {
 

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "db/HandlerFrame.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
 
 namespace telvarn {
 namespace {

@@ -1,9 +1,9 @@
 #include "commands/IndexSteps.h"
 
 #include "db/HandlerFrame.h"
-#include "engine/Field.h"
-#include "engine/Index.h"
-#include "engine/TableDef.h"
+#include "engine/model/Field.h"
+#include "engine/model/Index.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "engine/Database.h"
+#include "engine/model/Database.h"
 
 namespace telvarn {
 

@@ -1,7 +1,7 @@
 #include "db/Lookups.h"
 
 #include "engine/AppError.h"
-#include "engine/TableDef.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 

@@ -10,7 +10,7 @@
 #include "db/CommandRecord.h"
 #include "db/ModuleSettings.h"
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "report/Reporter.h"
 
 namespace telvarn {

@@ -1,11 +1,6 @@
 #include "engine/Variant.h"
 
-#include <cmath>
 #include <ostream>
-
-#include "engine/Conversions.h"
-#include "engine/values/Convert.h"
-#include "engine/values/Errors.h"
 
 namespace telvarn {
 
@@ -41,36 +36,6 @@ Variant Variant::fromBinary(std::string bytes) {
   Variant v(Kind::Binary, 0, 0);
   v.text_ = std::move(bytes);
   return v;
-}
-
-bool Variant::toBoolean() const {
-  return values::toBool(*this);
-}
-
-std::string Variant::toText() const {
-  return values::toText(*this);
-}
-
-int64_t Variant::toInteger() const {
-  switch (kind_) {
-    case Kind::Boolean:
-    case Kind::Byte:
-    case Kind::Short:
-    case Kind::Long:
-    case Kind::Integer:
-      return integer_;
-    case Kind::Empty:
-      return 0;
-    default: {
-      const double rounded = roundHalfEven(values::toDouble(*this));
-      if (!(std::fabs(rounded) < 9.2e18)) values::fail(values::kOverflow);
-      return static_cast<int64_t>(rounded);
-    }
-  }
-}
-
-double Variant::toDouble() const {
-  return values::toDouble(*this);
 }
 
 std::ostream& operator<<(std::ostream& out, const Variant& value) {

@@ -60,6 +60,7 @@ class Variant {
   double realValue() const { return double_; }
   const std::string& textValue() const { return text_; }
 
+  // The conversions follow the value library's rules (values/Convert.h).
   // CBool: numbers are True when non-zero; texts per the run-time library
   // (13 when they do not convert); Null is 94; Empty is False.
   bool toBoolean() const;

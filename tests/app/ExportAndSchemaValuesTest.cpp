@@ -9,10 +9,10 @@
 
 #include "app/core/CsvExport.h"
 #include "app/core/SchemaJson.h"
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
-#include "engine/TableDef.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
+#include "engine/model/TableDef.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"
 

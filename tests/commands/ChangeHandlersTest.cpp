@@ -1,8 +1,8 @@
 // "chg" and "chgCaption": the interleaving of log and list lines, the
 // statement built for the type, and what a missing table or field does.
 #include "engine/DataType.h"
-#include "engine/Field.h"
-#include "engine/TableDef.h"
+#include "engine/model/Field.h"
+#include "engine/model/TableDef.h"
 #include "support/RunFixture.h"
 
 namespace telvarn::test {

@@ -2,8 +2,8 @@
 // trap rules, and what they leave in the database. Each line runs twice
 // where the second run must show the same lines and change nothing.
 #include "engine/DataType.h"
-#include "engine/Field.h"
-#include "engine/TableDef.h"
+#include "engine/model/Field.h"
+#include "engine/model/TableDef.h"
 #include "support/RawSql.h"
 #include "support/RunFixture.h"
 

@@ -2,10 +2,10 @@
 #include <dirent.h>
 
 #include "engine/DataType.h"
-#include "engine/Field.h"
-#include "engine/Index.h"
-#include "engine/QueryDef.h"
-#include "engine/TableDef.h"
+#include "engine/model/Field.h"
+#include "engine/model/Index.h"
+#include "engine/model/QueryDef.h"
+#include "engine/model/TableDef.h"
 #include "support/RawSql.h"
 #include "support/RunFixture.h"
 

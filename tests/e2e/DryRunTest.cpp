@@ -16,9 +16,9 @@
 #include <map>
 #include <thread>
 
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
-#include "engine/TableDef.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
+#include "engine/model/TableDef.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"

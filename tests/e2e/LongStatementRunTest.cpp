@@ -3,7 +3,7 @@
 // to its end.
 #include <gtest/gtest.h>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"

@@ -11,7 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
 #include "support/ProgramRun.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <set>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
 #include "support/ProgramRun.h"

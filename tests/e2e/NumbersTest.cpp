@@ -3,7 +3,7 @@
 // --export. The second pass of these tests runs in a decimal-comma language.
 #include <gtest/gtest.h>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"

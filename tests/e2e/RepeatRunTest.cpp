@@ -2,7 +2,7 @@
 // command is made for (the same lines, no message box) and changes nothing.
 #include <gtest/gtest.h>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 

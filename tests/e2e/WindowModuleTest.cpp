@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 

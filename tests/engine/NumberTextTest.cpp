@@ -12,7 +12,7 @@
 #include "engine/Conversions.h"
 #include "engine/EngineFixture.h"
 #include "engine/NumberText.h"
-#include "engine/QueryDef.h"
+#include "engine/model/QueryDef.h"
 #include "engine/Variant.h"
 #include "support/TestLocale.h"
 

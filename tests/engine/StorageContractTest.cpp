@@ -4,8 +4,8 @@
 // for number.
 #include <gtest/gtest.h>
 
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/Storage.h"
 #include "support/ErrorOf.h"
 #include "support/MemoryStorage.h"

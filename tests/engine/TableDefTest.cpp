@@ -2,7 +2,7 @@
 // number, and what a saved field reports.
 #include "engine/DataType.h"
 #include "engine/EngineFixture.h"
-#include "engine/QueryDef.h"
+#include "engine/model/QueryDef.h"
 
 namespace telvarn::test {
 namespace {

@@ -14,7 +14,7 @@
 #include "app/core/MainForm.h"
 #include "app/core/Settings.h"
 #include "app/gui/frmMain.h"
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "support/TempDir.h"
 
 namespace telvarn::test {

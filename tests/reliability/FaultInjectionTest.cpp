@@ -9,12 +9,12 @@
 #include <functional>
 
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "engine/DataType.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
 #include "engine/Storage.h"
-#include "engine/TableDef.h"
+#include "engine/model/TableDef.h"
 #include "reliability/FaultVfs.h"
 #include "support/TempDir.h"
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "engine/DataType.h"
-#include "engine/Database.h"
+#include "engine/model/Database.h"
 #include "engine/mdb/EmptyFile.h"
 #include "engine/mdb/MdbStorage.h"
 #include "engine/mdb/PageFile.h"

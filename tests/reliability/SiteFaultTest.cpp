@@ -13,8 +13,8 @@
 #include <thread>
 
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/Storage.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"

@@ -1,6 +1,6 @@
 // The dispatcher: routing, the status lines, the end of the script, and the
 // two cases of its trap.
-#include "engine/TableDef.h"
+#include "engine/model/TableDef.h"
 #include "script/SplitText.h"
 #include "support/RunFixture.h"
 

@@ -4,7 +4,7 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/FieldValue.h"
+#include "engine/model/FieldValue.h"
 #include "engine/GeneralSortOrder.h"
 #include "engine/executor/StorageExecutor.h"
 #include "engine/values/Comparison.h"

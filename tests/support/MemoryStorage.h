@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Database.h"
+#include "engine/model/Database.h"
 #include "engine/Storage.h"
 
 namespace telvarn::test {

@@ -1,6 +1,6 @@
 #include "support/RunFixture.h"
 
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 #include "script/SplitText.h"
 
 namespace telvarn::test {

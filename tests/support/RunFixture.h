@@ -10,7 +10,7 @@
 
 #include "app/core/Settings.h"
 #include "db/Run.h"
-#include "engine/Database.h"
+#include "engine/model/Database.h"
 #include "report/ErrorLog.h"
 #include "report/Reporter.h"
 #include "support/ErrorOf.h"

@@ -2,10 +2,10 @@
 
 #include "app/core/ValueText.h"
 #include "engine/AppError.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
 #include "engine/Storage.h"
-#include "engine/TableDef.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 namespace {

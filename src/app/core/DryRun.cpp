@@ -8,8 +8,8 @@
 
 #include "app/core/DatabaseCopy.h"
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/Storage.h"
 
 namespace telvarn {

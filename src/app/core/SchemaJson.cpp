@@ -7,11 +7,11 @@
 #include "app/core/BinaryText.h"
 #include "app/core/ValueText.h"
 #include "engine/DataType.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
-#include "engine/Index.h"
-#include "engine/QueryDef.h"
-#include "engine/TableDef.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
+#include "engine/model/Index.h"
+#include "engine/model/QueryDef.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 namespace {

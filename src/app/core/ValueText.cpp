@@ -6,7 +6,7 @@
 
 #include "app/core/BinaryText.h"
 #include "engine/DataType.h"
-#include "engine/DateText.h"
+#include "engine/values/DateText.h"
 #include "engine/values/NumberForms.h"
 
 namespace telvarn {

@@ -5,7 +5,7 @@
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/Storage.h"
-#include "engine/FieldValue.h"
+#include "engine/model/FieldValue.h"
 #include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ValueCodec.h"

@@ -6,7 +6,7 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/DateText.h"
+#include "engine/values/DateText.h"
 #include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"

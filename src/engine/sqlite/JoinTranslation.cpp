@@ -1,7 +1,7 @@
 #include "engine/sqlite/JoinTranslation.h"
 
 #include "engine/AppError.h"
-#include "engine/Field.h"
+#include "engine/model/Field.h"
 #include "engine/Storage.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "engine/AppError.h"
-#include "engine/Field.h"
+#include "engine/model/Field.h"
 #include "engine/Storage.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"

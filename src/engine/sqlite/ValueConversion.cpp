@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "engine/DataType.h"
-#include "engine/FieldValue.h"
+#include "engine/model/FieldValue.h"
 #include "engine/sqlite/FunctionSupport.h"
 #include "engine/sqlite/ValueCodec.h"
 #include "engine/values/Calendar.h"

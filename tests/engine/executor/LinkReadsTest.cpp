@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/Storage.h"
-#include "engine/TableDef.h"
+#include "engine/model/TableDef.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
 #include "support/ErrorOf.h"

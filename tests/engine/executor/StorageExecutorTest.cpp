@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <map>
 
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
 #include "support/ErrorOf.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "engine/AppError.h"
-#include "engine/DateText.h"
+#include "engine/values/DateText.h"
 #include "engine/jetsql/Parser.h"
 
 namespace telvarn::jetsql::test {

@@ -1,7 +1,7 @@
 // Action queries run through Database::execute on a real file, their effect
 // read back from the SQLite tables underneath.
 #include "engine/EngineFixture.h"
-#include "engine/QueryDef.h"
+#include "engine/model/QueryDef.h"
 
 namespace telvarn::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/DateText.h"
+#include "engine/values/DateText.h"
 
 namespace telvarn::jetsql {
 namespace {

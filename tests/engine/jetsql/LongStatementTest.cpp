@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "engine/EngineFixture.h"
-#include "engine/QueryDef.h"
+#include "engine/model/QueryDef.h"
 
 namespace telvarn::test {
 namespace {

@@ -2,7 +2,7 @@
 // same name, kept in step with the tables it reads; data statements read a
 // stored SELECT as a table.
 #include "engine/EngineFixture.h"
-#include "engine/QueryDef.h"
+#include "engine/model/QueryDef.h"
 #include "engine/Storage.h"
 
 namespace telvarn::test {

@@ -5,10 +5,10 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
-#include "engine/TableDef.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
+#include "engine/model/TableDef.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
 #include "support/ErrorOf.h"

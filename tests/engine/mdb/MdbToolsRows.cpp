@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "engine/DataType.h"
-#include "engine/DateText.h"
+#include "engine/values/DateText.h"
 #include "engine/mdb/MdbCorpus.h"
 
 namespace telvarn::test {

@@ -1,12 +1,12 @@
-#include "engine/Field.h"
+#include "engine/model/Field.h"
 
 #include <algorithm>
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/FieldValue.h"
+#include "engine/model/FieldValue.h"
 #include "engine/Storage.h"
-#include "engine/TableDef.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 namespace {

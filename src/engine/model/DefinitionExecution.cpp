@@ -1,15 +1,15 @@
-#include "engine/jetsql/DefinitionExecution.h"
+#include "engine/model/DefinitionExecution.h"
 
 #include <algorithm>
 #include <random>
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
-#include "engine/Index.h"
-#include "engine/TableDef.h"
-#include "engine/jetsql/RelationDefinition.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
+#include "engine/model/Index.h"
+#include "engine/model/TableDef.h"
+#include "engine/model/RelationDefinition.h"
 
 namespace telvarn::jetsql {
 namespace {

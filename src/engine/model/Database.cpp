@@ -1,13 +1,13 @@
-#include "engine/Database.h"
+#include "engine/model/Database.h"
 
 #include <algorithm>
 #include <utility>
 
 #include "engine/AppError.h"
-#include "engine/QueryDef.h"
+#include "engine/model/QueryDef.h"
 #include "engine/Storage.h"
-#include "engine/TableDef.h"
-#include "engine/jetsql/Execute.h"
+#include "engine/model/TableDef.h"
+#include "engine/model/Execute.h"
 
 namespace telvarn {
 namespace {

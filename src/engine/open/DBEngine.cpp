@@ -1,4 +1,4 @@
-#include "engine/DBEngine.h"
+#include "engine/open/DBEngine.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "engine/AppError.h"
-#include "engine/Database.h"
+#include "engine/model/Database.h"
 #include "engine/GeneralSortOrder.h"
 #include "engine/executor/SqliteExecutor.h"
 #include "engine/executor/StorageExecutor.h"

@@ -1,7 +1,7 @@
-#include "engine/Index.h"
+#include "engine/model/Index.h"
 
 #include "engine/AppError.h"
-#include "engine/Field.h"
+#include "engine/model/Field.h"
 
 namespace telvarn {
 

@@ -1,12 +1,12 @@
-#include "engine/jetsql/RelationDefinition.h"
+#include "engine/model/RelationDefinition.h"
 
 #include <algorithm>
 #include <random>
 
 #include "engine/AppError.h"
-#include "engine/Database.h"
-#include "engine/Index.h"
-#include "engine/TableDef.h"
+#include "engine/model/Database.h"
+#include "engine/model/Index.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn::jetsql {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/DateText.h"
+#include "engine/values/DateText.h"
 
 #include <cstdio>
 

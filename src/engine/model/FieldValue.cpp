@@ -1,4 +1,4 @@
-#include "engine/FieldValue.h"
+#include "engine/model/FieldValue.h"
 
 #include "engine/DataType.h"
 #include "engine/Utf8.h"

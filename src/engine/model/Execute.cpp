@@ -1,12 +1,12 @@
-#include "engine/jetsql/Execute.h"
+#include "engine/model/Execute.h"
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
 #include "engine/Storage.h"
-#include "engine/TableDef.h"
-#include "engine/jetsql/DefinitionExecution.h"
+#include "engine/model/TableDef.h"
+#include "engine/model/DefinitionExecution.h"
 #include "engine/jetsql/Executor.h"
 #include "engine/jetsql/Parser.h"
 

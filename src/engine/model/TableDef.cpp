@@ -1,11 +1,11 @@
-#include "engine/TableDef.h"
+#include "engine/model/TableDef.h"
 
 #include <algorithm>
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/Field.h"
-#include "engine/Index.h"
+#include "engine/model/Field.h"
+#include "engine/model/Index.h"
 #include "engine/Storage.h"
 
 namespace telvarn {
