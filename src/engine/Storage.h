@@ -62,7 +62,11 @@ class StorageCatalog {
   virtual void deleteQuery(const std::string& name) = 0;
 
   // Relationships the rows must keep. addRelation: 3201 when rows already
-  // refer to nothing.
+  // refer to nothing. A storage whose relationships keep an index of their
+  // own on the referring table, named as the relationship, lets it take
+  // the place of a plain index of that name over the referring columns
+  // (the one a FOREIGN KEY constraint adds with its relationship), so the
+  // table still has one index of that name.
   virtual std::vector<RelationRecord> relations() = 0;
   virtual void addRelation(const RelationRecord& relation) = 0;
   virtual void dropRelation(const std::string& name) = 0;

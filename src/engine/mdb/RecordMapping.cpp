@@ -8,6 +8,8 @@ namespace telvarn::mdb {
 namespace {
 
 constexpr int kDecimalType = 20;
+// The kind of table a relationship's index on the keys' table names.
+constexpr uint8_t kPointsBack = 1;
 
 // Properties every field has in the engine even when the file stores none.
 const char* const kAlwaysPresent[] = {"ValidationRule", "ValidationText"};
@@ -161,7 +163,11 @@ void describeTable(const TableDefinition& table, const std::vector<PropertySet>&
     }
     record.fields.push_back(fieldRecord(column, set));
   }
+  // A relationship's index on the table whose keys it refers to is the
+  // engine's own way back to the referring rows: no index of the table's
+  // design, so the table's indexes leave it out.
   for (const LogicalIndex& logical : table.logicalIndexes) {
+    if (logical.foreign() && logical.relatedTableKind == kPointsBack) continue;
     record.indexes.push_back(indexRecord(table, logical));
   }
 }

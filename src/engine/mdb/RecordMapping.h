@@ -37,8 +37,9 @@ FieldRecord fieldRecord(const ColumnDef& column, const PropertySet* properties);
 std::vector<StoredProperty> storedProperties(const FieldRecord& field,
                                              const PropertySet* before = nullptr);
 
-// The table's fields and indexes; `properties` are the sets of its property
-// block.
+// The table's fields and indexes (the indexes of its design: not those
+// that relationships keep on it to find the rows referring to its keys);
+// `properties` are the sets of its property block.
 void describeTable(const TableDefinition& table, const std::vector<PropertySet>& properties,
                    TableRecord& record);
 

@@ -117,17 +117,44 @@ void checkReferences(PageFile& file, const TableDefinition& child, size_t childT
   });
 }
 
+// The index a statement adds for the relationship it makes (a plain index
+// named as the relationship, over exactly the referring columns) gives way
+// to the relationship's own: the format keeps one index of a name, and the
+// relationship's is that index, marked as a relationship's. Another index
+// of the name is 3284.
+void giveWayToRelationship(PageFile& file, const RelationRecord& relation) {
+  SchemaTable referring = openTable(file, relation.table);
+  TableDefinition& table = referring.definition;
+  const auto named = std::find_if(
+      table.logicalIndexes.begin(), table.logicalIndexes.end(),
+      [&](const LogicalIndex& logical) { return sameName(logical.name, relation.name); });
+  if (named == table.logicalIndexes.end()) return;
+  if (named->kind != 0) throw engineError(3284);
+  if (named->physical < 0 || static_cast<size_t>(named->physical) >= table.physicalIndexes.size())
+    damaged("an index without its tree");
+  const PhysicalIndex& tree = table.physicalIndexes[static_cast<size_t>(named->physical)];
+  const std::vector<uint16_t> columns = columnNumbers(table, relation.columns);
+  const bool plain =
+      (tree.flags & (IndexFlag::Unique | IndexFlag::Required | IndexFlag::IgnoreNulls)) == 0;
+  const bool same = std::equal(
+      tree.columns.begin(), tree.columns.end(), columns.begin(), columns.end(),
+      [](const PhysicalIndexColumn& part, uint16_t number) { return part.number == number; });
+  if (!plain || !same) throw engineError(3284);
+  dropIndexDefinition(file, table, std::string(named->name));
+  saveDefinition(file, referring);
+}
+
 }  // namespace
 
 void addRelationship(PageFile& file, const RelationRecord& relation) {
   RelationshipRows rows(file);
   if (!rows.rowsOf(file, relation.name).empty()) throw engineError(3012, {relation.name});
+  giveWayToRelationship(file, relation);
   SchemaTable referring = openTable(file, relation.table);
   SchemaTable keysTable = openTable(file, relation.referencedTable);
   const bool self = referring.definition.page == keysTable.definition.page;
   TableDefinition& child = referring.definition;
   TableDefinition& parent = self ? child : keysTable.definition;
-  if (hasIndexNamed(child, relation.name)) throw engineError(3012, {relation.name});
 
   const std::vector<uint16_t> from = columnNumbers(child, relation.columns);
   const std::vector<uint16_t> to = columnNumbers(parent, relation.referencedColumns);

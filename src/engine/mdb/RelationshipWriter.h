@@ -18,7 +18,10 @@
 
 namespace telvarn::mdb {
 
-// Within a transaction. 3012 when a relationship has the name; 3265 for a
+// Within a transaction. A plain index of the referring table named as the
+// relationship and over its columns (the one a statement adds for the
+// relationship it makes) becomes the relationship's index; another index
+// of that name is 3284. 3012 when a relationship has the name; 3265 for a
 // table or column that is not there; 3409 for column lists of different
 // lengths; 3368 for columns of different types; 3173 when no unique index
 // of the keys' table is over exactly the referred columns; 3201 (naming
