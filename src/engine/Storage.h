@@ -148,6 +148,12 @@ class Storage : public StorageCatalog, public StorageRows, public StorageTransac
   // object in the file the catalog does not know. Empty when the file is
   // consistent.
   virtual std::vector<std::string> check() = 0;
+
+  // Whether every field the engine makes in this file carries an empty
+  // Caption, and every Yes/No field a DisplayControl: the convention of our
+  // own files, so that a caption or check-box step takes effect on them. In
+  // other files such a property exists once something created it.
+  virtual bool newFieldsCarryDisplayProperties() const = 0;
 };
 
 // A transaction for the life of a scope: rolled back unless committed.

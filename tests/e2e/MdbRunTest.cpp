@@ -45,6 +45,29 @@ TEST(MdbRun, KeywordsChangeTheFileInPlace) {
   EXPECT_EQ(commandOutput("mdb-queries -1 " + shellQuote(dir.file("ZulData.mdb"))), "q_like2\nQ\n");
 }
 
+TEST(MdbRun, ALinkMadeByTheScriptShowsItsSourcesFields) {
+  SKIP_WITHOUT_MDBTOOLS();
+  TempDir dir;
+  std::filesystem::copy_file(corpusFile("Northwind_Access2000.mdb"), dir.file("ZulData.mdb"));
+  std::filesystem::copy_file(corpusFile("linkee1.mdb"), dir.file("ZulSupt.mdb"));
+  writeFile(dir.file("TELVARN.ini"),
+            "lnk;ZulData.mdb;ZulSupt.mdb;Table1\r\n"
+            "chgCaption;ZulData.mdb;Table1;field1;Shown\r\n"  // no Caption: passed over
+            "chgCaption;ZulData.mdb;Shippers;CompanyName;Firm\r\n");
+  const ProgramResult result = runProgram(dir.path(), {"--batch"});
+  EXPECT_EQ(result.status, 0) << result.out;
+  EXPECT_EQ(result.out.find(" - "), std::string::npos) << result.out;  // no error line
+  const ProgramResult schema = runProgram(dir.path(), {"--schema", dir.file("ZulData.mdb")});
+  EXPECT_EQ(schema.status, 0) << schema.err;
+  const size_t link = schema.out.find("\"name\": \"Table1\"");
+  ASSERT_NE(link, std::string::npos) << schema.out;
+  EXPECT_NE(schema.out.find("\"name\": \"field1\""), std::string::npos) << schema.out;
+  EXPECT_NE(commandOutput("mdb-prop " + shellQuote(dir.file("ZulData.mdb")) + " Shippers")
+                .find("Caption: Firm"),
+            std::string::npos);
+  EXPECT_EQ(mdb::MdbStorage(dir.file("ZulData.mdb")).check(), std::vector<std::string>{});
+}
+
 TEST(MdbRun, SchemaAndExportShowTheFile) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;

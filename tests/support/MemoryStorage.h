@@ -57,6 +57,7 @@ class MemoryStorage : public Storage {
   void rollBack() override;
 
   std::vector<std::string> check() override { return {}; }
+  bool newFieldsCarryDisplayProperties() const override { return true; }
 
   using Row = std::vector<Variant>;
   struct Table {

@@ -86,6 +86,9 @@ class MdbStorage : public Storage {
   // Every structure of the file held against the rules of the format, one
   // sentence per fault (see FileCheck.h).
   std::vector<std::string> check() override;
+  // The file's fields have a Caption or DisplayControl once something
+  // created one, as the desktop program's own fields do.
+  bool newFieldsCarryDisplayProperties() const override { return false; }
 
   // The file's description of a local table (3078 / 3251 as above).
   const TableDefinition& definition(const std::string& table);

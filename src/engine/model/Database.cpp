@@ -74,7 +74,20 @@ std::shared_ptr<TableDef> Database::tableDef(const std::string& name) const {
 std::shared_ptr<TableDef> Database::findTableDef(const std::string& name) const {
   const std::optional<TableRecord> table = storage_->findTable(name);
   if (!table) return nullptr;
-  return std::make_shared<TableDef>(storage_, *table);
+  return std::make_shared<TableDef>(storage_, withLinkFields(*table));
+}
+
+TableRecord Database::withLinkFields(TableRecord table) const {
+  if (table.kind != TableKind::Linked || !table.fields.empty()) return table;
+  // The storage keeps no copy of this link's fields: they are read from the
+  // source as it is now. Their properties stay in the source; the link's
+  // own (kept with the link, not read here) are none.
+  const std::shared_ptr<TableDef> source =
+      openSource(table.connect)->findTableDef(table.sourceTableName);
+  if (!source) throw engineError(3011, {table.sourceTableName});
+  table.fields = source->record().fields;
+  for (FieldRecord& field : table.fields) field.properties.clear();
+  return table;
 }
 
 std::vector<std::string> Database::tableDefNames() const {
@@ -101,14 +114,14 @@ void Database::appendTableDef(const std::shared_ptr<TableDef>& table) {
     record.fields = source->record().fields;
     record.indexes.clear();
   } else {
-    for (FieldRecord& field : record.fields) field = fieldToSave(field);
+    for (FieldRecord& field : record.fields) field = fieldToSave(*storage_, field);
     checkNewTable(record);
   }
   telvarn::atomically(*storage_, [&] {
     if (nameTaken(*storage_, record.name)) throw engineError(3010, {record.name});
     storage_->createTable(record);
   });
-  table->attach(storage_);
+  table->attach(storage_, withLinkFields(savedTable(*storage_, record.name)));
 }
 
 void Database::deleteTableDef(const std::string& name) {

@@ -91,6 +91,10 @@ class Database {
   jetsql::Executor& executor() const { return *executor_; }
 
  private:
+  // `table` as the object model shows it: a link's fields are its source's
+  // (3011 when the source table is gone, the errors of openSource).
+  TableRecord withLinkFields(TableRecord table) const;
+
   std::shared_ptr<Storage> storage_;
   std::shared_ptr<jetsql::Executor> executor_;
   SourceOpener sources_;

@@ -77,11 +77,11 @@ void changeSavedField(Storage& storage, const std::string& tableName, const std:
   atomically(storage, [&] {
     const TableRecord table = savedTable(storage, tableName);
     const FieldRecord* field = named(table.fields, fieldName);
-    if (!field) throw engineError(3265);
     // A link's fields are its source's design: only their own properties
-    // (a Caption, say) change here.
-    if (table.kind != TableKind::Local && !onlyPropertiesDiffer(*field, changed))
+    // (a Caption, say) change here, on a storage that keeps them.
+    if (table.kind != TableKind::Local && (!field || !onlyPropertiesDiffer(*field, changed)))
       throw engineError(3219);
+    if (!field) throw engineError(3265);
     std::vector<FieldRecord> after = table.fields;
     after[static_cast<size_t>(field - table.fields.data())] = changed;
     const FieldRecord* clash = named(table.fields, changed.name);
@@ -92,12 +92,13 @@ void changeSavedField(Storage& storage, const std::string& tableName, const std:
   });
 }
 
-FieldRecord fieldToSave(const FieldRecord& field) {
+FieldRecord fieldToSave(const Storage& storage, const FieldRecord& field) {
   checkName(field.name);
   if (!isFieldType(field.type)) throw engineError(3259);
   if (field.type == DataType::Text && field.size > 255) throw engineError(3017);
   FieldRecord saved = field;
   saved.size = storedSize(field.type, field.size);
+  if (!storage.newFieldsCarryDisplayProperties()) return saved;
   const auto has = [&](const char* name) {
     return std::any_of(saved.properties.begin(), saved.properties.end(),
                        [&](const UserProperty& p) { return sameName(p.name, name); });
@@ -167,7 +168,7 @@ void TableDef::appendField(const std::shared_ptr<Field>& field) {
     return;
   }
   if (!connect_.empty()) throw engineError(3219);
-  const FieldRecord saved = fieldToSave(field->record());
+  const FieldRecord saved = fieldToSave(*storage_, field->record());
   atomically(*storage_, [&] {
     TableRecord table = savedTable(*storage_, name_);
     if (named(table.fields, saved.name)) throw engineError(3191);
@@ -286,9 +287,9 @@ TableRecord TableDef::record() const {
   return table;
 }
 
-void TableDef::attach(std::shared_ptr<Storage> storage) {
+void TableDef::attach(std::shared_ptr<Storage> storage, const TableRecord& saved) {
   storage_ = std::move(storage);
-  load(savedTable(*storage_, name_));
+  load(saved);
 }
 
 }  // namespace telvarn

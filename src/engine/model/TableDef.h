@@ -68,8 +68,9 @@ class TableDef {
 
   // The definition as a record, for saving a new table.
   TableRecord record() const;
-  // Called by the database when it saves this table definition.
-  void attach(std::shared_ptr<Storage> storage);
+  // Called by the database when it has saved this table definition as
+  // `saved`.
+  void attach(std::shared_ptr<Storage> storage, const TableRecord& saved);
 
  private:
   void load(const TableRecord& saved);
@@ -81,11 +82,11 @@ class TableDef {
   std::vector<std::shared_ptr<Index>> indexes_;
 };
 
-// The definition a new field is saved with: its name and type checked
-// (3125, 3259, 3017), its size as the type gives it, and the properties
-// every field the engine makes carries (Caption, and DisplayControl on
-// Yes/No fields).
-FieldRecord fieldToSave(const FieldRecord& field);
+// The definition a new field is saved in `storage` with: its name and type
+// checked (3125, 3259, 3017), its size as the type gives it, and the
+// properties the storage's files give every new field (see
+// Storage::newFieldsCarryDisplayProperties).
+FieldRecord fieldToSave(const Storage& storage, const FieldRecord& field);
 
 // 3090 when more than one of `fields` is an AutoNumber.
 void checkOneAutoNumber(const std::vector<FieldRecord>& fields);

@@ -61,6 +61,7 @@ class SqliteStorage : public Storage {
   void rollBack() override;
 
   std::vector<std::string> check() override;
+  bool newFieldsCarryDisplayProperties() const override { return true; }
 
   Connection& connection() { return connection_; }
   // The views and triggers made on the file's tables (Dependents.h).
