@@ -11,11 +11,11 @@
 #include <map>
 #include <sstream>
 
-#include "engine/DBEngine.h"
-#include "engine/Database.h"
-#include "engine/Field.h"
-#include "engine/Index.h"
-#include "engine/TableDef.h"
+#include "engine/open/DBEngine.h"
+#include "engine/model/Database.h"
+#include "engine/model/Field.h"
+#include "engine/model/Index.h"
+#include "engine/model/TableDef.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbProof.h"
 #include "engine/mdb/MdbStorage.h"
