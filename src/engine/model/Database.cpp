@@ -74,7 +74,14 @@ std::shared_ptr<TableDef> Database::tableDef(const std::string& name) const {
 std::shared_ptr<TableDef> Database::findTableDef(const std::string& name) const {
   const std::optional<TableRecord> table = storage_->findTable(name);
   if (!table) return nullptr;
-  return std::make_shared<TableDef>(storage_, withLinkFields(*table));
+  // A link is found by its name whether or not its source can be read now:
+  // a file made on another machine names sources by that machine's paths.
+  // Its fields are then none.
+  try {
+    return std::make_shared<TableDef>(storage_, withLinkFields(*table));
+  } catch (const AppError&) {
+    return std::make_shared<TableDef>(storage_, *table);
+  }
 }
 
 TableRecord Database::withLinkFields(TableRecord table) const {

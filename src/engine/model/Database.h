@@ -41,7 +41,8 @@ class Database {
 
   // TableDefs(name): 3265 when there is no table or link of that name.
   std::shared_ptr<TableDef> tableDef(const std::string& name) const;
-  // The same, nullptr when there is none.
+  // The same, nullptr when there is none. A link whose source cannot be
+  // read now is found all the same, with no fields.
   std::shared_ptr<TableDef> findTableDef(const std::string& name) const;
   std::vector<std::string> tableDefNames() const;
   std::shared_ptr<TableDef> createTableDef(const std::string& name) const;
