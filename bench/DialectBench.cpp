@@ -14,14 +14,14 @@
 
 #include <algorithm>
 #include <chrono>
-#include <ctime>
 #include <cstdio>
+#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <string>
 
-#include "engine/open/DBEngine.h"
 #include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace {
@@ -125,7 +125,8 @@ void update(DBEngine& engine, const std::filesystem::path& folder) {
   Sides sides = open(engine, folder, "update");
   const std::string fill =
       "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
-      std::to_string(kRows) + ") INSERT INTO T SELECT i, 'name ' || i, i + 0.5, 36526 + i % 3000 + 0.25, i * 100 FROM n";
+      std::to_string(kRows) +
+      ") INSERT INTO T SELECT i, 'name ' || i, i + 0.5, 36526 + i % 3000 + 0.25, i * 100 FROM n";
   auto& storage = dynamic_cast<telvarn::sqlite::SqliteStorage&>(sides.ours->storage());
   storage.connection().exec(fill);
   exec(sides.theirs, fill);

@@ -14,10 +14,10 @@
 #include <functional>
 #include <string>
 
-#include "engine/open/DBEngine.h"
 #include "engine/DataType.h"
 #include "engine/model/Database.h"
 #include "engine/model/TableDef.h"
+#include "engine/open/DBEngine.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/SqliteStorage.h"
 #include "engine/sqlite/ValueCodec.h"

@@ -18,9 +18,9 @@
 #include <functional>
 #include <string>
 
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/Storage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 
 namespace {
 
@@ -48,10 +48,11 @@ long peakKilobytes() {
 }
 
 void report(const char* what, Cost mdb, Cost ours, long growth) {
-  std::printf("%-40s .mdb %7.2fs cpu %7.2fs elapsed | our file %7.2fs cpu %7.2fs elapsed | "
-              "ratio %.2f cpu %.2f elapsed | peak memory +%ld KB\n",
-              what, mdb.processor, mdb.elapsed, ours.processor, ours.elapsed,
-              mdb.processor / ours.processor, mdb.elapsed / ours.elapsed, growth);
+  std::printf(
+      "%-40s .mdb %7.2fs cpu %7.2fs elapsed | our file %7.2fs cpu %7.2fs elapsed | "
+      "ratio %.2f cpu %.2f elapsed | peak memory +%ld KB\n",
+      what, mdb.processor, mdb.elapsed, ours.processor, ours.elapsed,
+      mdb.processor / ours.processor, mdb.elapsed / ours.elapsed, growth);
 }
 
 std::string copyOf(const fs::path& corpus, const std::string& name, const fs::path& folder) {
@@ -70,8 +71,7 @@ void insertSelect(DBEngine& engine, const fs::path& corpus, const fs::path& fold
   for (const char* table : {"TableIgnoreNulls1", "TableIgnoreNulls1_temp"}) {
     ours->execute(std::string("CREATE TABLE ") + table +
                   " (row TEXT(50), data TEXT(50), CONSTRAINT PrimaryKey PRIMARY KEY (row))");
-    ours->execute(std::string("CREATE INDEX DataIndex ON ") + table +
-                  " (data) WITH IGNORE NULL");
+    ours->execute(std::string("CREATE INDEX DataIndex ON ") + table + " (data) WITH IGNORE NULL");
   }
   for (const auto& db : {mdb, ours}) {
     for (int i = 0; i < 400; ++i) {

@@ -16,9 +16,9 @@
 #include <functional>
 #include <string>
 
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/executor/StorageTables.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace {
@@ -99,13 +99,13 @@ int main(int argc, char** argv) {
   });
   std::printf("the storage's scan alone %.3fs\n", rowsAlone);
   if (directResult != shownResult) {
-    std::fprintf(stderr, "different answers: %s / %s\n", directResult.c_str(),
-                 shownResult.c_str());
+    std::fprintf(stderr, "different answers: %s / %s\n", directResult.c_str(), shownResult.c_str());
     return 1;
   }
-  std::printf("scan of %d rows: virtual table %.3fs  SQLite %.3fs  ratio %.2f  "
-              "peak memory +%ld KB\n",
-              kRows, virtualTable, native, virtualTable / native, growth);
+  std::printf(
+      "scan of %d rows: virtual table %.3fs  SQLite %.3fs  ratio %.2f  "
+      "peak memory +%ld KB\n",
+      kRows, virtualTable, native, virtualTable / native, growth);
   sqlite3_close(shown);
   sqlite3_close(direct);
   if (argc <= 1) std::filesystem::remove_all(folder);

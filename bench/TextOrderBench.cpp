@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/open/DBEngine.h"
 #include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace {

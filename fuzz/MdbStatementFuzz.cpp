@@ -12,9 +12,9 @@
 #include <string>
 
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 
 namespace {
 

@@ -13,8 +13,10 @@ int main(int argc, char** argv) {
   bool mdb = false;
   if (argc > 2 && std::strcmp(argv[1], "--format") == 0) {
     mdb = std::strcmp(argv[2], "mdb") == 0;
-    if (!mdb && std::strcmp(argv[2], "sqlite") != 0) first = argc;
-    else first = 3;
+    if (!mdb && std::strcmp(argv[2], "sqlite") != 0)
+      first = argc;
+    else
+      first = 3;
   }
   if (first >= argc) {
     std::cerr << "usage: telvarn-createdb [--format sqlite|mdb] FILE...\n";

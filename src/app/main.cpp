@@ -18,9 +18,9 @@
 #include "app/core/SchemaJson.h"
 #include "app/core/Settings.h"
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/Storage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "report/RunReport.h"
 
 namespace {

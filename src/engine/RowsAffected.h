@@ -14,8 +14,8 @@ namespace telvarn {
 
 struct RowsAffected {
   uint64_t changed = 0;
-  std::map<int, uint64_t> skipped;      // rule's error number -> rows left out
-  std::map<int, std::string> reasons;   // rule's error number -> the first row's message
+  std::map<int, uint64_t> skipped;     // rule's error number -> rows left out
+  std::map<int, std::string> reasons;  // rule's error number -> the first row's message
 };
 
 // True for the numbers of the rules a single row can break: 3022, 3058,

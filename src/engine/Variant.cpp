@@ -40,9 +40,9 @@ Variant Variant::fromBinary(std::string bytes) {
 
 std::ostream& operator<<(std::ostream& out, const Variant& value) {
   using Kind = Variant::Kind;
-  static constexpr const char* kNames[] = {"Empty",  "Null",     "Boolean", "Byte",   "Short",
-                                           "Long",   "Integer",  "Currency", "Single", "Double",
-                                           "Date",   "Text",     "Binary"};
+  static constexpr const char* kNames[] = {"Empty", "Null",    "Boolean",  "Byte",   "Short",
+                                           "Long",  "Integer", "Currency", "Single", "Double",
+                                           "Date",  "Text",    "Binary"};
   out << kNames[static_cast<int>(value.kind())] << "(";
   switch (value.kind()) {
     case Kind::Single:

@@ -26,9 +26,9 @@ class Variant {
     Currency,  // an exact count of ten-thousandths
     Single,
     Double,
-    Date,      // the engine's day number (see values/Calendar.h)
-    Text,      // UTF-8
-    Binary,    // the bytes of a Binary or OLE Object field
+    Date,    // the engine's day number (see values/Calendar.h)
+    Text,    // UTF-8
+    Binary,  // the bytes of a Binary or OLE Object field
   };
 
   Variant() = default;
@@ -76,7 +76,8 @@ class Variant {
   bool operator==(const Variant& other) const = default;
 
  private:
-  Variant(Kind kind, int64_t integer, double real) : kind_(kind), integer_(integer), double_(real) {}
+  Variant(Kind kind, int64_t integer, double real)
+      : kind_(kind), integer_(integer), double_(real) {}
 
   Kind kind_ = Kind::Empty;
   int64_t integer_ = 0;

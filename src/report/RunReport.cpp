@@ -66,10 +66,10 @@ void RunReport::endLine() {
     QJsonArray skipped;
     for (const auto& [number, count] : rows_->skipped) {
       const auto reason = rows_->reasons.find(number);
-      skipped.append(QJsonObject{
-          {"number", number},
-          {"description", text(reason == rows_->reasons.end() ? "" : reason->second)},
-          {"rows", static_cast<qint64>(count)}});
+      skipped.append(
+          QJsonObject{{"number", number},
+                      {"description", text(reason == rows_->reasons.end() ? "" : reason->second)},
+                      {"rows", static_cast<qint64>(count)}});
     }
     line["rows"] =
         QJsonObject{{"changed", static_cast<qint64>(rows_->changed)}, {"skipped", skipped}};

@@ -9,10 +9,10 @@
 
 #include "app/core/CsvExport.h"
 #include "app/core/SchemaJson.h"
-#include "engine/open/DBEngine.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/TableDef.h"
+#include "engine/open/DBEngine.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"
 

@@ -147,8 +147,7 @@ TEST_F(BatchRun, ARowThatBreaksAKeyIsLeftOutQuietlyAndTheReportCountsIt) {
   EXPECT_EQ(result.out.find(" - "), std::string::npos) << result.out;
   const Lines report = splitLines(readFile(dir.file("report.json")), "\n");
   ASSERT_EQ(report.size(), 4u);
-  EXPECT_NE(report[1].find(R"("rows":{"changed":1,"skipped":[]})"), std::string::npos)
-      << report[1];
+  EXPECT_NE(report[1].find(R"("rows":{"changed":1,"skipped":[]})"), std::string::npos) << report[1];
   EXPECT_NE(report[2].find(R"("rows":{"changed":1,"skipped":[{"description":"The changes you)"),
             std::string::npos)
       << report[2];

@@ -16,10 +16,10 @@
 #include <map>
 #include <thread>
 
-#include "engine/open/DBEngine.h"
+#include "engine/mdb/MdbCorpus.h"
 #include "engine/model/Database.h"
 #include "engine/model/TableDef.h"
-#include "engine/mdb/MdbCorpus.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 

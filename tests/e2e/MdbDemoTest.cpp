@@ -11,9 +11,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "engine/open/DBEngine.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 
@@ -47,8 +47,8 @@ DemoRun runDemo(const std::string& folder, FileFormat format) {
   const std::string data = readFile(folder + "/ZulData.mdb");
   const std::string support = readFile(folder + "/ZulSupt.mdb");
   run.dry = runProgram(folder, {"--batch", "--dry-run"});
-  run.dryChangedNothing = readFile(folder + "/ZulData.mdb") == data &&
-                          readFile(folder + "/ZulSupt.mdb") == support;
+  run.dryChangedNothing =
+      readFile(folder + "/ZulData.mdb") == data && readFile(folder + "/ZulSupt.mdb") == support;
   run.first = runProgram(folder, {"--batch"});
   run.second = runProgram(folder, {"--batch"});
   run.dataSchema = runProgram(folder, {"--schema", folder + "/ZulData.mdb"}).out;
@@ -99,8 +99,9 @@ TEST(MdbDemo, TheDemoRunsOnFilesOfTheDesktopFormatAsOnOurOwn) {
   // Every field our files make carries a Caption, so "chgCaption" takes
   // effect there; a field the engine makes in a desktop file has none, and
   // "chgCaption" on it changes nothing (the report is the same).
-  EXPECT_NE(fieldsOf(ours.dataSchema, true).find("CustomerName type 10 size 50 required no "
-                                                 "default 'Unknown' caption 'Customer name'"),
+  EXPECT_NE(fieldsOf(ours.dataSchema, true)
+                .find("CustomerName type 10 size 50 required no "
+                      "default 'Unknown' caption 'Customer name'"),
             std::string::npos);
   EXPECT_EQ(fieldsOf(desktop.dataSchema, true), fieldsOf(desktop.dataSchema, false));
   for (const char* file : {"/ZulData.mdb", "/ZulSupt.mdb"}) {

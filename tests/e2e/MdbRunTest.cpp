@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <set>
 
-#include "engine/open/DBEngine.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 

@@ -26,7 +26,8 @@ class EarlierLayout : public EngineFixture {
     db->execute("INSERT INTO T VALUES (2, Null, Null, Null, False)");
     db->execute("CREATE UNIQUE INDEX ixN ON Other (N)");
     db->execute("INSERT INTO Other VALUES (0)");
-    raw("UPDATE T SET D = '2024-03-14 18:00:00', C = " + currency + ", S = 0.1, B = Null "
+    raw("UPDATE T SET D = '2024-03-14 18:00:00', C = " + currency +
+        ", S = 0.1, B = Null "
         "WHERE ID = 1;"
         "UPDATE T SET D = '1899-12-29 06:00:00' WHERE ID = 2;"
         "DROP TABLE MSysFormat;");
@@ -76,8 +77,7 @@ TEST_F(EarlierLayout, IsReadAsItKeepsValuesAndConvertedOnceAtTheFirstWrite) {
 
   // The converted values compute as the engine's own.
   reopened->execute("UPDATE T SET C = C * 3, D = D + 1 WHERE ID = 1");
-  EXPECT_EQ(rawColumn("SELECT quote(C) || ' ' || quote(D) FROM T WHERE ID = 1"),
-            "3000 45366.75");
+  EXPECT_EQ(rawColumn("SELECT quote(C) || ' ' || quote(D) FROM T WHERE ID = 1"), "3000 45366.75");
 }
 
 TEST_F(EarlierLayout, AValueTheLayoutCannotHoldIsADamagedFileNeverAGuess) {

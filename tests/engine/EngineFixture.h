@@ -10,11 +10,11 @@
 #include <string>
 
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/Index.h"
 #include "engine/model/TableDef.h"
+#include "engine/open/DBEngine.h"
 #include "engine/sqlite/TextOrder.h"
 #include "support/ErrorOf.h"
 #include "support/RawSql.h"

@@ -12,8 +12,8 @@
 #include "engine/Conversions.h"
 #include "engine/EngineFixture.h"
 #include "engine/NumberText.h"
-#include "engine/model/QueryDef.h"
 #include "engine/Variant.h"
+#include "engine/model/QueryDef.h"
 #include "support/TestLocale.h"
 
 namespace telvarn::test {

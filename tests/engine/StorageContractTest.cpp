@@ -4,9 +4,9 @@
 // for number.
 #include <gtest/gtest.h>
 
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/Storage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "support/ErrorOf.h"
 #include "support/MemoryStorage.h"
 #include "support/TempDir.h"
@@ -23,7 +23,8 @@ class StorageContract : public ::testing::TestWithParam<Kind> {
       db = memoryDatabase("memory", nullptr);
     } else {
       const std::string path = dir.file("contract.mdb");
-      DBEngine::createDatabase(path, GetParam() == Kind::Mdb ? FileFormat::Mdb : FileFormat::Sqlite);
+      DBEngine::createDatabase(path,
+                               GetParam() == Kind::Mdb ? FileFormat::Mdb : FileFormat::Sqlite);
       db = engine.openDatabase(path);
     }
     db->execute("CREATE TABLE P (ID COUNTER, Code TEXT(10), CONSTRAINT PK PRIMARY KEY (Code))");
@@ -78,10 +79,14 @@ TEST_P(StorageContract, KeysAndReferencesTheRowsBreakAreRefused) {
   EXPECT_EQ(errorOf([&] { rows().insertRow("P", {empty, null}); }), 3058);
   EXPECT_EQ(errorOf([&] { rows().updateRow("P", apple, {Variant(9), empty}); }), 3164);
   EXPECT_EQ(errorOf([&] { rows().insertRow("C", {Variant("many"), null, null, null}); }), 3421);
-  EXPECT_EQ(errorOf([&] { rows().insertRow("C", {Variant(1), Variant("pear"), null, null}); }),
+  EXPECT_EQ(errorOf([&] {
+              rows().insertRow("C", {Variant(1), Variant("pear"), null, null});
+            }),
             3201);
   const RowId child = rows().insertRow("C", {Variant(1), Variant("Apple"), Variant(1), Variant(2)});
-  EXPECT_EQ(errorOf([&] { rows().insertRow("C", {Variant(2), null, Variant(1), Variant(2)}); }),
+  EXPECT_EQ(errorOf([&] {
+              rows().insertRow("C", {Variant(2), null, Variant(1), Variant(2)});
+            }),
             3022);
   // Keys all Null are no duplicate, and a Null reference refers to nothing.
   rows().insertRow("C", {Variant(3), null, null, null});

@@ -44,8 +44,9 @@ TEST_F(TextOrderFiles, AnEarlierFilesIndexesTakeTheOrderWithItsFirstChange) {
   reopened->tableDef("T");
   EXPECT_EQ(collation("T.ixT"), "NOCASE") << "reading changes nothing";
   // A change that fails takes the new order back with it.
-  EXPECT_EQ(errorOf([&] { reopened->execute("INSERT INTO T VALUES ('Äpfel aus dem Alten Land')"); }),
-            3163);
+  EXPECT_EQ(
+      errorOf([&] { reopened->execute("INSERT INTO T VALUES ('Äpfel aus dem Alten Land')"); }),
+      3163);
   EXPECT_EQ(collation("T.ixT"), "NOCASE");
   reopened->execute("INSERT INTO T VALUES ('Birne')");
   EXPECT_EQ(collation("T.ixT"), "JETGENERAL");

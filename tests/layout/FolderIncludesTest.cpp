@@ -62,8 +62,7 @@ TEST(FolderIncludes, NoFolderReachesOneThatReachesItBack) {
       if (a < b && reaches[a].count(b) && reaches[b].count(a)) {
         const auto one = includes.count(a) && includes.at(a).count(b) ? includes.at(a).at(b) : "";
         const auto other = includes.count(b) && includes.at(b).count(a) ? includes.at(b).at(a) : "";
-        ADD_FAILURE() << a << " and " << b << " reach each other (" << one << "; " << other
-                      << ")";
+        ADD_FAILURE() << a << " and " << b << " reach each other (" << one << "; " << other << ")";
       }
     }
   }

@@ -14,12 +14,12 @@
 #include <thread>
 
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
+#include "engine/Storage.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/QueryDef.h"
-#include "engine/Storage.h"
 #include "engine/model/TableDef.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"

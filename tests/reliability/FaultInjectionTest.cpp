@@ -9,12 +9,12 @@
 #include <functional>
 
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
 #include "engine/DataType.h"
+#include "engine/Storage.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
-#include "engine/Storage.h"
 #include "engine/model/TableDef.h"
+#include "engine/open/DBEngine.h"
 #include "reliability/FaultVfs.h"
 #include "support/TempDir.h"
 

@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/open/DBEngine.h"
 #include "engine/DataType.h"
-#include "engine/model/Database.h"
 #include "engine/mdb/EmptyFile.h"
 #include "engine/mdb/MdbStorage.h"
 #include "engine/mdb/PageFile.h"
 #include "engine/mdb/SchemaWriter.h"
 #include "engine/mdb/TableWriter.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 
 namespace telvarn::test {
 namespace {
@@ -25,9 +25,13 @@ std::string workloadStatement(int number) {
   switch (number % 6) {
     case 0:
       return "INSERT INTO [Order Details] (OrderID, ProductID, UnitPrice, Quantity, Discount) "
-             "SELECT o.OrderID, p.ProductID, 2.5, " + n + ", 0.5 FROM Orders o, Products p "
-             "WHERE o.OrderID Mod 50 = " + std::to_string(number % 50) +
-             " AND p.ProductID Mod 7 = " + std::to_string(number % 7) + " AND NOT EXISTS "
+             "SELECT o.OrderID, p.ProductID, 2.5, " +
+             n +
+             ", 0.5 FROM Orders o, Products p "
+             "WHERE o.OrderID Mod 50 = " +
+             std::to_string(number % 50) +
+             " AND p.ProductID Mod 7 = " + std::to_string(number % 7) +
+             " AND NOT EXISTS "
              "(SELECT 1 FROM [Order Details] d WHERE d.OrderID = o.OrderID AND "
              "d.ProductID = p.ProductID)";
     case 1:
@@ -35,8 +39,7 @@ std::string workloadStatement(int number) {
              "', String(" + std::to_string(number * 97 % 3000 + 1) + ", 'd'))";
     case 2:
       return "UPDATE [Order Details] SET Quantity = " + std::to_string(number % 100) +
-             ", UnitPrice = " + n + ".25 WHERE Discount = 0.5 AND (OrderID + " + n +
-             ") Mod 2 = 0";
+             ", UnitPrice = " + n + ".25 WHERE Discount = 0.5 AND (OrderID + " + n + ") Mod 2 = 0";
     case 3:
       return "UPDATE Categories SET Description = String(" +
              std::to_string(number * 131 % 5000 + 1) + ", '" +

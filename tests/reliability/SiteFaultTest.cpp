@@ -13,9 +13,9 @@
 #include <thread>
 
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/Storage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "support/ProgramRun.h"
 #include "support/TempDir.h"
 

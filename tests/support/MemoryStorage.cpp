@@ -4,9 +4,9 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/model/FieldValue.h"
 #include "engine/GeneralSortOrder.h"
 #include "engine/executor/StorageExecutor.h"
+#include "engine/model/FieldValue.h"
 #include "engine/values/Comparison.h"
 
 namespace telvarn::test {
@@ -290,12 +290,11 @@ std::unique_ptr<RowCursor> MemoryStorage::scan(const std::string& name) {
 std::unique_ptr<RowCursor> MemoryStorage::seek(const std::string& name, const std::string& index,
                                                const std::vector<Variant>& key) {
   const Table& table = local(name);
-  const auto found =
-      std::find_if(table.record.indexes.begin(), table.record.indexes.end(),
-                   [&](const IndexRecord& i) { return sameName(i.name, index); });
+  const auto found = std::find_if(table.record.indexes.begin(), table.record.indexes.end(),
+                                  [&](const IndexRecord& i) { return sameName(i.name, index); });
   if (found == table.record.indexes.end() || found->columns.size() != key.size())
-    throw engineError(3000, {"no index " + index + " of " + std::to_string(key.size()) +
-                                 " columns"});
+    throw engineError(3000,
+                      {"no index " + index + " of " + std::to_string(key.size()) + " columns"});
   const std::vector<size_t> at = positions(table.record, *found);
   // The key as the fields hold their values (a Text key of any length).
   std::vector<Variant> wanted;
@@ -328,13 +327,12 @@ void MemoryStorage::checkReferences(const Table& table, const Row* before, const
   for (const RelationRecord& relation : state_.relations) {
     if (after && sameName(relation.table, table.record.name)) {
       const Key key = keyOf(*after, positions(table.record, relation.columns));
-      const bool changed = !before || !sameKey(keyOf(*before, positions(table.record,
-                                                                         relation.columns)).values,
-                                               key.values);
+      const bool changed =
+          !before ||
+          !sameKey(keyOf(*before, positions(table.record, relation.columns)).values, key.values);
       const Table& referred = local(relation.referencedTable);
       if (changed && !key.anyNull &&
-          !anyRowWith(referred, positions(referred.record, relation.referencedColumns),
-                      key.values))
+          !anyRowWith(referred, positions(referred.record, relation.referencedColumns), key.values))
         throw engineError(3201, {referred.record.name});
     }
     if (before && sameName(relation.referencedTable, table.record.name)) {
@@ -360,8 +358,8 @@ RowId MemoryStorage::insertRow(const std::string& name, const std::vector<Varian
     if (fields[i].autoNumber() && missing) {
       row.push_back(fieldValue(Variant(next), fields[i].type, fields[i].size));
     } else {
-      row.push_back(fieldValue(missing ? Variant::null() : values[i], fields[i].type,
-                               fields[i].size));
+      row.push_back(
+          fieldValue(missing ? Variant::null() : values[i], fields[i].type, fields[i].size));
     }
     if (fields[i].autoNumber()) numberTaken(fields[i], row.back(), next);
   }

@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/model/Database.h"
 #include "engine/Storage.h"
+#include "engine/model/Database.h"
 
 namespace telvarn::test {
 

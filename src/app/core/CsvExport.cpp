@@ -2,9 +2,9 @@
 
 #include "app/core/ValueText.h"
 #include "engine/AppError.h"
+#include "engine/Storage.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
-#include "engine/Storage.h"
 #include "engine/model/TableDef.h"
 
 namespace telvarn {
@@ -48,7 +48,8 @@ void exportCsv(Database& database, const std::string& table, std::ostream& out) 
     fields = found->fields;
   }
   std::string header;
-  for (const FieldRecord& field : fields) header += (header.empty() ? "" : ",") + quoted(field.name);
+  for (const FieldRecord& field : fields)
+    header += (header.empty() ? "" : ",") + quoted(field.name);
   out << header << "\r\n";
   Storage& rows = source ? source->storage() : database.storage();
   rows.forEachRow(rowsOf, [&](const std::vector<Variant>& values) {

@@ -8,9 +8,9 @@
 
 #include "app/core/DatabaseCopy.h"
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/Storage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 
 namespace telvarn {
 namespace {

@@ -48,7 +48,8 @@ std::string exportText(int type, const Variant& value) {
     case Kind::Binary:
       return hexText(value.textValue());
     case Kind::Text:
-      if (type == DataType::Binary || type == DataType::LongBinary) return hexText(value.textValue());
+      if (type == DataType::Binary || type == DataType::LongBinary)
+        return hexText(value.textValue());
       return value.textValue();
     default:
       return std::to_string(value.wholeValue());

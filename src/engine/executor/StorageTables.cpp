@@ -29,8 +29,7 @@ bool keptAs(int storageClass, int type) {
 // kept, the field's own kind; else the kind its storage class suggests (a
 // text for a number field, which the storage then converts or refuses).
 Variant fieldValueOf(sqlite3_value* value, int type) {
-  const bool ownForm =
-      sqlite3_value_subtype(value) == 0 && keptAs(sqlite3_value_type(value), type);
+  const bool ownForm = sqlite3_value_subtype(value) == 0 && keptAs(sqlite3_value_type(value), type);
   return sqlite::readValue(
       value, ownForm ? sqlite::kindLetter(sqlite::kindOfField(type)) : sqlite::kVaries);
 }
@@ -47,9 +46,9 @@ bool seekable(sqlite3_value* value, int type) {
 struct Session {
   explicit Session(Storage& s) : storage(s) {}
   Storage& storage;
-  int tables = 0;       // tables SQLite began the transaction on
-  bool ended = false;   // committed or rolled back, waiting for the rest
-  int savepoints = 0;   // storage levels opened for SQLite's savepoints
+  int tables = 0;      // tables SQLite began the transaction on
+  bool ended = false;  // committed or rolled back, waiting for the rest
+  int savepoints = 0;  // storage levels opened for SQLite's savepoints
 
   void begin() {
     if (tables++ == 0) {
@@ -111,7 +110,7 @@ struct Table {
   Session* session = nullptr;
   TableRecord record;
   std::vector<std::vector<size_t>> indexColumns;  // field positions, per index
-  double rows = 0;                                 // for the planner's costs
+  double rows = 0;                                // for the planner's costs
   // SQLite also syncs and commits a table it has just created, without
   // beginning a transaction on it: only a table that began one ends it.
   bool began = false;
@@ -236,8 +235,8 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
     if (!covered) continue;
     const IndexRecord& index = table.record.indexes[i];
     const bool unique = index.primary || index.unique;
-    if (chosen < 0 || (unique && !(table.record.indexes[chosen].primary ||
-                                   table.record.indexes[chosen].unique)))
+    if (chosen < 0 ||
+        (unique && !(table.record.indexes[chosen].primary || table.record.indexes[chosen].unique)))
       chosen = static_cast<int>(i);
   }
   if (chosen < 0) {
@@ -337,16 +336,16 @@ int update(sqlite3_vtab* vtab, int argc, sqlite3_value** argv, sqlite3_int64* ro
     std::vector<Variant> values;
     for (size_t i = 0; i < table.record.fields.size(); ++i) {
       sqlite3_value* value = argv[i + 2];
-      values.push_back(sqlite3_value_nochange(value) ? Variant()
-                                                     : fieldValueOf(value, table.record.fields[i].type));
+      values.push_back(sqlite3_value_nochange(value)
+                           ? Variant()
+                           : fieldValueOf(value, table.record.fields[i].type));
     }
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
       *rowidOut = storage.insertRow(name, values);
       return;
     }
     const RowId row = sqlite3_value_int64(argv[0]);
-    if (sqlite3_value_int64(argv[1]) != row)
-      throw engineError(3000, {"a row's id cannot change"});
+    if (sqlite3_value_int64(argv[1]) != row) throw engineError(3000, {"a row's id cannot change"});
     storage.updateRow(name, row, values);
   });
 }
@@ -429,9 +428,8 @@ const sqlite3_module kRowsModule = makeModule();
 }  // namespace
 
 StorageTables::StorageTables(sqlite3* db) : db_(db), registry_(new Registry) {
-  const int rc = sqlite3_create_module_v2(db, kModule, &kRowsModule, registry_, [](void* aux) {
-    delete static_cast<Registry*>(aux);
-  });
+  const int rc = sqlite3_create_module_v2(db, kModule, &kRowsModule, registry_,
+                                          [](void* aux) { delete static_cast<Registry*>(aux); });
   if (rc != SQLITE_OK) sqlite::fail(db, rc, "");
 }
 

@@ -52,15 +52,15 @@ struct Expr {
     Date,    // literals; True and False are the Integers -1 and 0
     Column,  // name, with qualifier when written t.name
     Unary,
-    Binary,    // op over two or more operands, left to right: a run such as
-               // a + b + c is one node
-    IsNull,    // operand Is [Not] Null
-    Between,   // operands: value, one bound, the other bound
-    In,        // operands: value, then the list (or `query`)
-    Call,      // function name with its arguments
-    Star,      // "*" as a function argument: Count(*)
-    Subquery,  // (SELECT ...) as a value: `query`
-    Exists,    // Exists (SELECT ...): `query`
+    Binary,      // op over two or more operands, left to right: a run such as
+                 // a + b + c is one node
+    IsNull,      // operand Is [Not] Null
+    Between,     // operands: value, one bound, the other bound
+    In,          // operands: value, then the list (or `query`)
+    Call,        // function name with its arguments
+    Star,        // "*" as a function argument: Count(*)
+    Subquery,    // (SELECT ...) as a value: `query`
+    Exists,      // Exists (SELECT ...): `query`
     Quantified,  // operand op ANY, SOME or ALL (SELECT ...): `query`, `every`
   };
 

@@ -44,7 +44,9 @@ class ScanCursor : public RowCursor {
 class SeekCursor : public RowCursor {
  public:
   SeekCursor(PageSource& pages, Definition table, std::vector<uint32_t> pointers)
-      : pages_(pages), table_(std::move(table)), decoder_(pages, *table_),
+      : pages_(pages),
+        table_(std::move(table)),
+        decoder_(pages, *table_),
         pointers_(std::move(pointers)) {}
 
   bool next() override {
@@ -71,10 +73,9 @@ std::vector<uint8_t> keyOf(PageSource& pages, const TableDefinition& table,
                            const PhysicalIndex& index, const std::vector<Variant>& values) {
   std::vector<ColumnBytes> columns(table.columns.size());
   for (size_t i = 0; i < index.columns.size(); ++i) {
-    const auto column = std::find_if(table.columns.begin(), table.columns.end(),
-                                     [&](const ColumnDef& c) {
-                                       return c.number == index.columns[i].number;
-                                     });
+    const auto column =
+        std::find_if(table.columns.begin(), table.columns.end(),
+                     [&](const ColumnDef& c) { return c.number == index.columns[i].number; });
     if (column == table.columns.end() || values[i].isNull()) continue;
     ColumnBytes& stored = columns[static_cast<size_t>(column - table.columns.begin())];
     if (column->type == ColumnType::Boolean) {
@@ -100,9 +101,8 @@ std::unique_ptr<RowCursor> MdbStorage::seek(const std::string& table, const std:
                                             const std::vector<Variant>& key) {
   const Definition held = sharedDefinition(table);
   const TableDefinition& def = *held;
-  const auto logical =
-      std::find_if(def.logicalIndexes.begin(), def.logicalIndexes.end(),
-                   [&](const LogicalIndex& i) { return sameName(i.name, index); });
+  const auto logical = std::find_if(def.logicalIndexes.begin(), def.logicalIndexes.end(),
+                                    [&](const LogicalIndex& i) { return sameName(i.name, index); });
   if (logical == def.logicalIndexes.end() || logical->physical < 0 ||
       static_cast<size_t>(logical->physical) >= def.physicalIndexes.size())
     throw engineError(3000, {"no index " + index});

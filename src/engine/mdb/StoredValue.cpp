@@ -116,7 +116,8 @@ bool scaledInteger(const std::string& text, int scale, bool& negative, u128& mag
   }
   if (kept < digits.size()) {
     const std::string rest = digits.substr(kept);
-    const bool moreThanHalf = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
+    const bool moreThanHalf =
+        rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
     const bool half = rest[0] == '5' && !moreThanHalf;
     if (moreThanHalf || (half && (magnitude % 2) == 1)) ++magnitude;
   }
@@ -127,10 +128,9 @@ std::vector<uint8_t> currencyBytes(const Variant& value) {
   bool negative = false;
   u128 magnitude = 0;
   if (!scaledInteger(decimalText(value), 4, negative, magnitude)) throw engineError(3421);
-  if (magnitude > static_cast<u128>(kCurrencyLimit) + (negative ? 1 : 0))
-    throw engineError(3349);
-  const uint64_t bits = negative ? 0 - static_cast<uint64_t>(magnitude)
-                                 : static_cast<uint64_t>(magnitude);
+  if (magnitude > static_cast<u128>(kCurrencyLimit) + (negative ? 1 : 0)) throw engineError(3349);
+  const uint64_t bits =
+      negative ? 0 - static_cast<uint64_t>(magnitude) : static_cast<uint64_t>(magnitude);
   std::vector<uint8_t> out;
   putLittle(out, bits, 8);
   return out;
@@ -171,8 +171,7 @@ int hexDigit(char c) {
 // numbers stored little-endian, the last two bytes as written.
 std::vector<uint8_t> guidBytes(const Variant& value) {
   std::string text = value.toText();
-  if (text.size() == 38 && text.front() == '{' && text.back() == '}')
-    text = text.substr(1, 36);
+  if (text.size() == 38 && text.front() == '{' && text.back() == '}') text = text.substr(1, 36);
   static const int kGroups[] = {4, 2, 2, 2, 6};
   std::vector<uint8_t> bytes;
   size_t at = 0;

@@ -4,10 +4,10 @@
 #include <utility>
 
 #include "engine/AppError.h"
-#include "engine/model/QueryDef.h"
 #include "engine/Storage.h"
-#include "engine/model/TableDef.h"
 #include "engine/model/Execute.h"
+#include "engine/model/QueryDef.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn {
 namespace {
@@ -195,8 +195,8 @@ void Database::appendRelation(const RelationRecord& relation) {
 void Database::deleteRelation(const std::string& name) {
   telvarn::atomically(*storage_, [&] {
     const std::vector<RelationRecord> all = storage_->relations();
-    const auto found = std::find_if(all.begin(), all.end(),
-                                    [&](const RelationRecord& r) { return sameName(r.name, name); });
+    const auto found = std::find_if(
+        all.begin(), all.end(), [&](const RelationRecord& r) { return sameName(r.name, name); });
     if (found == all.end()) throw engineError(3265);
     storage_->dropRelation(found->name);
   });

@@ -8,8 +8,8 @@
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/Index.h"
-#include "engine/model/TableDef.h"
 #include "engine/model/RelationDefinition.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn::jetsql {
 namespace {

@@ -2,13 +2,13 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/model/Database.h"
-#include "engine/model/Field.h"
 #include "engine/Storage.h"
-#include "engine/model/TableDef.h"
-#include "engine/model/DefinitionExecution.h"
 #include "engine/jetsql/Executor.h"
 #include "engine/jetsql/Parser.h"
+#include "engine/model/Database.h"
+#include "engine/model/DefinitionExecution.h"
+#include "engine/model/Field.h"
+#include "engine/model/TableDef.h"
 
 namespace telvarn::jetsql {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/model/FieldValue.h"
 #include "engine/Storage.h"
+#include "engine/model/FieldValue.h"
 #include "engine/model/TableDef.h"
 
 namespace telvarn {

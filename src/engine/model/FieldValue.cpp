@@ -44,8 +44,7 @@ Variant converted(const Variant& value, int type, int size) {
 }  // namespace
 
 Variant fieldValue(const Variant& value, int type, int size) {
-  if (value.isNull())
-    return type == DataType::Boolean ? Variant(false) : Variant::null();
+  if (value.isNull()) return type == DataType::Boolean ? Variant(false) : Variant::null();
   try {
     return converted(value, type, size);
   } catch (const AppError& error) {

@@ -24,7 +24,6 @@ void Index::setRequired(const Variant& value) {
   record_.required = value.toBoolean();
 }
 
-
 std::shared_ptr<Field> Index::createField(const std::string& name) const {
   FieldRecord record;
   record.name = name;

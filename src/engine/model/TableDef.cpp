@@ -4,9 +4,9 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
+#include "engine/Storage.h"
 #include "engine/model/Field.h"
 #include "engine/model/Index.h"
-#include "engine/Storage.h"
 
 namespace telvarn {
 namespace {
@@ -52,9 +52,8 @@ bool related(Storage& storage, const std::string& table, const std::string& fiel
 // Whether `changed` differs from `field` in its user-defined properties
 // alone.
 bool onlyPropertiesDiffer(const FieldRecord& field, const FieldRecord& changed) {
-  return field.name == changed.name && field.type == changed.type &&
-         field.size == changed.size && field.attributes == changed.attributes &&
-         field.defaultValue == changed.defaultValue &&
+  return field.name == changed.name && field.type == changed.type && field.size == changed.size &&
+         field.attributes == changed.attributes && field.defaultValue == changed.defaultValue &&
          field.allowZeroLength == changed.allowZeroLength && field.required == changed.required;
 }
 

@@ -9,12 +9,12 @@
 #include <string_view>
 
 #include "engine/AppError.h"
-#include "engine/model/Database.h"
 #include "engine/GeneralSortOrder.h"
 #include "engine/executor/SqliteExecutor.h"
 #include "engine/executor/StorageExecutor.h"
 #include "engine/mdb/EmptyFile.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/model/Database.h"
 #include "engine/sqlite/SqliteStorage.h"
 
 namespace telvarn {

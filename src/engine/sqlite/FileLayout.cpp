@@ -6,7 +6,6 @@
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
-#include "engine/values/DateText.h"
 #include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/CatalogTables.h"
 #include "engine/sqlite/Dependents.h"
@@ -16,6 +15,7 @@
 #include "engine/sqlite/SqliteStorage.h"
 #include "engine/sqlite/TextOrder.h"
 #include "engine/values/Calendar.h"
+#include "engine/values/DateText.h"
 #include "engine/values/NumberForms.h"
 
 namespace telvarn::sqlite {

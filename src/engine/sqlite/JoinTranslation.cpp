@@ -1,8 +1,8 @@
 #include "engine/sqlite/JoinTranslation.h"
 
 #include "engine/AppError.h"
-#include "engine/model/Field.h"
 #include "engine/Storage.h"
+#include "engine/model/Field.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"
 #include "engine/sqlite/FieldWrites.h"

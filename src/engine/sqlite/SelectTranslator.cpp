@@ -212,8 +212,8 @@ class Level {
 
   // TOP over sorted rows: the first n (or n percent, rounded up) and every
   // row equal to the last of them in all the sort keys, which rank with it.
-  std::string topWithTies(const std::vector<Shown>& values,
-                          const std::vector<FieldRecord>& columns, const std::string& rest) {
+  std::string topWithTies(const std::vector<Shown>& values, const std::vector<FieldRecord>& columns,
+                          const std::string& rest) {
     std::string keys;
     std::string ranking;
     for (size_t i = 0; i < query_.orderBy.size(); ++i) {
@@ -313,8 +313,8 @@ std::string unionOrder(const SelectQuery& query, const std::vector<FieldRecord>&
     });
     if (found == columns.end()) throw engineError(3138);
     // Its place in the select list, counting the kind columns before it.
-    const auto kindColumns = std::count_if(columns.begin(), found,
-                                           [](const FieldRecord& c) { return c.type == 0; });
+    const auto kindColumns =
+        std::count_if(columns.begin(), found, [](const FieldRecord& c) { return c.type == 0; });
     sorted += (sorted.empty() ? " ORDER BY " : ", ") +
               std::to_string(found - columns.begin() + kindColumns + 1) +
               (item.descending ? " DESC" : "");

@@ -6,8 +6,8 @@
 #include <optional>
 
 #include "engine/AppError.h"
-#include "engine/model/Field.h"
 #include "engine/Storage.h"
+#include "engine/model/Field.h"
 #include "engine/sqlite/Connection.h"
 #include "engine/sqlite/ExpressionTranslator.h"
 #include "engine/sqlite/FieldWrites.h"

@@ -228,8 +228,7 @@ void SqliteStorage::changeField(const std::string& tableName, const std::string&
   if (field->type != changed.type || field->size != changed.size) {
     std::vector<FieldRecord> after = table.fields;
     after[static_cast<size_t>(field - table.fields.begin())] = changed;
-    physical::changeColumnType(connection_, table.name, after, changed, field->type,
-                               table.indexes);
+    physical::changeColumnType(connection_, table.name, after, changed, field->type, table.indexes);
   }
   if (field->autoNumber() != changed.autoNumber()) {
     if (changed.autoNumber()) {

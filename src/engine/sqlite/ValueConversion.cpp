@@ -65,8 +65,9 @@ void checkField(sqlite3_context* context, sqlite3_value** argv) {
 }  // namespace
 
 void registerValueConversion(sqlite3* db) {
-  sqlite3_create_function(db, "telvarn_convert", 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_SUBTYPE,
-                          nullptr, guarded<convert>, nullptr, nullptr);
+  sqlite3_create_function(db, "telvarn_convert", 4,
+                          SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_SUBTYPE, nullptr,
+                          guarded<convert>, nullptr, nullptr);
   sqlite3_create_function(db, "telvarn_check_field", 4, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                           guarded<checkField>, nullptr, nullptr);
 }

@@ -19,8 +19,8 @@ std::optional<std::string> dateFromSerial(double serial) {
 std::optional<double> serialFromDate(std::string_view stored) {
   int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
   const std::string text(stored);
-  const int read = std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &year, &month, &day, &hour,
-                               &minute, &second);
+  const int read =
+      std::sscanf(text.c_str(), "%d-%d-%d %d:%d:%d", &year, &month, &day, &hour, &minute, &second);
   if (read != 3 && read != 6) return std::nullopt;
   if (month < 1 || month > 12 || day < 1 || day > values::daysInMonth(year, month))
     return std::nullopt;

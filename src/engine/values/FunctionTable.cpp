@@ -1,5 +1,5 @@
-#include "engine/Utf8.h"
 #include "engine/values/FunctionTable.h"
+#include "engine/Utf8.h"
 
 #include <cctype>
 

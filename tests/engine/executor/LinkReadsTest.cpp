@@ -7,12 +7,12 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/Storage.h"
-#include "engine/model/TableDef.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/model/Database.h"
+#include "engine/model/TableDef.h"
+#include "engine/open/DBEngine.h"
 #include "support/ErrorOf.h"
 #include "support/RawSql.h"
 #include "support/TempDir.h"

@@ -11,14 +11,14 @@
 #include <map>
 #include <sstream>
 
-#include "engine/open/DBEngine.h"
+#include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbProof.h"
+#include "engine/mdb/MdbStorage.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/Index.h"
 #include "engine/model/TableDef.h"
-#include "engine/mdb/MdbCorpus.h"
-#include "engine/mdb/MdbProof.h"
-#include "engine/mdb/MdbStorage.h"
+#include "engine/open/DBEngine.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
@@ -100,14 +100,17 @@ class MdbConstraints : public ::testing::Test {
   Lines proof(const Lines& tables) { return proofProblems(path, untouched, tables); }
 
   void makeTables() {
-    both("CREATE TABLE Customers (CustomerID TEXT(5) CONSTRAINT CustomersKey PRIMARY KEY, "
-         "Name TEXT(40) NOT NULL, Phone TEXT(24) CONSTRAINT OnePhone UNIQUE)");
+    both(
+        "CREATE TABLE Customers (CustomerID TEXT(5) CONSTRAINT CustomersKey PRIMARY KEY, "
+        "Name TEXT(40) NOT NULL, Phone TEXT(24) CONSTRAINT OnePhone UNIQUE)");
     // A REFERENCES clause without columns refers to the primary key.
-    both("CREATE TABLE Orders (OrderID LONG CONSTRAINT OrdersKey PRIMARY KEY, "
-         "CustomerID TEXT(5) CONSTRAINT CustomersOrders REFERENCES Customers, Amount CURRENCY)");
-    both("CREATE TABLE Lines (OrderID LONG, Line SHORT, Qty SHORT, "
-         "CONSTRAINT LinesKey PRIMARY KEY (OrderID, Line), "
-         "CONSTRAINT OrdersLines FOREIGN KEY (OrderID) REFERENCES Orders (OrderID))");
+    both(
+        "CREATE TABLE Orders (OrderID LONG CONSTRAINT OrdersKey PRIMARY KEY, "
+        "CustomerID TEXT(5) CONSTRAINT CustomersOrders REFERENCES Customers, Amount CURRENCY)");
+    both(
+        "CREATE TABLE Lines (OrderID LONG, Line SHORT, Qty SHORT, "
+        "CONSTRAINT LinesKey PRIMARY KEY (OrderID, Line), "
+        "CONSTRAINT OrdersLines FOREIGN KEY (OrderID) REFERENCES Orders (OrderID))");
     both("INSERT INTO Customers VALUES ('ALFKI', 'Alfreds', '030-0074321')");
     both("INSERT INTO Customers VALUES ('BONAP', 'Bon app', Null)");
     both("INSERT INTO Orders VALUES (1, 'ALFKI', 10)");
@@ -127,13 +130,10 @@ class MdbConstraints : public ::testing::Test {
 TEST_F(MdbConstraints, CreateTableConstraintsAreKeysIndexesAndRelationships) {
   makeTables();
   EXPECT_EQ(objects(tables),
-            (Lines{"Customers.CustomersKey PUR- (CustomerID,)",
-                   "Customers.OnePhone -U-- (Phone,)",
+            (Lines{"Customers.CustomersKey PUR- (CustomerID,)", "Customers.OnePhone -U-- (Phone,)",
                    "CustomersOrders: Orders(CustomerID,) -> Customers(CustomerID,)",
-                   "Lines.LinesKey PUR- (OrderID,Line,)",
-                   "Lines.OrdersLines ---- (OrderID,)",
-                   "Orders.CustomersOrders ---- (CustomerID,)",
-                   "Orders.OrdersKey PUR- (OrderID,)",
+                   "Lines.LinesKey PUR- (OrderID,Line,)", "Lines.OrdersLines ---- (OrderID,)",
+                   "Orders.CustomersOrders ---- (CustomerID,)", "Orders.OrdersKey PUR- (OrderID,)",
                    "OrdersLines: Lines(OrderID,) -> Orders(OrderID,)"}));
   EXPECT_TRUE(mdbDb->tableDef("Customers")->fields()[1]->record().required);
   // The relationship's index is the one index of its name, marked as a
@@ -152,10 +152,11 @@ TEST_F(MdbConstraints, CreateTableConstraintsAreKeysIndexesAndRelationships) {
   EXPECT_NE(keys[1].find("\"Lines\" ADD CONSTRAINT \"lines_orderid_fk\" FOREIGN KEY "
                          "(\"orderid\") REFERENCES \"Orders\"(\"orderid\")"),
             std::string::npos);
-  EXPECT_EQ(schemaLines(path, "\"customers_"),
-            (Lines{"ALTER TABLE \"customers\" ADD CONSTRAINT \"customers_pkey\" PRIMARY KEY "
-                   "(\"customerid\");",
-                   "CREATE UNIQUE INDEX \"customers_onephone_idx\" ON \"customers\" (\"phone\");"}));
+  EXPECT_EQ(
+      schemaLines(path, "\"customers_"),
+      (Lines{"ALTER TABLE \"customers\" ADD CONSTRAINT \"customers_pkey\" PRIMARY KEY "
+             "(\"customerid\");",
+             "CREATE UNIQUE INDEX \"customers_onephone_idx\" ON \"customers\" (\"phone\");"}));
   EXPECT_NE(commandOutput("mdb-export " + shellQuote(path) + " MSysRelationships")
                 .find("\"OrdersLines\",0,1,0,\"Lines\",\"OrderID\",\"Orders\",\"OrderID\""),
             std::string::npos);
@@ -182,19 +183,16 @@ TEST_F(MdbConstraints, AlterTableAndIndexStatementsChangeTheConstraints) {
   both("DROP INDEX RepRegion ON Reps");
   const Lines all = {"Customers", "Orders", "Lines", "Reps"};
   const Lines altered = objects(all);
-  EXPECT_EQ(altered, (Lines{"Customers.CustomersKey PUR- (CustomerID,)",
-                            "Customers.OneName -U-- (Name,)",
-                            "Customers.OnePhone -U-- (Phone,)",
-                            "CustomersOrders: Orders(CustomerID,) -> Customers(CustomerID,)",
-                            "Lines.LinesKey PUR- (OrderID,Line,)",
-                            "Lines.OrdersLines ---- (OrderID,)",
-                            "Orders.CustomersOrders ---- (CustomerID,)",
-                            "Orders.OrdersKey PUR- (OrderID,)",
-                            "Orders.RepsOrders ---- (Rep,)",
-                            "OrdersLines: Lines(OrderID,) -> Orders(OrderID,)",
-                            "Reps.ByRegion ---I (Region DESC,)",
-                            "Reps.RepsKey PUR- (RepID,)",
-                            "RepsOrders: Orders(Rep,) -> Reps(RepID,)"}));
+  EXPECT_EQ(
+      altered,
+      (Lines{"Customers.CustomersKey PUR- (CustomerID,)", "Customers.OneName -U-- (Name,)",
+             "Customers.OnePhone -U-- (Phone,)",
+             "CustomersOrders: Orders(CustomerID,) -> Customers(CustomerID,)",
+             "Lines.LinesKey PUR- (OrderID,Line,)", "Lines.OrdersLines ---- (OrderID,)",
+             "Orders.CustomersOrders ---- (CustomerID,)", "Orders.OrdersKey PUR- (OrderID,)",
+             "Orders.RepsOrders ---- (Rep,)", "OrdersLines: Lines(OrderID,) -> Orders(OrderID,)",
+             "Reps.ByRegion ---I (Region DESC,)", "Reps.RepsKey PUR- (RepID,)",
+             "RepsOrders: Orders(Rep,) -> Reps(RepID,)"}));
   EXPECT_EQ(schemaLines(path, "\"reps_"),
             (Lines{"CREATE INDEX \"reps_byregion_idx\" ON \"reps\" (\"region\" DESC);",
                    "ALTER TABLE \"reps\" ADD CONSTRAINT \"reps_pkey\" PRIMARY KEY (\"repid\");"}));
@@ -208,7 +206,8 @@ TEST_F(MdbConstraints, AlterTableAndIndexStatementsChangeTheConstraints) {
   both("ALTER TABLE Orders DROP CONSTRAINT RepsOrders", 3371);
   Lines dropped = altered;
   std::erase_if(dropped, [](const std::string& line) {
-    return line.find("RepsOrders") != std::string::npos || line.find("OneName") != std::string::npos;
+    return line.find("RepsOrders") != std::string::npos ||
+           line.find("OneName") != std::string::npos;
   });
   EXPECT_EQ(objects(all), dropped);
   EXPECT_EQ(schemaLines(path, "REFERENCES \"Reps\""), Lines{});
@@ -226,9 +225,10 @@ TEST_F(MdbConstraints, TheNewRelationshipsKeepTheRows) {
   EXPECT_EQ(both("DELETE FROM Orders WHERE OrderID = 13"), Skipped{});
   EXPECT_EQ(both("INSERT INTO Lines SELECT OrderID, 2, 1 FROM Orders"), Skipped{});
   // The dialect of DAO has no cascades.
-  both("ALTER TABLE Lines ADD CONSTRAINT Cascading FOREIGN KEY (OrderID) REFERENCES Orders "
-       "ON DELETE CASCADE",
-       3293);
+  both(
+      "ALTER TABLE Lines ADD CONSTRAINT Cascading FOREIGN KEY (OrderID) REFERENCES Orders "
+      "ON DELETE CASCADE",
+      3293);
   EXPECT_EQ(both("DELETE FROM Lines WHERE Line = 2"), Skipped{});
   EXPECT_EQ(both("DELETE FROM Orders WHERE OrderID = 2"), (Skipped{{3200, 1}}));
   EXPECT_EQ(objects({"Orders"}).size(), 4u);

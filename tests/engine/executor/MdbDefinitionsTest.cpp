@@ -4,10 +4,10 @@
 // check, a refused change leaving the file as it was.
 #include <gtest/gtest.h>
 
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "support/ErrorOf.h"
 
 namespace telvarn::test {

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <map>
 
-#include "engine/open/DBEngine.h"
-#include "engine/model/Database.h"
 #include "engine/mdb/MdbCorpus.h"
 #include "engine/mdb/MdbStorage.h"
+#include "engine/model/Database.h"
+#include "engine/open/DBEngine.h"
 #include "support/ErrorOf.h"
 
 namespace telvarn::test {
@@ -25,8 +25,8 @@ class StorageExecutor : public ::testing::Test {
   }
   // mdb-export's lines of the table, header left out.
   std::vector<std::string> exported(const std::string& table) {
-    const std::string out = commandOutput("mdb-export -H " + shellQuote(path) + " " +
-                                          shellQuote(table));
+    const std::string out =
+        commandOutput("mdb-export -H " + shellQuote(path) + " " + shellQuote(table));
     std::vector<std::string> lines;
     size_t start = 0;
     for (size_t end; (end = out.find('\n', start)) != std::string::npos; start = end + 1)
@@ -102,8 +102,9 @@ TEST_F(StorageExecutor, AFailingStatementLeavesTheFileAsItWas) {
   // The second shipper's name is too long for its field: 3163, and the
   // first, already written, goes back with the rest.
   EXPECT_EQ(errorOf([&] {
-              db->execute("UPDATE Shippers SET CompanyName = IIf(ShipperID = 2, String(41, 'x'), "
-                          "'y')");
+              db->execute(
+                  "UPDATE Shippers SET CompanyName = IIf(ShipperID = 2, String(41, 'x'), "
+                  "'y')");
             }),
             3163);
   EXPECT_EQ(exported("Shippers"), shippers);

@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "engine/AppError.h"
-#include "engine/values/DateText.h"
 #include "engine/jetsql/Parser.h"
+#include "engine/values/DateText.h"
 
 namespace telvarn::jetsql::test {
 namespace {

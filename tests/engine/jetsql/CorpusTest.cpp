@@ -283,7 +283,8 @@ class Corpus : public ::testing::TestWithParam<Kept> {
     const size_t blank = line.find(' ');
     const size_t times = line.find('x');
     const int rule = std::stoi(line.substr(1, std::min(blank, times) - 1));
-    const uint64_t rows = times < blank ? std::stoull(line.substr(times + 1, blank - times - 1)) : 1;
+    const uint64_t rows =
+        times < blank ? std::stoull(line.substr(times + 1, blank - times - 1)) : 1;
     try {
       const RowsAffected done = db_->execute(line.substr(blank + 1));
       EXPECT_EQ(done.skipped, (std::map<int, uint64_t>{{rule, rows}}));

@@ -36,8 +36,8 @@ class DataStatements : public EngineFixture {
 TEST_F(DataStatements, InsertConvertsValuesToTheFieldTypes) {
   db->execute("INSERT INTO T (Name, N, X, D, F) VALUES ('a', 2.5, 1.5, #1/31/2000 10:30#, True)");
   db->execute("INSERT INTO T (Name, N, D, F) VALUES (\"b\", '3', '2000-02-01', Null)");
-  EXPECT_EQ(rawColumn("SELECT ID FROM T ORDER BY ID"), "1|2");  // AutoNumber counts on
-  EXPECT_EQ(rawColumn("SELECT N FROM T ORDER BY ID"), "2|3");   // 2.5 rounds to even
+  EXPECT_EQ(rawColumn("SELECT ID FROM T ORDER BY ID"), "1|2");              // AutoNumber counts on
+  EXPECT_EQ(rawColumn("SELECT N FROM T ORDER BY ID"), "2|3");               // 2.5 rounds to even
   EXPECT_EQ(rawColumn("SELECT D FROM T ORDER BY ID"), "36556.4375|36557");  // day numbers
   EXPECT_EQ(rawColumn("SELECT F FROM T ORDER BY ID"), "-1|0");  // Yes/No never holds Null
   db->execute("INSERT INTO T VALUES (10, 'c', 1, 1, Null, 0, Null)");

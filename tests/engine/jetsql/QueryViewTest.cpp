@@ -2,8 +2,8 @@
 // same name, kept in step with the tables it reads; data statements read a
 // stored SELECT as a table.
 #include "engine/EngineFixture.h"
-#include "engine/model/QueryDef.h"
 #include "engine/Storage.h"
+#include "engine/model/QueryDef.h"
 
 namespace telvarn::test {
 namespace {

@@ -5,12 +5,12 @@
 #include <algorithm>
 
 #include "engine/AppError.h"
-#include "engine/open/DBEngine.h"
+#include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbStorage.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/TableDef.h"
-#include "engine/mdb/MdbCorpus.h"
-#include "engine/mdb/MdbStorage.h"
+#include "engine/open/DBEngine.h"
 #include "support/ErrorOf.h"
 
 namespace telvarn::test {

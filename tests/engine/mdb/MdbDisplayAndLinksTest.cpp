@@ -8,14 +8,14 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "engine/open/DBEngine.h"
 #include "engine/DataType.h"
+#include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbStorage.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/Index.h"
 #include "engine/model/TableDef.h"
-#include "engine/mdb/MdbCorpus.h"
-#include "engine/mdb/MdbStorage.h"
+#include "engine/open/DBEngine.h"
 #include "support/ErrorOf.h"
 #include "support/TempDir.h"
 
@@ -52,8 +52,10 @@ TEST_F(MdbDisplayAndLinks, NewFieldsHaveNoDisplayPropertiesAndExistingCaptionsCh
   db->execute("SELECT ShipperID, CompanyName INTO Carriers FROM Shippers");
 
   auto again = engine.openDatabase(path);
-  for (const auto& [table, field] : {std::pair{"Shippers", "Rating"}, {"Shippers", "Remark"},
-                                     {"Shippers", "Active"}, {"Carriers", "CompanyName"}}) {
+  for (const auto& [table, field] : {std::pair{"Shippers", "Rating"},
+                                     {"Shippers", "Remark"},
+                                     {"Shippers", "Active"},
+                                     {"Carriers", "CompanyName"}}) {
     auto made = again->tableDef(table)->field(field);
     EXPECT_EQ(errorOf([&] { made->setProperty("Caption", "Shown"); }), 3270) << field;
   }
@@ -107,8 +109,7 @@ TEST_F(MdbDisplayAndLinks, ALinkShowsItsSourcesFieldsAndRefusesDesignChanges) {
   index->appendField(*index->createField("field1"));
   EXPECT_EQ(errorOf([&] { reopened->appendIndex(index); }), 3219);
   EXPECT_EQ(errorOf([&] { reopened->field("field1")->setProperty("Caption", "Shown"); }), 3270);
-  EXPECT_EQ(errorOf([&] { reopened->field("field1")->setProperty("DefaultValue", "'x'"); }),
-            3219);
+  EXPECT_EQ(errorOf([&] { reopened->field("field1")->setProperty("DefaultValue", "'x'"); }), 3219);
   EXPECT_EQ(mdb::MdbStorage(linked).check(), std::vector<std::string>{});
 }
 

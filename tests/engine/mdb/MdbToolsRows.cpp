@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "engine/DataType.h"
-#include "engine/values/DateText.h"
 #include "engine/mdb/MdbCorpus.h"
+#include "engine/values/DateText.h"
 
 namespace telvarn::test {
 namespace {
