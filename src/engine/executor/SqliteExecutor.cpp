@@ -1,12 +1,10 @@
 #include "engine/executor/SqliteExecutor.h"
 
-#include "engine/AppError.h"
 #include "engine/sqlite/ActionRun.h"
-#include "engine/sqlite/FieldWrites.h"
-#include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/SqlTranslator.h"
 
 namespace telvarn::executor {
+
 SqliteExecutor::SqliteExecutor(std::shared_ptr<sqlite::SqliteStorage> storage,
                                ShownLinks::Sources sources)
     : storage_(std::move(storage)),
@@ -26,12 +24,7 @@ RowsAffected SqliteExecutor::run(const jetsql::DataStatement& statement) {
 
 std::vector<FieldRecord> SqliteExecutor::describe(const jetsql::SelectStatement& select) {
   sqlite::ReadTransaction read(storage_->connection());
-  std::vector<Variant> parameters;
-  const sqlite::Scope none;
-  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get(), &links_);
-  const sqlite::TranslatedQuery query = sqlite::translateQuery(translator, *select.query);
-  sqlite::requireNoParameters(translator);
-  return query.columns;
+  return sqlite::describeSelect(*storage_, select, &links_);
 }
 
 }  // namespace telvarn::executor

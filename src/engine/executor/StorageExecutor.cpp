@@ -2,10 +2,6 @@
 
 #include "engine/sqlite/ActionRun.h"
 #include "engine/sqlite/DialectFunctions.h"
-#include "engine/sqlite/ExpressionTranslator.h"
-#include "engine/sqlite/FieldWrites.h"
-#include "engine/sqlite/Scope.h"
-#include "engine/sqlite/SelectTranslator.h"
 #include "engine/sqlite/SqlTranslator.h"
 
 namespace telvarn::executor {
@@ -42,12 +38,7 @@ RowsAffected StorageExecutor::run(const jetsql::DataStatement& statement) {
 }
 
 std::vector<FieldRecord> StorageExecutor::describe(const jetsql::SelectStatement& select) {
-  std::vector<Variant> parameters;
-  const sqlite::Scope none;
-  sqlite::ExpressionTranslator translator(none, select.sql, parameters, storage_.get(), &links_);
-  const sqlite::TranslatedQuery query = sqlite::translateQuery(translator, *select.query);
-  sqlite::requireNoParameters(translator);
-  return query.columns;
+  return sqlite::describeSelect(*storage_, select, &links_);
 }
 
 }  // namespace telvarn::executor

@@ -260,4 +260,14 @@ TranslatedStatement translate(Storage& storage, const DataStatement& statement,
   return out;
 }
 
+std::vector<FieldRecord> describeSelect(Storage& storage, const jetsql::SelectStatement& select,
+                                        LinkedTables* links) {
+  std::vector<Variant> parameters;
+  const Scope none;
+  ExpressionTranslator translator(none, select.sql, parameters, &storage, links);
+  const TranslatedQuery query = translateQuery(translator, *select.query);
+  requireNoParameters(translator);
+  return query.columns;
+}
+
 }  // namespace telvarn::sqlite

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/Catalog.h"
 #include "engine/Variant.h"
 #include "engine/jetsql/Ast.h"
 
@@ -43,5 +44,10 @@ struct TranslatedStatement {
 // `links` names the rows of the links the statement reads (LinkedTables.h).
 TranslatedStatement translate(Storage& storage, const jetsql::DataStatement& statement,
                               LinkedTables* links);
+
+// The columns `select` yields (name, type, size), its names checked as a
+// statement's are; nothing is run.
+std::vector<FieldRecord> describeSelect(Storage& storage, const jetsql::SelectStatement& select,
+                                        LinkedTables* links);
 
 }  // namespace telvarn::sqlite

@@ -1,7 +1,8 @@
 // Stored queries written into real files: every query of the corpus,
 // stored again under a new name from the SQL our reader gives for it, reads
-// back as the same SQL, mdb-queries shows it as it shows the original, and
-// the file, its catalog and MSysQueries with their indexes stay sound.
+// back as the same SQL, mdb-queries shows it as it shows the query it
+// copies, and the file, its catalog and MSysQueries with their indexes stay
+// sound.
 #include <gtest/gtest.h>
 
 #include <algorithm>
