@@ -24,7 +24,6 @@ constexpr uint32_t kDefinitionMark = 0x0659;
 constexpr uint32_t kIndexTreeMark = 0x0783;
 constexpr uint8_t kUserTable = 0x4E;
 constexpr uint8_t kSystemTable = 0x53;
-constexpr uint8_t kAutoNumbersOn = 0x01;
 // A logical index that serves no relationship keeps this in the bytes a
 // relationship's index keeps its cascade flags in.
 constexpr uint8_t kNoCascadeFlags = 0x04;
@@ -99,9 +98,10 @@ Page definitionPage(uint32_t pageSize) {
 }  // namespace
 
 std::vector<LogicalIndex> logicalIndexesInStoredOrder(std::vector<LogicalIndex> indexes) {
-  std::stable_sort(indexes.begin(), indexes.end(), [](const LogicalIndex& a, const LogicalIndex& b) {
-    return compareGeneral(a.name, b.name) < 0;
-  });
+  std::stable_sort(indexes.begin(), indexes.end(),
+                   [](const LogicalIndex& a, const LogicalIndex& b) {
+                     return compareGeneral(a.name, b.name) < 0;
+                   });
   return indexes;
 }
 
@@ -112,9 +112,9 @@ std::vector<uint8_t> encodeTableDefinition(const TableDefinition& table) {
   appendLittle(out, 0, 4);  // the length, known at the end
   appendLittle(out, kDefinitionMark, 4);
   appendLittle(out, table.rowCount, 4);
-  appendLittle(out, table.nextAutoNumber, 4);
-  out.push_back(kAutoNumbersOn);
-  out.insert(out.end(), 15, 0);
+  appendLittle(out, table.lastAutoNumber, 4);
+  appendLittle(out, static_cast<uint32_t>(table.autoNumberIncrement), 4);
+  out.insert(out.end(), 12, 0);
   out.push_back(table.system ? kSystemTable : kUserTable);
   appendLittle(out, table.maxColumns, 2);
   appendLittle(out, table.varColumns, 2);

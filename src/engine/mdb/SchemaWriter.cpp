@@ -65,6 +65,16 @@ bool hasRows(PageFile& file, const TableDefinition& table) {
 
 // The rows of system table `name` whose ObjectId is `object` go: the
 // permissions on an object in MSysACEs, a query's parts in MSysQueries.
+// COUNTER(seed, increment): the table's next new row takes `seed`.
+void startNumbering(TableDefinition& table, const FieldRecord& field) {
+  table.autoNumberIncrement = static_cast<int32_t>(field.increment);
+  table.lastAutoNumber = static_cast<uint32_t>(field.seed - field.increment);
+}
+
+bool numbered(const FieldRecord& field) {
+  return field.autoNumber() && field.type == DataType::Long;
+}
+
 void removeRowsOf(PageFile& file, const std::vector<CatalogEntry>& catalog, const char* name,
                   int32_t object) {
   const CatalogEntry* table = nullptr;
@@ -118,6 +128,7 @@ void SchemaWriter::createTable(const TableRecord& record) {
   for (const FieldRecord& field : record.fields) {
     if (findColumn(table, field.name) != nullptr) throw engineError(3191);
     placeColumn(table, columnOf(field));
+    if (numbered(field)) startNumbering(table, field);
     const std::vector<StoredProperty> stored = storedProperties(field);
     if (!stored.empty()) properties.push_back({field.name, false, stored});
   }
@@ -154,13 +165,17 @@ void SchemaWriter::addField(const std::string& name, const FieldRecord& field) {
   SchemaTable table = openTable(file_, name);
   if (findColumn(table.definition, field.name) != nullptr) throw engineError(3191);
   if (table.definition.columns.size() >= kMostColumns) throw engineError(3190);
+  const TableDefinition before = table.definition;
   ColumnDef column = columnOf(field);
   placeColumn(table.definition, column);
   const ColumnDef& placed = table.definition.columns.back();
   if (placed.longValue())
     table.definition.longValueMaps.push_back(
         newLongValueMaps(file_, placed.number, {table.definition.usedPages}));
+  if (numbered(field)) startNumbering(table.definition, field);
   saveDefinition(file_, table);
+  // The rows there are take the first numbers.
+  if (numbered(field) && hasRows(file_, before)) numberRows(file_, table, before, placed);
   const std::vector<StoredProperty> stored = storedProperties(field);
   if (!stored.empty()) {
     setColumnProperties(table, field.name, stored);

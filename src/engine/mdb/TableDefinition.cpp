@@ -124,7 +124,10 @@ TableDefinition readTableDefinition(PageSource& pages, uint32_t page) {
   table.page = page;
   table.definitionLength = view.u32(kLengthAt);
   table.rowCount = view.u32(0x10);
-  table.nextAutoNumber = view.u32(0x14);
+  table.lastAutoNumber = view.u32(0x14);
+  // No step at all is no numbering; the program's own tables step by 1.
+  table.autoNumberIncrement = static_cast<int32_t>(view.u32(0x18));
+  if (table.autoNumberIncrement == 0) table.autoNumberIncrement = 1;
   table.system = view.u8(0x28) == 0x53;
   table.maxColumns = view.u16(0x29);
   table.varColumns = view.u16(0x2B);

@@ -122,7 +122,10 @@ struct TableDefinition {
   std::vector<uint32_t> definitionPages;  // the chain, `page` first
   uint32_t definitionLength = 0;          // its bytes after the first page's header
   uint32_t rowCount = 0;
-  uint32_t nextAutoNumber = 0;
+  // The last AutoNumber given (modulo 2^32), and the step to the next:
+  // COUNTER(seed, increment) starts it at seed - increment.
+  uint32_t lastAutoNumber = 0;
+  int32_t autoNumberIncrement = 1;
   bool system = false;
   uint16_t maxColumns = 0;
   uint16_t varColumns = 0;

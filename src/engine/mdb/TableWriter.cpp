@@ -41,10 +41,9 @@ std::string newGuid() {
   bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
   char text[40];
   std::snprintf(text, sizeof text,
-                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                bytes[0], bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7],
-                bytes[8], bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14],
-                bytes[15]);
+                "{%02X%02X%02X%02X-%02X%02X-%02X%02X-%02X%02X-%02X%02X%02X%02X%02X%02X}", bytes[0],
+                bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7], bytes[8],
+                bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
   return text;
 }
 
@@ -60,9 +59,7 @@ bool yes(const Variant& value) {
 }  // namespace
 
 TableWriter::TableWriter(PageFile& file, uint32_t definitionPage)
-    : file_(file),
-      table_(readTableDefinition(file, definitionPage)),
-      relationships_(file, table_) {
+    : file_(file), table_(readTableDefinition(file, definitionPage)), relationships_(file, table_) {
   for (size_t i = 0; i < table_.physicalIndexes.size(); ++i) {
     indexes_.emplace_back(file_, table_.page, table_.physicalIndexes[i]);
     rules_.push_back(indexRules(table_, i));
@@ -120,8 +117,8 @@ std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& valu
     if (isMissing(value)) continue;
     columns[i].present = true;
     // A long value's reference is made once its records are written.
-    columns[i].bytes = column.longValue() ? std::vector<uint8_t>(kReferenceLength, 0)
-                                          : storedBytes(column, value);
+    columns[i].bytes =
+        column.longValue() ? std::vector<uint8_t>(kReferenceLength, 0) : storedBytes(column, value);
   }
   return columns;
 }
@@ -180,7 +177,8 @@ uint32_t TableWriter::placeNew(const std::vector<uint8_t>& row, uint16_t flags) 
     insertPage_ = 0;
   }
   if (insertPage_ == 0) {
-    insertPage_ = pageWithRoom(file_, {table_.usedPages, table_.freePages}, table_.page, row.size());
+    insertPage_ =
+        pageWithRoom(file_, {table_.usedPages, table_.freePages}, table_.page, row.size());
     insertGeneration_ = file_.generation();
     page = file_.readPage(insertPage_);
   }
@@ -224,7 +222,8 @@ uint32_t TableWriter::lastAutoNumber() {
 void TableWriter::changeDefinition(int rowCountChange, uint32_t lastAutoNumber) {
   Page page = file_.readPage(table_.page);
   const uint32_t rows = ByteView(page).u32(kRowCountAt);
-  put32(page.data() + kRowCountAt, static_cast<uint32_t>(static_cast<int64_t>(rows) + rowCountChange));
+  put32(page.data() + kRowCountAt,
+        static_cast<uint32_t>(static_cast<int64_t>(rows) + rowCountChange));
   put32(page.data() + kLastAutoNumberAt, lastAutoNumber);
   file_.writePage(table_.page, page);
 }
@@ -233,14 +232,20 @@ uint32_t TableWriter::insert(std::vector<Variant> values) {
   if (values.size() != table_.columns.size()) throw engineError(3219);
   PageTransaction change(file_);
   uint32_t last = lastAutoNumber();
+  const int32_t step = table_.autoNumberIncrement;
   for (size_t i = 0; i < values.size(); ++i) {
     const ColumnDef& column = table_.columns[i];
     if ((column.flags & ColumnFlag::AutoNumber) && column.type == ColumnType::Long) {
       if (isMissing(values[i])) {
-        values[i] = Variant(static_cast<int64_t>(++last));
+        last += static_cast<uint32_t>(step);
+        values[i] = Variant(int64_t{static_cast<int32_t>(last)});
       } else {
+        // A number given moves the numbering past it, in the direction of
+        // the step; one the column cannot hold is refused when it is stored.
         const int64_t given = values[i].toInteger();
-        if (given > static_cast<int64_t>(last) && given <= INT32_MAX) last = static_cast<uint32_t>(given);
+        const int64_t now = static_cast<int32_t>(last);
+        if (given >= INT32_MIN && given <= INT32_MAX && (step > 0 ? given > now : given < now))
+          last = static_cast<uint32_t>(static_cast<int32_t>(given));
       }
     } else if ((column.flags & ColumnFlag::AutoGuid) && isMissing(values[i])) {
       values[i] = Variant(newGuid());

@@ -1,6 +1,8 @@
 #include "engine/mdb/TypeChange.h"
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 #include "engine/AppError.h"
 #include "engine/mdb/ColumnConversion.h"
@@ -53,15 +55,20 @@ ColumnDef replacement(TableDefinition& table, const ColumnDef& old, const FieldR
   return column;
 }
 
+// Rewrites rows with a new value of one column and the others as they
+// were stored.
 class RowRewriter {
  public:
+  // The column's new value of a row: from the row as `before` stores it.
+  using NewValue = std::function<Variant(const RowDecoder& before, ByteView row)>;
+
   RowRewriter(PageFile& file, const TableDefinition& before, const TableDefinition& after,
-              const ColumnDef& old, const ColumnDef& column)
+              const ColumnDef& column, NewValue newValue)
       : file_(file),
         before_(before),
         after_(after),
-        old_(old),
         column_(column),
+        newValue_(std::move(newValue)),
         decoder_(file, before),
         writer_(file, after.page) {}
 
@@ -82,7 +89,7 @@ class RowRewriter {
           decoder_.columnBytes(view, *before_.columnByNumber(column.number), columns[i].present);
       columns[i].bytes = bytes.bytes();
     }
-    const Variant value = convertedValue(old_, decoder_.value(view, old_), column_);
+    const Variant value = newValue_(decoder_, view);
     ColumnBytes& target = columns[changed];
     if (column_.type == ColumnType::Boolean) {
       target.present = value.toBoolean();
@@ -104,8 +111,8 @@ class RowRewriter {
   PageFile& file_;
   const TableDefinition& before_;
   const TableDefinition& after_;
-  const ColumnDef& old_;
   const ColumnDef& column_;
+  NewValue newValue_;
   const RowDecoder decoder_;
   TableWriter writer_;
 };
@@ -154,7 +161,9 @@ void changeColumnType(PageFile& file, SchemaTable& table, const std::string& nam
     rows.push_back(row);
     return true;
   });
-  RowRewriter rewriter(file, before, after, old, column);
+  RowRewriter rewriter(file, before, after, column, [&](const RowDecoder& decoder, ByteView row) {
+    return convertedValue(old, decoder.value(row, old), column);
+  });
   for (const uint32_t row : rows) rewriter.rewrite(row);
 
   if (oldMaps != nullptr) {
@@ -162,6 +171,22 @@ void changeColumnType(PageFile& file, SchemaTable& table, const std::string& nam
     removeUsageMap(file, oldMaps->usedPages, true);
   }
   for (const size_t i : rebuilt) buildIndex(file, after, i);
+  writeTableDefinition(file, after);
+}
+
+void numberRows(PageFile& file, SchemaTable& table, const TableDefinition& before,
+                const ColumnDef& column) {
+  TableDefinition& after = table.definition;
+  std::vector<uint32_t> rows;
+  forEachStoredRow(file, before, [&](uint32_t row, ByteView) {
+    rows.push_back(row);
+    return true;
+  });
+  RowRewriter rewriter(file, before, after, column, [&](const RowDecoder&, ByteView) {
+    after.lastAutoNumber += static_cast<uint32_t>(after.autoNumberIncrement);
+    return Variant(int64_t{static_cast<int32_t>(after.lastAutoNumber)});
+  });
+  for (const uint32_t row : rows) rewriter.rewrite(row);
   writeTableDefinition(file, after);
 }
 

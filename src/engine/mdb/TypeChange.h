@@ -1,4 +1,5 @@
-// TypeChange: a column given a new type or size, every row rewritten.
+// TypeChange: a column given a new type or size, or a new AutoNumber
+// column its numbers, every row rewritten.
 //
 // The column becomes a new one of the new type under the same name and in
 // the same place of the table's order; it takes the table's next number
@@ -24,5 +25,12 @@ namespace telvarn::mdb {
 // rows that now break an index over the column.
 void changeColumnType(PageFile& file, SchemaTable& table, const std::string& name,
                       const FieldRecord& changed);
+
+// A new AutoNumber `column`, in `table`'s definition but not in `before`,
+// the same table's definition without it: the rows take the next numbers
+// in the order they are stored, and the definition (written) keeps the
+// last one given. Within a transaction.
+void numberRows(PageFile& file, SchemaTable& table, const TableDefinition& before,
+                const ColumnDef& column);
 
 }  // namespace telvarn::mdb
