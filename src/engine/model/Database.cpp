@@ -49,6 +49,40 @@ std::vector<std::string> relatedFields(Storage& storage, const std::string& tabl
   return fields;
 }
 
+// The fields of `table` named `names` (spelled as it spells them).
+std::vector<const FieldRecord*> fieldsNamed(const TableRecord& table,
+                                            const std::vector<std::string>& names) {
+  std::vector<const FieldRecord*> fields;
+  for (const std::string& name : names) {
+    fields.push_back(&*std::find_if(table.fields.begin(), table.fields.end(),
+                                    [&](const FieldRecord& f) { return f.name == name; }));
+  }
+  return fields;
+}
+
+// A relationship joins fields of the same types (3368), and finds its keys
+// through a unique index of the referenced table over exactly the
+// referenced fields, in their order (3173 when there is none).
+void checkRelatedFields(Storage& storage, const RelationRecord& relation) {
+  const TableRecord child = *storage.findTable(relation.table);
+  const TableRecord parent = *storage.findTable(relation.referencedTable);
+  const auto from = fieldsNamed(child, relation.columns);
+  const auto to = fieldsNamed(parent, relation.referencedColumns);
+  for (size_t i = 0; i < from.size(); ++i) {
+    if (from[i]->type != to[i]->type) throw engineError(3368);
+  }
+  for (const IndexRecord& index : parent.indexes) {
+    if ((index.primary || index.unique) &&
+        std::equal(relation.referencedColumns.begin(), relation.referencedColumns.end(),
+                   index.columns.begin(), index.columns.end(),
+                   [](const std::string& name, const IndexColumn& column) {
+                     return sameName(name, column.field);
+                   }))
+      return;
+  }
+  throw engineError(3173);
+}
+
 }  // namespace
 
 Database::Database(std::shared_ptr<Storage> storage, std::shared_ptr<jetsql::Executor> executor,
@@ -188,6 +222,7 @@ void Database::appendRelation(const RelationRecord& relation) {
     stored.columns = relatedFields(*storage_, relation.table, relation.columns, stored.table);
     stored.referencedColumns = relatedFields(*storage_, relation.referencedTable,
                                              relation.referencedColumns, stored.referencedTable);
+    checkRelatedFields(*storage_, stored);
     storage_->addRelation(stored);
   });
 }

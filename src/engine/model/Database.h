@@ -75,7 +75,9 @@ class Database {
   // Relations.Append: 3125 for a name the engine does not allow, 3012 for
   // a name a relationship has, 3265 for a table or field that does not
   // exist (or a link), 3264 without fields (or with lists of unequal
-  // length), 3201 when rows already refer to nothing.
+  // length), 3368 for fields of different types, 3173 when no unique index
+  // of the referenced table covers exactly the referenced fields, 3201
+  // when rows already refer to nothing.
   void appendRelation(const RelationRecord& relation);
   // Relations.Delete: 3265 when there is no relationship of that name.
   void deleteRelation(const std::string& name);

@@ -11,11 +11,13 @@
 namespace telvarn::jetsql {
 namespace {
 
-// A relationship written without a name gets a made-up one.
+// A relationship written without a name gets a made-up one, of letters and
+// digits only: an .mdb file keeps the name in an index, and the index keys
+// of some symbols ('_' among them) are not known.
 std::string generatedName() {
   static std::mt19937_64 generator{std::random_device{}()};
   static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string name = "Relation_";
+  std::string name = "Relation";
   uint64_t bits = generator();
   for (int i = 0; i < 16; ++i, bits >>= 4) name += kHex[bits & 0xF];
   return name;
@@ -71,6 +73,10 @@ void addForeignKey(Database& db, const std::string& table, const ConstraintDef& 
   const auto child = db.findTableDef(table);
   if (!child) throw engineError(3376, {table});
   const RelationRecord relation = relationFor(db, child->record(), constraint, columns);
+  // The name is free before the relationship's index is made under it.
+  for (const RelationRecord& other : db.relations()) {
+    if (sameName(other.name, relation.name)) throw engineError(3012, {relation.name});
+  }
   db.atomically([&] {
     if (!constraint.noIndex) {
       IndexRecord index;

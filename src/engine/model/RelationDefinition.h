@@ -17,7 +17,9 @@ namespace telvarn::jetsql {
 // Makes the relationship of `table`'s `columns` that `constraint` asks for:
 // 3376 when the referenced table is missing, 3371 when it names no fields
 // and has no primary key, 3409 for a field either table lacks or lists of
-// different lengths, 3201 when rows already refer to nothing.
+// different lengths, 3368 for fields of different types, 3173 when no
+// unique index of the referenced table covers exactly its fields, 3201 when
+// rows already refer to nothing.
 void addForeignKey(Database& db, const std::string& table, const ConstraintDef& constraint,
                    const std::vector<std::string>& columns);
 

@@ -1,7 +1,7 @@
 // The statement corpus: files of dialect statements, each with the effect it
 // must have on a database or the error number it must fail with. A file is
-// a list of groups; each group starts on a fresh database, once on our own
-// file and once on the memory storage of the tests (MemoryStorage.h).
+// a list of groups; each group starts on a fresh database: our own file, the
+// memory storage of the tests (MemoryStorage.h) and a new .mdb file.
 //
 //   == name               a new group
 //   > statement           must succeed, leaving out no row
@@ -17,6 +17,9 @@
 //   %other statement      runs in the group's second file, which the
 //                         first links to
 //   %link name table      a link "name" to that file's table
+//   [mdb] line            a line of any form above, run only on .mdb files
+//   [not mdb] line        run on every other storage: where the .mdb
+//                         format itself keeps something another way
 //   # comment
 #include <sqlite3.h>
 
@@ -198,7 +201,7 @@ class Copy {
 };
 
 // Where a group's databases live.
-enum class Kept { OnFile, InMemory };
+enum class Kept { OnFile, InMemory, InMdbFile };
 
 class Corpus : public ::testing::TestWithParam<Kept> {
  protected:
@@ -211,12 +214,16 @@ class Corpus : public ::testing::TestWithParam<Kept> {
       SCOPED_TRACE(file + ":" + std::to_string(number) + ": " + line);
       step(line);
     }
+    checkFiles();
   }
 
  private:
   void step(const std::string& line) {
     if (line.empty() || line[0] == '#') return;
     if (line.rfind("==", 0) == 0) return fresh();
+    const bool onMdb = GetParam() == Kept::InMdbFile;
+    if (line.rfind("[mdb] ", 0) == 0) return onMdb ? step(line.substr(6)) : void();
+    if (line.rfind("[not mdb] ", 0) == 0) return onMdb ? void() : step(line.substr(10));
     ASSERT_TRUE(db_) << "a case before the first group";
     if (line[0] == '>') return succeeds(line.substr(1));
     if (line[0] == '!') return fails(line);
@@ -228,6 +235,7 @@ class Corpus : public ::testing::TestWithParam<Kept> {
   }
 
   void fresh() {
+    checkFiles();
     db_.reset();
     otherDb_.reset();
     engine_.reset();
@@ -243,10 +251,19 @@ class Corpus : public ::testing::TestWithParam<Kept> {
       });
       return;
     }
-    DBEngine::createDatabase(path_);
+    const FileFormat format = GetParam() == Kept::InMdbFile ? FileFormat::Mdb : FileFormat::Sqlite;
+    DBEngine::createDatabase(path_, format);
     engine_ = std::make_unique<DBEngine>();
     db_ = engine_->openDatabase(path_);
-    DBEngine::createDatabase(otherPath_);
+    DBEngine::createDatabase(otherPath_, format);
+  }
+
+  // Every structure of the group's files holds to the format's rules.
+  void checkFiles() {
+    if (!db_ || GetParam() != Kept::InMdbFile) return;
+    EXPECT_EQ(db_->storage().check(), std::vector<std::string>{}) << "in the group's file";
+    EXPECT_EQ(otherDatabase()->storage().check(), std::vector<std::string>{})
+        << "in the other file";
   }
 
   // The group's second database.
@@ -374,9 +391,18 @@ TEST_P(Corpus, SyntaxErrors) {
   run("syntax.jet");
 }
 
-INSTANTIATE_TEST_SUITE_P(Storages, Corpus, ::testing::Values(Kept::OnFile, Kept::InMemory),
+INSTANTIATE_TEST_SUITE_P(Storages, Corpus,
+                         ::testing::Values(Kept::OnFile, Kept::InMemory, Kept::InMdbFile),
                          [](const auto& info) {
-                           return info.param == Kept::OnFile ? "File" : "Memory";
+                           switch (info.param) {
+                             case Kept::OnFile:
+                               return "File";
+                             case Kept::InMemory:
+                               return "Memory";
+                             case Kept::InMdbFile:
+                               break;
+                           }
+                           return "MdbFile";
                          });
 
 }  // namespace
