@@ -1,7 +1,8 @@
 // The statement corpus: files of dialect statements, each with the effect it
 // must have on a database or the error number it must fail with. A file is
 // a list of groups; each group starts on a fresh database: our own file, the
-// memory storage of the tests (MemoryStorage.h) and a new .mdb file.
+// memory storage of the tests (MemoryStorage.h) and an .mdb file (a copy of
+// the desktop program's empty one when the corpus of its files is there).
 //
 //   == name               a new group
 //   > statement           must succeed, leaving out no row
@@ -33,6 +34,7 @@
 #include "engine/Storage.h"
 #include "engine/sqlite/TextOrder.h"
 #include "engine/sqlite/ValueCodec.h"
+#include "engine/mdb/MdbCorpus.h"
 #include "support/MemoryStorage.h"
 
 namespace telvarn::test {
@@ -252,7 +254,12 @@ class Corpus : public ::testing::TestWithParam<Kept> {
       return;
     }
     const FileFormat format = GetParam() == Kept::InMdbFile ? FileFormat::Mdb : FileFormat::Sqlite;
-    DBEngine::createDatabase(path_, format);
+    // The .mdb groups run in a copy of the desktop program's empty file
+    // when the corpus of its files is there, and link to a file of ours.
+    if (format == FileFormat::Mdb && !corpusFolder().empty())
+      std::filesystem::copy_file(corpusFolder() + "/empty_Access2000_template.mdb", path_);
+    else
+      DBEngine::createDatabase(path_, format);
     engine_ = std::make_unique<DBEngine>();
     db_ = engine_->openDatabase(path_);
     DBEngine::createDatabase(otherPath_, format);
