@@ -78,8 +78,13 @@ std::string ourText(int type, const Variant& value) {
   switch (type) {
     case DataType::Boolean:
       return value.toBoolean() ? "1" : "0";
-    case DataType::Date:
-      return dateFromSerial(value.toDouble()).value_or("?");
+    case DataType::Date: {
+      // mdb-export shows a date before 1899-12-30, or past the day numbered
+      // 1,000,000, as its blank moment.
+      const double serial = value.toDouble();
+      if (serial < 0 || serial > 1e6) return "1900-01-00 00:00:00";
+      return dateFromSerial(serial).value_or("?");
+    }
     case DataType::Binary:
     case DataType::LongBinary:
       return canonical(type, hex(value.toText()));
