@@ -136,8 +136,10 @@ void buildIndex(PageFile& file, TableDefinition& table, size_t physical) {
       if (!entries[i].allNull && entries[i].key == entries[i - 1].key) throw engineError(3022);
     }
   }
-  IndexWriter tree(file, table.page, table.physicalIndexes[physical]);
-  for (const Entry& entry : entries) tree.insert(entry.key, entry.row);
+  std::vector<std::pair<Bytes, uint32_t>> keys;
+  keys.reserve(entries.size());
+  for (Entry& entry : entries) keys.emplace_back(std::move(entry.key), entry.row);
+  IndexWriter(file, table.page, table.physicalIndexes[physical]).fill(keys);
   table.physicalIndexes[physical].entryCount = static_cast<uint32_t>(entries.size());
 }
 

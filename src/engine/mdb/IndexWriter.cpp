@@ -320,7 +320,8 @@ bool IndexWriter::fits(Node& current) {
   const size_t child = current.leaf ? 0 : 4;
   size_t total = 0;
   for (size_t i = 0; i < count; ++i) total += writtenKey(current, i).size() + child;
-  if (count >= 2) total -= sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1);
+  if (count >= 2)
+    total -= sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1);
   return kEntriesAt + total <= file_.pageSize();
 }
 
@@ -338,7 +339,8 @@ Page IndexWriter::encode(Node& current) {
   for (size_t i = 0; i < count; ++i) writtenKey(current, i);
   // Entries differ before their child pages, so the child pages never
   // lengthen the shared prefix.
-  const size_t prefix = count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) : 0;
+  const size_t prefix =
+      count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) : 0;
   putLittle(page, kPrefixLengthAt, static_cast<uint32_t>(prefix), 2);
   size_t end = kEntriesAt;
   for (size_t i = 0; i < count; ++i) {
@@ -346,10 +348,12 @@ Page IndexWriter::encode(Node& current) {
     const size_t skip = i == 0 ? 0 : prefix;
     const size_t length = entry.size() - skip + (current.leaf ? 0 : 4);
     if (end + length > page.size()) damaged("index entries that overflow their page");
-    std::copy(entry.begin() + static_cast<long>(skip), entry.end(), page.begin() + static_cast<long>(end));
+    std::copy(entry.begin() + static_cast<long>(skip), entry.end(),
+              page.begin() + static_cast<long>(end));
     if (!current.leaf) {
       const uint32_t child = current.children[i];
-      for (int b = 0; b < 4; ++b) page[end + length - 4 + b] = static_cast<uint8_t>(child >> (24 - 8 * b));
+      for (int b = 0; b < 4; ++b)
+        page[end + length - 4 + b] = static_cast<uint8_t>(child >> (24 - 8 * b));
     }
     end += length;
     const size_t bit = end - kEntriesAt;
@@ -460,6 +464,66 @@ void IndexWriter::remove(const Bytes& key, uint32_t row) {
     newLastEntry(path, path.size() - 1);
   }
   flush();
+}
+
+void IndexWriter::fill(const std::vector<std::pair<Bytes, uint32_t>>& keys) {
+  Node& root = node(root_);
+  if (!root.leaf || !root.entries.empty()) damaged("an index filled that has entries");
+  if (keys.empty()) return;
+  Node items;
+  items.leaf = true;
+  items.entries.reserve(keys.size());
+  for (const auto& [key, row] : keys) items.entries.push_back(entryOf(key, row));
+  std::vector<uint32_t> pages = fillLevel(std::move(items));
+  while (pages.size() > 1) {
+    Node parents;
+    parents.leaf = false;
+    for (const uint32_t page : pages) {
+      parents.entries.push_back(lastEntryOf(page));
+      parents.children.push_back(page);
+    }
+    pages = fillLevel(std::move(parents));
+  }
+  flush();
+}
+
+// Packs `items` (entries, and for a level of nodes their children) into
+// pages of one level, each as full as it goes, linked in order: one page
+// alone is the root, the rest are new. Their pages, in order.
+std::vector<uint32_t> IndexWriter::fillLevel(Node&& items) {
+  std::vector<Node> level;
+  Node current;
+  current.leaf = items.leaf;
+  for (size_t i = 0; i < items.entries.size(); ++i) {
+    current.entries.push_back(std::move(items.entries[i]));
+    if (!items.leaf) current.children.push_back(items.children[i]);
+    if (fits(current)) continue;
+    Node next;
+    next.leaf = items.leaf;
+    next.entries.push_back(std::move(current.entries.back()));
+    current.entries.pop_back();
+    if (!items.leaf) {
+      next.children.push_back(current.children.back());
+      current.children.pop_back();
+    }
+    if (current.entries.empty()) damaged("an index entry too large for a page");
+    level.push_back(std::move(current));
+    current = std::move(next);
+  }
+  level.push_back(std::move(current));
+  std::vector<uint32_t> pages;
+  for (Node& made : level) {
+    made.page = level.size() == 1 ? root_ : newPage();
+    if (!pages.empty()) {
+      made.previous = pages.back();
+      nodes_.at(pages.back()).next = made.page;
+    }
+    pages.push_back(made.page);
+    const uint32_t page = made.page;
+    nodes_.insert_or_assign(page, std::move(made));
+    touch(nodes_.at(page));
+  }
+  return pages;
 }
 
 }  // namespace telvarn::mdb

@@ -10,9 +10,10 @@
 // written with the longest prefix their first and last entries share.
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
 #include <map>
+#include <utility>
 #include <vector>
 
 #include "engine/mdb/ByteView.h"
@@ -59,6 +60,10 @@ class IndexWriter {
   // remove: 3049 when it is missing.
   void insert(const Bytes& key, uint32_t row);
   void remove(const Bytes& key, uint32_t row);
+  // An empty tree given all its entries at once, `keys` in key order, then
+  // row order: each page filled in turn, the levels above made from them.
+  // Within a transaction.
+  void fill(const std::vector<std::pair<Bytes, uint32_t>>& keys);
 
  private:
   struct Node {
@@ -86,6 +91,7 @@ class IndexWriter {
   void splitIfFull(std::vector<Step>& path, size_t level);
   size_t splitPoint(const Node& full);
   void dropEmpty(std::vector<Step>& path, size_t level);
+  std::vector<uint32_t> fillLevel(Node&& items);
   void unlink(const Node& gone);
   uint32_t newPage();
   size_t writtenCount(const Node& node) const;

@@ -120,6 +120,44 @@ TEST(MdbIndexes, NewTreesAreBuiltFromTheRowsOrRefusedWithTheFileUnchanged) {
   EXPECT_EQ(proofProblems(path, untouched, {"Customers"}), Lines{});
 }
 
+// A tree is built whole from the sorted keys, its pages full: long keys
+// make it three levels deep, and rows written afterwards split the full
+// pages and empty some.
+TEST(MdbIndexes, ATreeBuiltAtOnceTakesRowWritesAfterwards) {
+  SKIP_WITHOUT_MDBTOOLS();
+  TempDir dir;
+  const std::string path = corpusCopy(dir.path(), "empty_Access2000_template.mdb");
+  const std::string untouched = corpusFile("empty_Access2000_template.mdb");
+  TableRecord table;
+  table.name = "Long";
+  table.fields = {FieldRecord{"ID", DataType::Long}, FieldRecord{"Name", DataType::Text, 255}};
+  const auto name = [](int i) {
+    const std::string digits = std::to_string(100000 + i * 7 % 3001);
+    return digits + std::string(190, 'x') + std::to_string(i);
+  };
+  std::vector<uint32_t> rows;
+  {
+    PageFile file(path, kPageSize);
+    SchemaWriter(file).createTable(table);
+    PageTransaction change(file);
+    TableWriter writer(file, MdbStorage(path).definition("Long").page);
+    for (int i = 0; i < 1500; ++i)
+      rows.push_back(writer.insert({Variant(int64_t{i}), Variant(name(i))}));
+    change.commit();
+    SchemaWriter(file).addIndex("Long", index("ByName", {{"Name", false}}));
+  }
+  EXPECT_EQ(proofProblems(path, untouched, {"Long"}), Lines{});
+  {
+    PageFile file(path, kPageSize);
+    PageTransaction change(file);
+    TableWriter writer(file, MdbStorage(path).definition("Long").page);
+    for (int i = 1500; i < 1800; ++i) writer.insert({Variant(int64_t{i}), Variant(name(i))});
+    for (size_t i = 0; i < rows.size(); i += 5) writer.remove(rows[i]);
+    change.commit();
+  }
+  EXPECT_EQ(proofProblems(path, untouched, {"Long"}), Lines{});
+}
+
 TEST(MdbIndexes, DroppedIndexesGiveBackTheirTreesAndRelationshipsStillHold) {
   SKIP_WITHOUT_MDBTOOLS();
   TempDir dir;
