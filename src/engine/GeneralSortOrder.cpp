@@ -153,6 +153,9 @@ std::optional<std::vector<uint8_t>> generalSortKey(const std::vector<uint16_t>& 
   std::vector<uint8_t> primary;
   std::vector<uint8_t> accents;
   std::vector<uint8_t> skipped;
+  // Where an accent stands after a weight of two bytes is not known: a key
+  // with both is not made.
+  bool twoByteWeight = false;
   for (size_t i = 0; i < length; ++i) {
     const Weights w = weightsOf(text[i]);
     if (!w.exact) return std::nullopt;
@@ -162,8 +165,13 @@ std::optional<std::vector<uint8_t>> generalSortKey(const std::vector<uint16_t>& 
     }
     const auto accent =
         static_cast<uint8_t>(w.accents.count() ? w.accents.first() : sortorder::Accents::kNone);
+    if (twoByteWeight && accent != sortorder::Accents::kNone) return std::nullopt;
     for (int k = 0; k < w.primaries; ++k) {
       primary.push_back(static_cast<uint8_t>(w.primary[k] >> 24));
+      if (const auto second = static_cast<uint8_t>(w.primary[k] >> 16)) {
+        primary.push_back(second);
+        twoByteWeight = true;
+      }
       accents.push_back(accent);
     }
   }

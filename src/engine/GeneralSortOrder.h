@@ -22,7 +22,7 @@ int compareGeneral(char32_t a, char32_t b);
 
 // The key an index entry of the desktop engine's files stores for a text
 // (UTF-16 units), whose bytes compare as the texts do: one primary weight
-// per letter, then after a 0x01 the accent weight of each (trailing plain
+// (of one or two bytes) per letter, then after a 0x01 the accent weight of each (trailing plain
 // ones left out), then, when the text holds characters that sort as if
 // absent, three more 0x01 and for each its position and weight; a 0x00
 // ends it. nullopt when it holds a character whose stored bytes are not

@@ -105,9 +105,11 @@ constexpr Weights fromEntry(const Entry& entry, uint8_t second = 0) {
   Weights w;
   switch (entry.kind) {
     case Entry::Primary:
+      // A weight of two bytes is stored as both: the program's own catalog
+      // indexes hold '_' as 2B 03 and '~' as 2B 0F.
       w.primary[0] = byteWeight(entry.a, entry.b);
       w.primaries = 1;
-      w.exact = entry.b == 0;
+      w.exact = true;
       break;
     case Entry::Accented:
       w.primary[0] = byteWeight(entry.a, second);

@@ -11,13 +11,11 @@
 namespace telvarn::jetsql {
 namespace {
 
-// A relationship written without a name gets a made-up one, of letters and
-// digits only: an .mdb file keeps the name in an index, and the index keys
-// of some symbols ('_' among them) are not known.
+// A relationship written without a name gets a made-up one.
 std::string generatedName() {
   static std::mt19937_64 generator{std::random_device{}()};
   static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string name = "Relation";
+  std::string name = "Relation_";
   uint64_t bits = generator();
   for (int i = 0; i < 16; ++i, bits >>= 4) name += kHex[bits & 0xF];
   return name;

@@ -70,14 +70,19 @@ TEST(MdbIndexKey, EveryStoredEntryIsMadeAgainFromItsRow) {
   Tally tally;
   for (const std::string& file : corpusFiles()) {
     MdbStorage storage(corpusFile(file));
-    for (const std::string& name : storage.tableNames()) {
-      if (storage.findTable(name)->kind != TableKind::Local) continue;
+    // The catalog's own index holds every object's name, symbols among them.
+    std::vector<std::string> names = storage.tableNames();
+    names.push_back("MSysObjects");
+    for (const std::string& name : names) {
+      if (name != "MSysObjects" && storage.findTable(name)->kind != TableKind::Local) continue;
       for (const PhysicalIndex& index : storage.definition(name).physicalIndexes) {
         checkIndex(storage, name, index, tally);
       }
     }
   }
-  EXPECT_GT(tally.entries, 13000u);
+  EXPECT_GT(tally.entries, 14000u);
+  // Names with '_' and '~' among them: every stored key is made again.
+  EXPECT_TRUE(tally.unsupported.empty());
   EXPECT_TRUE(tally.different.empty())
       << tally.different.size() << " differ, first: " << tally.different.front();
   for (size_t i = 0; i < tally.different.size() && i < 12; ++i)
@@ -227,8 +232,8 @@ TEST(MdbIndexKey, GuidsDecimalsAndBytesSortAsTheirValues) {
                        Variant("{01000000-0000-0000-0000-000000000000}"),
                        Variant("{FF000000-0000-0000-0000-000000000000}")});
   EXPECT_EQ(keyOf(guid, Variant("{00112233-4455-6677-8899-AABBCCDDEEFF}"), false),
-            (std::vector<uint8_t>{0x7F, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x09,
-                                  0x88, 0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x08}));
+            (std::vector<uint8_t>{0x7F, 0x00, 0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x09, 0x88,
+                                  0x99, 0xAA, 0xBB, 0xCC, 0xDD, 0xEE, 0xFF, 0x08}));
 
   ColumnDef decimal;
   decimal.type = ColumnType::Numeric;
@@ -236,9 +241,10 @@ TEST(MdbIndexKey, GuidsDecimalsAndBytesSortAsTheirValues) {
   decimal.scale = 2;
   // Descending keys of positive Decimals keep ascending order in version 4.
   expectOrdered(decimal, {Variant("-300"), Variant("-2.5"), Variant("-0.01")});
-  expectOrdered(decimal, {Variant("-0.01"), Variant("0"), Variant("0.01"), Variant("7"),
-                          Variant("1234567890123")},
-                false);
+  expectOrdered(
+      decimal,
+      {Variant("-0.01"), Variant("0"), Variant("0.01"), Variant("7"), Variant("1234567890123")},
+      false);
 
   ColumnDef bytes;
   bytes.type = ColumnType::Binary;
