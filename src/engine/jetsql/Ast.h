@@ -201,6 +201,7 @@ struct Crosstab {
   std::string valueAlias;
   QueryPtr select;
   ExprPtr pivot;  // an In when the statement lists the pivot's values
+  bool ownerAccess = false;
 };
 
 // ---- Data statements ----
@@ -273,6 +274,9 @@ struct Statement {
       body;
   int declaredParameters = 0;  // from a PARAMETERS declaration in front
   std::vector<ParameterDecl> parameters;
+  // WITH OWNERACCESS OPTION after a query: it runs with its owner's
+  // permissions, which every user has here (there are no accounts).
+  bool ownerAccess = false;
 };
 
 }  // namespace telvarn::jetsql

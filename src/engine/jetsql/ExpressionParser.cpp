@@ -91,6 +91,11 @@ bool ExpressionParser::endsSelectClause(size_t at) const {
          !token.isWord("FALSE") && !token.isWord("EXISTS");
 }
 
+// WITH (OWNERACCESS OPTION) may follow the last clause of a statement.
+bool ExpressionParser::endsAtWith(const Token& token) const {
+  return (end_ == ClauseEnd::Statement || end_ == ClauseEnd::SetValue) && token.isWord("WITH");
+}
+
 void ExpressionParser::checkFollower() const {
   const Token& token = cursor_.peek();
   if (token.kind == TokenKind::Invalid) fail(token.text);
@@ -100,6 +105,7 @@ void ExpressionParser::checkFollower() const {
   }
   if (token.isSymbol(")") && end_ != ClauseEnd::ListItem) fail("Extra )");
   if (end_ == ClauseEnd::SetValue && token.isWord("WHERE")) return;
+  if (endsAtWith(token)) return;
   if (token.startsOperand()) fail(kMissingOperator);
 }
 
@@ -432,6 +438,7 @@ std::string ExpressionParser::clauseText() const {
       if (token.isSymbol(",") && end_ != ClauseEnd::Statement) break;
       if (token.isSymbol(")") && (end_ == ClauseEnd::ListItem || end_ == ClauseEnd::Select)) break;
       if (token.isWord("WHERE") && end_ == ClauseEnd::SetValue) break;
+      if (endsAtWith(token)) break;
       if (end_ == ClauseEnd::Select && i > clauseStart_ && endsSelectClause(i)) break;
     }
     if (token.isSymbol("(")) ++depth;

@@ -64,6 +64,7 @@ class ExpressionParser {
 
   TokenCursor& cursor_;
   size_t clauseStart_ = 0;
+  bool endsAtWith(const Token& token) const;
   ClauseEnd end_ = ClauseEnd::Statement;
   bool nested_ = false;
 };

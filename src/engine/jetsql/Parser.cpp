@@ -124,6 +124,20 @@ decltype(Statement::body) parseBody(TokenCursor& cursor) {
   return std::visit([](auto drop) -> decltype(Statement::body) { return drop; }, parseDrop(cursor));
 }
 
+// "WITH OWNERACCESS OPTION" at the end of a query; false when the
+// statement does not end so.
+bool readOwnerAccess(TokenCursor& cursor) {
+  if (!cursor.acceptWord("WITH")) return false;
+  cursor.expectWord("OWNERACCESS");
+  cursor.expectWord("OPTION");
+  return true;
+}
+
+bool isQuery(const decltype(Statement::body)& body) {
+  return std::holds_alternative<SelectStatement>(body) ||
+         std::holds_alternative<DataStatement>(body);
+}
+
 }  // namespace
 
 bool beginsWithVerb(const std::string& sql) {
@@ -140,6 +154,7 @@ Statement parseStatement(const std::string& sql) {
     if (!isVerb(cursor.peek()) || cursor.atWord("PARAMETERS")) cursor.fail(3139);
   }
   statement.body = parseBody(cursor);
+  if (isQuery(statement.body)) statement.ownerAccess = readOwnerAccess(cursor);
   if (!cursor.atStatementEnd()) cursor.fail(cursor.atSymbol(";") ? 3142 : cursor.syntaxError());
   return statement;
 }
@@ -158,6 +173,7 @@ Crosstab parseCrosstab(const std::string& sql) {
   if (!crosstab.select->into.empty() || !crosstab.select->unions.empty()) cursor.fail();
   cursor.expectWord("PIVOT");
   crosstab.pivot = ExpressionParser(cursor).parseClause(ClauseEnd::Select);
+  crosstab.ownerAccess = readOwnerAccess(cursor);
   if (!cursor.atStatementEnd()) cursor.fail();
   return crosstab;
 }

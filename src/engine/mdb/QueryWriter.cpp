@@ -74,6 +74,13 @@ class RowMaker {
     }
   }
 
+  // A flag more in the Options row.
+  void addOption(int flag) {
+    for (QueryRow& row : rows_) {
+      if (row.part == QueryPart::Options) row.flag |= flag;
+    }
+  }
+
   std::vector<QueryRow> finish() {
     add(QueryPart::Start, 0);
     add(QueryPart::End, 0);
@@ -246,6 +253,7 @@ QueryDescription crosstab(RowMaker& rows, const std::string& sql) {
   const Expr& grouped =
       pivot.kind == Expr::Kind::In && !pivot.negated ? *pivot.operands.front() : pivot;
   rows.add(QueryPart::GroupBy, CrosstabRole::Pivot, {}, {}, rows.text(grouped));
+  if (crosstab.ownerAccess) rows.addOption(QueryOption::OwnerAccess);
   return {QueryKind::Crosstab, {}};
 }
 
@@ -329,6 +337,7 @@ QueryDescription describeQuery(const std::string& sql) {
     rows.add(QueryPart::Kind, QueryKind::DataDefinition, {}, {}, sql);
     description.kind = QueryKind::DataDefinition;
   }
+  if (statement.ownerAccess) rows.addOption(QueryOption::OwnerAccess);
   description.rows = rows.finish();
   return description;
 }

@@ -171,6 +171,14 @@ TEST(MdbQueriesStored, StatementsTakeTheShapeTheirRowsGiveThem) {
        "SET o.Region = c.Region, [o].[Seen] = True;"},
       {"SELECT a.X FROM A LEFT JOIN (B RIGHT JOIN C ON B.K = C.K) ON A.K = C.K, D",
        "SELECT a.X\r\nFROM A LEFT JOIN (B RIGHT JOIN C ON B.K = C.K) ON A.K = C.K, D;"},
+      {"SELECT * FROM Orders WITH OWNERACCESS OPTION",
+       "SELECT *\r\nFROM Orders\r\nWITH OWNERACCESS OPTION;"},
+      {"UPDATE Orders SET Amount = 0 WITH OWNERACCESS OPTION",
+       "UPDATE Orders SET Amount = 0\r\nWITH OWNERACCESS OPTION;"},
+      {"TRANSFORM Sum(Amount) SELECT Region FROM Orders GROUP BY Region PIVOT Year "
+       "WITH OWNERACCESS OPTION",
+       "TRANSFORM Sum(Amount)\r\nSELECT Region\r\nFROM Orders\r\n"
+       "GROUP BY Region\r\nPIVOT Year\r\nWITH OWNERACCESS OPTION;"},
       {"create index ix on T (a)", "create index ix on T (a)"},
   };
   TempDir dir;
