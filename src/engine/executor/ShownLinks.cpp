@@ -17,8 +17,9 @@ sqlite::LinkedRows ShownLinks::rowsOf(const TableRecord& link) {
   if (!table) throw engineError(3078, {link.sourceTableName});
   if (table->kind != TableKind::Local) throw engineError(3251);
   // A table with no field yet has no rows.
-  if (table->fields.empty()) return {"", {}};
-  if (source.get() == &own_) return {sqlite::Connection::quote(table->name), table->fields};
+  if (table->fields.empty()) return {"", {}, ""};
+  if (source.get() == &own_)
+    return {sqlite::Connection::quote(table->name), table->fields, table->name};
 
   const std::string name = "telvarn.link." + link.name;
   const Shown now{source.get(), table->name + '\n' + StorageTables::shapeOf(*table)};
@@ -31,7 +32,7 @@ sqlite::LinkedRows ShownLinks::rowsOf(const TableRecord& link) {
     tables_.show(*source, table->name, "temp", name);
     shown_[name] = now;
   }
-  return {"temp." + sqlite::Connection::quote(name), table->fields};
+  return {"temp." + sqlite::Connection::quote(name), table->fields, name};
 }
 
 // A virtual table made inside a transaction goes when it is rolled back.

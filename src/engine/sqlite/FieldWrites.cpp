@@ -8,6 +8,7 @@
 #include "engine/model/FieldValue.h"
 #include "engine/sqlite/AutoNumbers.h"
 #include "engine/sqlite/Connection.h"
+#include "engine/sqlite/SqliteStorage.h"
 #include "engine/sqlite/ValueCodec.h"
 
 namespace telvarn::sqlite {
@@ -45,6 +46,27 @@ TableRecord requireTable(Storage& storage, const std::string& name) {
   std::optional<TableRecord> table = storage.findTable(name);
   if (!table) throw engineError(3078, {name});
   return *table;
+}
+
+WriteTarget writeTarget(Storage& storage, TableRecord table, LinkedTables* links) {
+  WriteTarget target;
+  if (table.kind == TableKind::Local) {
+    target.sql = Connection::quote(table.name);
+    target.sqlName = table.name;
+    // Our own file's catalog keeps the next AutoNumber, which the statement
+    // takes.
+    target.numbersHere = dynamic_cast<SqliteStorage*>(&storage) != nullptr;
+    target.table = std::move(table);
+    return target;
+  }
+  if (!links) throw engineError(3251);
+  LinkedRows rows = links->rowsOf(table);
+  if (rows.table.empty()) throw engineError(3251);
+  target.sql = std::move(rows.table);
+  target.sqlName = std::move(rows.name);
+  table.fields = std::move(rows.fields);
+  target.table = std::move(table);
+  return target;
 }
 
 std::string stored(ExpressionTranslator& translator, const TableRecord& table,

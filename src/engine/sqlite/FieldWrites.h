@@ -11,6 +11,7 @@
 #include "engine/Catalog.h"
 #include "engine/Variant.h"
 #include "engine/sqlite/ExpressionTranslator.h"
+#include "engine/sqlite/LinkedTables.h"
 
 namespace telvarn {
 class Storage;
@@ -20,6 +21,19 @@ namespace telvarn::sqlite {
 
 // The table `name`, or 3078.
 TableRecord requireTable(Storage& storage, const std::string& name);
+
+// The rows a statement writes: a local table's own; a linked table's, as
+// the executor shows its source table (3251 where it shows none, as in a
+// stored query, and for a source table without fields). The storage of a
+// link's source gives its AutoNumbers itself, as every storage but our own
+// file does.
+struct WriteTarget {
+  TableRecord table;         // a link's record carries its source table's fields
+  std::string sql;           // SQLite text naming the rows
+  std::string sqlName;       // the name alone, which qualifies their columns
+  bool numbersHere = false;  // the statement gives the AutoNumbers
+};
+WriteTarget writeTarget(Storage& storage, TableRecord table, LinkedTables* links);
 
 // `value` as the field stores it; a value that does not fit fails the
 // statement with 3421, 3349, 3163, 3314, 3315 or 3058. A number literal

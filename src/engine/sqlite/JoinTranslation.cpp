@@ -15,12 +15,13 @@ namespace {
 // the join inside can use the table's own name.
 const std::string kTarget = "\"telvarn.target\"";
 
-// The stored table behind one source of the join: only a table can change.
-TableRecord targetTable(Storage& storage, const ScopeSource& source, int error) {
+// The stored table behind one source of the join: only a table (or a link
+// to one) can change.
+WriteTarget targetTable(Storage& storage, const ScopeSource& source, int error,
+                        LinkedTables* links) {
   const std::optional<TableRecord> table = storage.findTable(source.name);
-  if (!table || table->kind != TableKind::Local || !sameName(table->name, source.name))
-    throw engineError(error);
-  return *table;
+  if (!table || !sameName(table->name, source.name)) throw engineError(error);
+  return writeTarget(storage, *table, links);
 }
 
 std::string rowsOf(const ScopeSource& source, const std::string& from, const std::string& where) {
@@ -48,7 +49,7 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
   ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   const std::string from = translateSource(*update.source, scope, translator);
   const ScopeSource* target = nullptr;
-  std::optional<TableRecord> table;
+  std::optional<WriteTarget> written;
   std::string columns;
   std::string values;
   for (const jetsql::Assignment& assignment : update.assignments) {
@@ -59,19 +60,20 @@ TranslatedStatement translateJoinedUpdate(Storage& storage, const jetsql::Update
       continue;
     }
     if (target && target != found.source) throw engineError(3073);
-    if (!target) table = targetTable(storage, *found.source, 3073);
+    if (!target) written = targetTable(storage, *found.source, 3073, links);
     target = found.source;
     checkUpdatable(*found.field);
     columns += (columns.empty() ? "" : ", ") + Connection::quote(found.field->name);
-    values += (values.empty() ? "" : ", ") + stored(translator, *table, *found.field, value);
+    values +=
+        (values.empty() ? "" : ", ") + stored(translator, written->table, *found.field, value);
   }
   const std::string where = update.where ? translator.condition(*update.where) : "";
   requireNoParameters(translator);
   if (!target) throw engineError(3073);
   const std::string own = Connection::quote(target->sqlName) + ".rowid = " + kTarget + ".rowid";
-  const std::string change = "UPDATE " + Connection::quote(table->name) + " AS " + kTarget +
-                             " SET (" + columns + ") = (SELECT " + values + " FROM " + from +
-                             " WHERE " + own + (where.empty() ? "" : " AND " + where) + " LIMIT 1)";
+  const std::string change = "UPDATE " + written->sql + " AS " + kTarget + " SET (" + columns +
+                             ") = (SELECT " + values + " FROM " + from + " WHERE " + own +
+                             (where.empty() ? "" : " AND " + where) + " LIMIT 1)";
   return byRowIds(translator, change, rowsOf(*target, from, where.empty() ? "" : " WHERE " + where),
                   std::move(parameters));
 }
@@ -87,9 +89,9 @@ TranslatedStatement translateJoinedDelete(Storage& storage, const jetsql::Delete
   if (!remove.distinctRow || remove.target.empty()) throw engineError(3086);
   const ScopeSource* target = scope.source(remove.target);
   if (!target) throw engineError(3086);
-  const TableRecord table = targetTable(storage, *target, 3086);
-  return byRowIds(translator, "DELETE FROM " + Connection::quote(table.name),
-                  rowsOf(*target, from, where), std::move(parameters));
+  const WriteTarget written = targetTable(storage, *target, 3086, links);
+  return byRowIds(translator, "DELETE FROM " + written.sql, rowsOf(*target, from, where),
+                  std::move(parameters));
 }
 
 }  // namespace telvarn::sqlite

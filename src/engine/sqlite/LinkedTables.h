@@ -16,6 +16,7 @@ namespace telvarn::sqlite {
 struct LinkedRows {
   std::string table;                // SQLite text naming them; empty when there is no field
   std::vector<FieldRecord> fields;  // the source table's fields as they are now
+  std::string name;                 // the name alone (no schema), which qualifies its columns
 };
 
 class LinkedTables {

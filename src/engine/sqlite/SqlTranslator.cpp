@@ -26,9 +26,9 @@ using jetsql::UpdateStatement;
 
 // The scope of a statement on one table: its columns are qualified with
 // the table's own name, which its alias may also be written for.
-Scope tableScope(const TableRecord& table, const std::string& alias) {
+Scope tableScope(const WriteTarget& target, const std::string& alias) {
   Scope scope;
-  scope.add({table.name, alias, table.name, table.fields});
+  scope.add({target.table.name, alias, target.sqlName, target.table.fields});
   return scope;
 }
 
@@ -85,7 +85,8 @@ std::string oneRowValues(size_t count) {
 
 TranslatedStatement translateInsert(Storage& storage, const InsertStatement& insert,
                                     const std::string& sql, LinkedTables* links) {
-  const TableRecord table = requireTable(storage, insert.table);
+  const WriteTarget target = writeTarget(storage, requireTable(storage, insert.table), links);
+  const TableRecord& table = target.table;
   const std::vector<const FieldRecord*> targets = insertTargets(table, insert);
   TranslatedStatement out;
   // The values of an INSERT cannot see the table's fields: a name there is a
@@ -112,16 +113,13 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
   };
   for (size_t i = 0; i < targets.size(); ++i)
     add(*targets[i], stored(translator, table, *targets[i], values[i]));
-  // Our own file's catalog keeps the next AutoNumber, which the statement
-  // takes; every other storage numbers a row it is given no number for.
-  const bool numbersHere = dynamic_cast<SqliteStorage*>(&storage) != nullptr;
   for (const FieldRecord& field : table.fields) {
     if (std::find(targets.begin(), targets.end(), &field) != targets.end()) continue;
-    if (field.autoNumber() && !numbersHere) continue;
+    if (field.autoNumber() && !target.numbersHere) continue;
     const auto value = omittedValue(table, field, translator, insert.select != nullptr);
     if (value) add(field, *value);
   }
-  const std::string into = "INSERT INTO " + Connection::quote(table.name) + " (" + columns + ") ";
+  const std::string into = "INSERT INTO " + target.sql + " (" + columns + ") ";
   if (!selected) {
     out.whole.sql = translator.withClause() + into + "VALUES (" + list + ")";
     return out;
@@ -139,14 +137,14 @@ TranslatedStatement translateInsert(Storage& storage, const InsertStatement& ins
 
 // An UPDATE or DELETE (`change`) of the rows of `table` that meet `where`
 // ("" for every row), whole and one row at a time by row id.
-TranslatedStatement byRowId(const ExpressionTranslator& translator, const TableRecord& table,
+TranslatedStatement byRowId(const ExpressionTranslator& translator, const WriteTarget& target,
                             const std::string& change, const std::string& where,
                             std::vector<Variant> parameters) {
   const std::string with = translator.withClause();
   const std::string meeting = where.empty() ? "" : " WHERE " + where;
   TranslatedStatement out;
   out.whole = {with + change + meeting, parameters};
-  out.rows = {with + "SELECT rowid FROM " + Connection::quote(table.name) + meeting, parameters};
+  out.rows = {with + "SELECT rowid FROM " + target.sql + meeting, parameters};
   out.oneRow = {
       with + change + " WHERE " + (where.empty() ? "" : "(" + where + ") AND ") + "rowid = :r1",
       std::move(parameters)};
@@ -155,9 +153,10 @@ TranslatedStatement byRowId(const ExpressionTranslator& translator, const TableR
 
 TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& update,
                                     const std::string& sql, LinkedTables* links) {
-  const TableRecord table = requireTable(storage, update.table);
+  const WriteTarget target = writeTarget(storage, requireTable(storage, update.table), links);
+  const TableRecord& table = target.table;
   std::vector<Variant> parameters;
-  const Scope scope = tableScope(table, update.alias);
+  const Scope scope = tableScope(target, update.alias);
   ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   std::string sets;
   for (const jetsql::Assignment& assignment : update.assignments) {
@@ -174,25 +173,25 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
   }
   const std::string where = update.where ? translator.condition(*update.where) : "";
   requireNoParameters(translator);
-  const std::string change = "UPDATE " + Connection::quote(table.name) + " SET " + sets;
-  return byRowId(translator, table, change, where, std::move(parameters));
+  const std::string change = "UPDATE " + target.sql + " SET " + sets;
+  return byRowId(translator, target, change, where, std::move(parameters));
 }
 
 TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& remove,
                                     const std::string& sql, LinkedTables* links) {
-  const TableRecord table = requireTable(storage, remove.table);
-  if (!remove.target.empty() && !sameName(remove.target, table.name) &&
+  const TableRecord named = requireTable(storage, remove.table);
+  if (!remove.target.empty() && !sameName(remove.target, named.name) &&
       !sameName(remove.target, remove.alias))
     throw engineError(3086);
+  // A table with no field yet has no rows to delete.
+  if (named.kind == TableKind::Local && named.fields.empty()) return {};
+  const WriteTarget target = writeTarget(storage, named, links);
   std::vector<Variant> parameters;
-  const Scope scope = tableScope(table, remove.alias);
+  const Scope scope = tableScope(target, remove.alias);
   ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   const std::string where = remove.where ? translator.condition(*remove.where) : "";
   requireNoParameters(translator);
-  // A table with no field yet has no rows to delete.
-  if (table.fields.empty()) return {};
-  return byRowId(translator, table, "DELETE FROM " + Connection::quote(table.name), where,
-                 std::move(parameters));
+  return byRowId(translator, target, "DELETE FROM " + target.sql, where, std::move(parameters));
 }
 
 // The translators number their placeholders ("?12") as the values come;
