@@ -156,9 +156,10 @@ struct TableSource {
   enum class Kind { Table, Subquery, Join };
   enum class JoinKind { Inner, Left, Right };
   Kind kind = Kind::Table;
-  std::string name;   // Table
-  std::string alias;  // Table, Subquery
-  QueryPtr query;     // Subquery
+  std::string name;      // Table
+  std::string database;  // Table: the file of FROM ... IN 'file'; empty for this one
+  std::string alias;     // Table, Subquery
+  QueryPtr query;        // Subquery
   JoinKind join = JoinKind::Inner;
   std::unique_ptr<TableSource> left, right;  // Join
   ExprPtr on;                                // Join
@@ -177,6 +178,7 @@ struct SelectQuery {
   bool topPercent = false;
   std::vector<SelectItem> items;
   std::string into;             // SELECT ... INTO table; empty otherwise
+  std::string intoDatabase;     // INTO table IN 'file': the file it is made in
   std::vector<SourcePtr> from;  // items separated by ","; none without FROM
   ExprPtr where;
   std::vector<ExprPtr> groupBy;
@@ -220,6 +222,7 @@ struct Assignment {
 
 struct InsertStatement {
   std::string table;
+  std::string database;              // INSERT INTO table IN 'file': the file it is in
   std::vector<std::string> columns;  // empty: every field in order
   std::vector<ExprPtr> values;
   QueryPtr select;  // INSERT INTO ... SELECT: the rows to add, instead of values

@@ -47,6 +47,7 @@ InsertStatement parseInsert(TokenCursor& cursor) {
   InsertStatement insert;
   cursor.expectWord("INTO");
   insert.table = cursor.expectName();
+  insert.database = cursor.acceptDatabase();
   if (cursor.acceptSymbol("(")) {
     do {
       insert.columns.push_back(cursor.expectName());

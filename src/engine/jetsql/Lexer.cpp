@@ -1,5 +1,5 @@
-#include "engine/Utf8.h"
 #include "engine/jetsql/Lexer.h"
+#include "engine/Utf8.h"
 
 #include <cctype>
 #include <charconv>

@@ -14,6 +14,15 @@ constexpr int kJoinError = 3135;
 constexpr int kOrderByError = 3138;
 constexpr int kUnionError = 3319;
 
+// FROM ... IN 'file': every table of the FROM list (not those of its
+// subqueries) is in that file.
+void inDatabase(TableSource& source, const std::string& file) {
+  if (source.kind == TableSource::Kind::Table) source.database = file;
+  if (source.kind != TableSource::Kind::Join) return;
+  inDatabase(*source.left, file);
+  inDatabase(*source.right, file);
+}
+
 class SelectParser {
  public:
   SelectParser(TokenCursor& cursor, bool nested) : cursor_(cursor), nested_(nested) {}
@@ -118,12 +127,17 @@ class SelectParser {
     if (cursor_.acceptWord("INTO")) {
       if (nested_) cursor_.fail();
       query->into = cursor_.expectName();
+      query->intoDatabase = cursor_.acceptDatabase();
     }
     if (cursor_.acceptWord("FROM")) {
       cursor_.setSyntaxError(kFromError);
       do {
         query->from.push_back(fromItem());
       } while (cursor_.acceptSymbol(","));
+      const std::string database = cursor_.acceptDatabase();
+      if (!database.empty()) {
+        for (SourcePtr& source : query->from) inDatabase(*source, database);
+      }
       cursor_.setSyntaxError(kSelectError);
     }
     if (cursor_.acceptWord("WHERE")) query->where = expression();

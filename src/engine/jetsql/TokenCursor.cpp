@@ -73,4 +73,11 @@ std::string TokenCursor::expectName(bool typeNamesReserved) {
   return next().text;
 }
 
+std::string TokenCursor::acceptDatabase() {
+  if (!acceptWord("IN")) return "";
+  const Token& file = next();
+  if (file.kind != TokenKind::String || file.text.empty()) fail();
+  return file.text;
+}
+
 }  // namespace telvarn::jetsql

@@ -55,6 +55,9 @@ class TokenCursor {
   };
   static constexpr int kMaxNesting = 200;
 
+  // IN 'file' after a table or a FROM list: the file, or "" without one.
+  std::string acceptDatabase();
+
   void expectWord(std::string_view word);
   void expectSymbol(std::string_view symbol);
 

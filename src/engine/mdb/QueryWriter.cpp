@@ -179,8 +179,18 @@ void RowMaker::source(const TableSource& source) {
       joinName(*source.on, *source.right), text(*source.on));
 }
 
+// The file of FROM ... IN 'file', which every table of the list names.
+std::string fromDatabase(const TableSource& source) {
+  if (source.kind == TableSource::Kind::Table) return source.database;
+  if (source.kind != TableSource::Kind::Join) return "";
+  return fromDatabase(*source.left);
+}
+
 void RowMaker::tables(const std::vector<jetsql::SourcePtr>& from) {
   for (const jetsql::SourcePtr& item : from) source(*item);
+  if (from.empty()) return;
+  const std::string database = fromDatabase(*from.front());
+  if (!database.empty()) add(QueryPart::RemoteDb, 0, {}, database);
 }
 
 int RowMaker::columns(const SelectQuery& query, int flag) {
@@ -229,7 +239,7 @@ QueryDescription select(RowMaker& rows, const SelectQuery& query) {
     return {QueryKind::Union, {}};
   }
   const int kind = query.into.empty() ? QueryKind::Select : QueryKind::MakeTable;
-  rows.add(QueryPart::Kind, kind, query.into);
+  rows.add(QueryPart::Kind, kind, query.into, query.intoDatabase);
   rows.options(query);
   rows.tables(query.from);
   rows.columns(query, 0);
@@ -258,7 +268,7 @@ QueryDescription crosstab(RowMaker& rows, const std::string& sql) {
 }
 
 QueryDescription append(RowMaker& rows, const jetsql::InsertStatement& insert) {
-  rows.add(QueryPart::Kind, QueryKind::Append, insert.table);
+  rows.add(QueryPart::Kind, QueryKind::Append, insert.table, insert.database);
   const std::vector<std::string>& targets = insert.columns;
   if (insert.select) {
     const SelectQuery& query = *insert.select;

@@ -33,27 +33,41 @@ std::shared_ptr<Field> fieldFor(const TableDef& table, const FieldRecord& column
   return std::make_shared<Field>(record);
 }
 
-// SELECT ... INTO: a new table made through the object model, then filled
-// with the query's rows, in one change of the file.
+// SELECT ... INTO: a new table made through the object model of the file
+// it goes in (this one, or the file of INTO ... IN 'file'), then filled with
+// the query's rows, read here, in one change of that file.
 RowsAffected makeTable(Database& db, const SelectStatement& select) {
   const std::string& name = select.query->into;
+  const std::string& file = select.query->intoDatabase;
+  const std::shared_ptr<Database> other =
+      file.empty() ? nullptr : db.openSource(";DATABASE=" + file);
+  Database& target = other ? *other : db;
   RowsAffected done;
-  db.atomically([&] {
-    if (db.findTableDef(name) || db.storage().findQuery(name)) throw engineError(3010, {name});
+  const auto make = [&] {
+    if (target.findTableDef(name) || target.storage().findQuery(name))
+      throw engineError(3010, {name});
     const std::vector<FieldRecord> columns = db.executor().describe(select);
-    const auto table = db.createTableDef(name);
+    const auto table = target.createTableDef(name);
     for (const FieldRecord& column : columns) {
       for (const auto& field : table->fields()) {
         if (sameName(field->name(), column.name)) throw engineError(3191);
       }
       table->appendField(fieldFor(*table, column));
     }
-    db.appendTableDef(table);
+    target.appendTableDef(table);
     InsertStatement insert;
     insert.table = name;
+    insert.database = file;
     insert.select = select.query;
     done = db.executor().run(DataStatement{std::move(insert), select.sql});
-  });
+  };
+  // The rows are read in this file's transaction, the table made in the
+  // other's.
+  if (other) {
+    db.atomically([&] { other->atomically(make); });
+  } else {
+    db.atomically(make);
+  }
   return done;
 }
 

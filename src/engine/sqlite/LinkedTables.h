@@ -19,6 +19,17 @@ struct LinkedRows {
   std::string name;                 // the name alone (no schema), which qualifies its columns
 };
 
+// A table of another file, named by IN 'file': read and written as a link
+// to it is, under a name of its own for each file.
+inline TableRecord externalTable(const std::string& name, const std::string& file) {
+  TableRecord table;
+  table.name = name + " IN " + file;
+  table.kind = TableKind::Linked;
+  table.connect = ";DATABASE=" + file;
+  table.sourceTableName = name;
+  return table;
+}
+
 class LinkedTables {
  public:
   virtual ~LinkedTables() = default;

@@ -91,6 +91,9 @@ class Sources {
 
   // A table, or a stored query used as one.
   std::string table(const TableSource& source) {
+    if (!source.database.empty())
+      return linked(externalTable(source.name, source.database),
+                    source.alias.empty() ? source.name : source.alias);
     Storage& storage = *translator_.storage();
     if (const auto table = storage.findTable(source.name)) {
       if (table->kind != TableKind::Local) return linked(*table, source.alias);

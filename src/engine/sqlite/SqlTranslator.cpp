@@ -85,7 +85,11 @@ std::string oneRowValues(size_t count) {
 
 TranslatedStatement translateInsert(Storage& storage, const InsertStatement& insert,
                                     const std::string& sql, LinkedTables* links) {
-  const WriteTarget target = writeTarget(storage, requireTable(storage, insert.table), links);
+  const WriteTarget target =
+      writeTarget(storage,
+                  insert.database.empty() ? requireTable(storage, insert.table)
+                                          : externalTable(insert.table, insert.database),
+                  links);
   const TableRecord& table = target.table;
   const std::vector<const FieldRecord*> targets = insertTargets(table, insert);
   TranslatedStatement out;

@@ -18,6 +18,7 @@
 //   %other statement      runs in the group's second file, which the
 //                         first links to
 //   %link name table      a link "name" to that file's table
+//   '%other'              in a line, the path of that file, quoted
 //   [mdb] line            a line of any form above, run only on .mdb files
 //   [not mdb] line        run on every other storage: where the .mdb
 //                         format itself keeps something another way
@@ -221,8 +222,10 @@ class Corpus : public ::testing::TestWithParam<Kept> {
   }
 
  private:
-  void step(const std::string& line) {
+  void step(std::string line) {
     if (line.empty() || line[0] == '#') return;
+    for (size_t at; (at = line.find("'%other'")) != std::string::npos;)
+      line.replace(at, 8, "'" + otherPath_ + "'");
     if (line.rfind("==", 0) == 0) return fresh();
     const bool onMdb = GetParam() == Kept::InMdbFile;
     if (line.rfind("[mdb] ", 0) == 0) return onMdb ? step(line.substr(6)) : void();

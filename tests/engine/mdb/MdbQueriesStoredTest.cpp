@@ -179,6 +179,11 @@ TEST(MdbQueriesStored, StatementsTakeTheShapeTheirRowsGiveThem) {
        "WITH OWNERACCESS OPTION",
        "TRANSFORM Sum(Amount)\r\nSELECT Region\r\nFROM Orders\r\n"
        "GROUP BY Region\r\nPIVOT Year\r\nWITH OWNERACCESS OPTION;"},
+      {"INSERT INTO Archive IN 'C:\\Old\\Archive.mdb' SELECT * FROM Orders IN 'C:\\Data.mdb'",
+       "INSERT INTO Archive IN 'C:\\Old\\Archive.mdb'\r\nSELECT *\r\nFROM Orders IN "
+       "'C:\\Data.mdb';"},
+      {"SELECT o.ID INTO Copy IN 'Other.mdb' FROM Orders AS o",
+       "SELECT o.ID INTO Copy IN 'Other.mdb'\r\nFROM Orders AS o;"},
       {"create index ix on T (a)", "create index ix on T (a)"},
   };
   TempDir dir;
