@@ -52,7 +52,8 @@ bool layOut(Page& page, const std::vector<Record>& records) {
   size_t end = fresh.size();
   for (size_t row = 0; row < records.size(); ++row) {
     end -= records[row].length;
-    if (records[row].length > 0) std::copy_n(records[row].data, records[row].length, fresh.begin() + static_cast<long>(end));
+    if (records[row].length > 0)
+      std::copy_n(records[row].data, records[row].length, fresh.begin() + static_cast<long>(end));
     put16(fresh, kOffsetsAt + 2 * row, static_cast<uint16_t>(end | records[row].flags));
   }
   put16(fresh, kRecordCountAt, static_cast<uint16_t>(records.size()));
@@ -99,7 +100,8 @@ std::optional<uint8_t> addRecord(Page& page, const std::vector<uint8_t>& bytes, 
   const uint16_t count = recordCount(view);
   if (count >= kMaxRecordsPerPage) return std::nullopt;
   const size_t lowest = lowestStart(page);
-  const size_t last = count == 0 ? page.size() : view.u16(kOffsetsAt + 2 * (count - 1)) & kOffsetMask;
+  const size_t last =
+      count == 0 ? page.size() : view.u16(kOffsetsAt + 2 * (count - 1)) & kOffsetMask;
   const size_t offsetsEnd = kOffsetsAt + 2 * (count + 1u);
   if (last == lowest && lowest >= offsetsEnd + bytes.size()) {
     // The new record goes right below the others.
@@ -118,6 +120,17 @@ std::optional<uint8_t> addRecord(Page& page, const std::vector<uint8_t>& bytes, 
 }
 
 bool replaceRecord(Page& page, uint8_t row, const std::vector<uint8_t>& bytes, uint16_t flags) {
+  // A record of the same length and flags is written over where it lies.
+  const ByteView view(page);
+  if (row < recordCount(view)) {
+    const uint16_t offset = view.u16(kOffsetsAt + 2 * row);
+    const RecordSlot slot = recordAt(view, row);
+    if ((offset & ~kOffsetMask) == flags && !(slot.deleted && slot.moved) &&
+        slot.bytes.size() == bytes.size()) {
+      std::copy(bytes.begin(), bytes.end(), page.begin() + (offset & kOffsetMask));
+      return true;
+    }
+  }
   const Page old = page;
   std::vector<Record> records = recordsOf(old);
   if (row >= records.size()) damaged("a row pointer to a record that does not exist");

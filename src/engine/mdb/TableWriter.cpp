@@ -1,5 +1,6 @@
 #include "engine/mdb/TableWriter.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 
@@ -271,16 +272,33 @@ void TableWriter::update(uint32_t row, std::vector<Variant> values) {
   const Located old = locate(row);
   const RowDecoder decoder(file_, table_);
   const std::vector<Variant> before = decoder.decode(ByteView(old.bytes));
+  std::vector<uint16_t> given;  // the numbers of the columns given a value
   for (size_t i = 0; i < values.size(); ++i) {
     const ColumnDef& column = table_.columns[i];
     const bool automatic = column.flags & (ColumnFlag::AutoNumber | ColumnFlag::AutoGuid);
     if (automatic && !isEmpty(values[i]) && !(values[i] == before[i])) throw engineError(3164);
-    if (isEmpty(values[i])) values[i] = before[i];
+    if (isEmpty(values[i])) {
+      values[i] = before[i];
+    } else {
+      given.push_back(column.number);
+    }
   }
   std::vector<ColumnBytes> columns = columnsOf(values);
-  if (encodeRow(table_, columns).size() > kMaxRowSize) throw engineError(3047);
-  const std::vector<RowKey> keys = keysOf(encodeRow(table_, columns), true);
-  const std::vector<RowKey> oldKeys = keysOf(old.bytes, false);
+  const std::vector<uint8_t> encoded = encodeRow(table_, columns);
+  if (encoded.size() > kMaxRowSize) throw engineError(3047);
+  // Only the keys of indexes over a column given a value can change; the
+  // others stay alike (and empty) on both sides.
+  std::vector<RowKey> keys(table_.physicalIndexes.size());
+  std::vector<RowKey> oldKeys(keys.size());
+  for (size_t i = 0; i < keys.size(); ++i) {
+    const std::vector<PhysicalIndexColumn>& parts = table_.physicalIndexes[i].columns;
+    if (std::none_of(parts.begin(), parts.end(), [&](const PhysicalIndexColumn& part) {
+          return std::find(given.begin(), given.end(), part.number) != given.end();
+        }))
+      continue;
+    keys[i] = rowKey(table_, i, rules_[i], ByteView(encoded), decoder, true);
+    oldKeys[i] = rowKey(table_, i, rules_[i], ByteView(old.bytes), decoder, false);
+  }
   checkKeys(keys, oldKeys, row);
   relationships_.check(keys, oldKeys);
   removeLongValues(old.bytes);
