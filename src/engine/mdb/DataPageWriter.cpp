@@ -138,6 +138,25 @@ bool replaceRecord(Page& page, uint8_t row, const std::vector<uint8_t>& bytes, u
   return layOut(page, records);
 }
 
+size_t spaceLeft(const Page& page) {
+  const std::vector<Record> records = recordsOf(page);
+  size_t used = kOffsetsAt + 2 * records.size();
+  for (const Record& record : records) used += record.length;
+  return used > page.size() ? 0 : page.size() - used;
+}
+
+bool replaceRecords(Page& page,
+                    const std::vector<std::pair<uint8_t, const std::vector<uint8_t>*>>& changes) {
+  const Page old = page;
+  std::vector<Record> records = recordsOf(old);
+  for (const auto& [row, bytes] : changes) {
+    if (row >= records.size()) damaged("a row pointer to a record that does not exist");
+    records[row].data = bytes->data();
+    records[row].length = bytes->size();
+  }
+  return layOut(page, records);
+}
+
 void removeRecord(Page& page, uint8_t row) {
   const Page old = page;
   std::vector<Record> records = recordsOf(old);

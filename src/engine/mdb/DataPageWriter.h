@@ -2,13 +2,15 @@
 // number for good, since row pointers name it; what moves is its bytes:
 // after every change the page is laid out afresh, record 0 at the end of
 // the page and each next one below it, so a removed record (marked deleted,
-// with no bytes) gives its space back at once, as the desktop program does.
+// with no bytes) gives its space back at once, as the desktop program does;
+// only a record given bytes of its own length is written over in place.
 // The header keeps the free space: the page size less the header, the
 // offset table and the records.
 #pragma once
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "engine/mdb/PageSource.h"
@@ -28,12 +30,20 @@ Page newRecordPage(uint32_t pageSize, uint32_t owner);
 bool recordFits(const Page& page, size_t length);
 
 // Adds a record; its number, or nullopt when it does not fit.
-std::optional<uint8_t> addRecord(Page& page, const std::vector<uint8_t>& bytes,
-                                 uint16_t flags = 0);
+std::optional<uint8_t> addRecord(Page& page, const std::vector<uint8_t>& bytes, uint16_t flags = 0);
 
 // Gives record `row` new bytes and flags; false (and the page unchanged)
 // when they do not fit. 3049 for a record the page does not have.
 bool replaceRecord(Page& page, uint8_t row, const std::vector<uint8_t>& bytes, uint16_t flags);
+
+// The bytes a fresh layout of the page leaves free.
+size_t spaceLeft(const Page& page);
+
+// Gives several records new bytes at once (each record's number and its
+// bytes), their flags kept; false (and the page unchanged) when they do not
+// fit together. 3049 for a record the page does not have.
+bool replaceRecords(Page& page,
+                    const std::vector<std::pair<uint8_t, const std::vector<uint8_t>*>>& changes);
 
 // Marks record `row` removed and gives its space back.
 void removeRecord(Page& page, uint8_t row);

@@ -491,24 +491,44 @@ void IndexWriter::fill(const std::vector<std::pair<Bytes, uint32_t>>& keys) {
 // pages of one level, each as full as it goes, linked in order: one page
 // alone is the root, the rest are new. Their pages, in order.
 std::vector<uint32_t> IndexWriter::fillLevel(Node&& items) {
+  const bool leaf = items.leaf;
+  const size_t pointer = leaf ? 0 : 4;
   std::vector<Node> level;
   Node current;
-  current.leaf = items.leaf;
-  for (size_t i = 0; i < items.entries.size(); ++i) {
-    current.entries.push_back(std::move(items.entries[i]));
-    if (!items.leaf) current.children.push_back(items.children[i]);
-    if (fits(current)) continue;
-    Node next;
-    next.leaf = items.leaf;
-    next.entries.push_back(std::move(current.entries.back()));
-    current.entries.pop_back();
-    if (!items.leaf) {
-      next.children.push_back(current.children.back());
-      current.children.pop_back();
+  current.leaf = leaf;
+  // What the written entries of `current` take, as fits() counts it, kept
+  // as it grows: a node writes the entry of every child but the last of
+  // two or more.
+  size_t bytes = 0;
+  const auto fitsNow = [&] {
+    const size_t count = writtenCount(current);
+    const size_t shared =
+        count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1) : 0;
+    return kEntriesAt + bytes - shared <= file_.pageSize();
+  };
+  const auto add = [&](Bytes entry, uint32_t child) {
+    current.entries.push_back(std::move(entry));
+    if (!leaf) current.children.push_back(child);
+    const size_t n = current.entries.size() - 1;
+    if (leaf || n == 0) {
+      bytes += current.entries[n].size() + pointer;
+    } else if (n >= 2) {
+      bytes += current.entries[n - 1].size() + pointer;
     }
+  };
+  for (size_t i = 0; i < items.entries.size(); ++i) {
+    add(std::move(items.entries[i]), leaf ? 0 : items.children[i]);
+    if (fitsNow()) continue;
+    Bytes moved = std::move(current.entries.back());
+    const uint32_t child = leaf ? 0 : current.children.back();
+    current.entries.pop_back();
+    if (!leaf) current.children.pop_back();
     if (current.entries.empty()) damaged("an index entry too large for a page");
     level.push_back(std::move(current));
-    current = std::move(next);
+    current = Node{};
+    current.leaf = leaf;
+    bytes = 0;
+    add(std::move(moved), child);
   }
   level.push_back(std::move(current));
   std::vector<uint32_t> pages;

@@ -106,6 +106,46 @@ void TableWriter::rewrite(uint32_t row, const std::vector<uint8_t>& bytes) {
   place(row, locate(row), bytes);
 }
 
+void TableWriter::rewriteRows(const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& rows) {
+  for (size_t begin = 0; begin < rows.size();) {
+    size_t end = begin + 1;
+    while (end < rows.size() && pageOf(rows[end].first) == pageOf(rows[begin].first)) ++end;
+    for (size_t i = begin + rewriteTogether(rows, begin, end); i < end; ++i)
+      rewrite(rows[i].first, rows[i].second);
+    begin = end;
+  }
+}
+
+// Rows [begin, end), all on one page: as many of the first as lie there
+// unmoved and fit the page together are written; their number.
+size_t TableWriter::rewriteTogether(
+    const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& rows, size_t begin, size_t end) {
+  const uint32_t number = pageOf(rows[begin].first);
+  if (number >= file_.pageCount()) return 0;
+  Page page = file_.readPage(number);
+  const ByteView view(page);
+  if (view.u8(0) != PageType::Data || owner(view) != table_.page) return 0;
+  const size_t room = spaceLeft(page);
+  std::vector<std::pair<uint8_t, const std::vector<uint8_t>*>> changes;
+  size_t before = 0;
+  size_t after = 0;
+  for (size_t i = begin; i < end; ++i) {
+    const auto& [row, bytes] = rows[i];
+    if (bytes.size() > kMaxRowSize) throw engineError(3047);
+    if (rowOf(row) >= recordCount(view)) break;
+    const RecordSlot slot = recordAt(view, rowOf(row));
+    if (slot.deleted || slot.moved) break;
+    if (after + bytes.size() > before + slot.bytes.size() + room) break;
+    before += slot.bytes.size();
+    after += bytes.size();
+    changes.emplace_back(rowOf(row), &bytes);
+  }
+  if (changes.empty() || !replaceRecords(page, changes)) return 0;
+  file_.writePage(number, page);
+  if (after < before) setUsageBit(file_, table_.freePages, number, true);
+  return changes.size();
+}
+
 std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& values) {
   std::vector<ColumnBytes> columns(table_.columns.size());
   for (size_t i = 0; i < columns.size(); ++i) {

@@ -57,6 +57,10 @@ class TableWriter {
   // 4,060 bytes.
   std::vector<uint8_t> storedRow(uint32_t row);
   void rewrite(uint32_t row, const std::vector<uint8_t>& bytes);
+  // The same for several rows: those that lie unmoved on one page (ids in
+  // page order) are laid out on it together, which costs one layout of the
+  // page rather than one a row.
+  void rewriteRows(const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& rows);
 
  private:
   struct Located {
@@ -75,6 +79,8 @@ class TableWriter {
   void removeLongValues(const std::vector<uint8_t>& row);
   uint32_t placeNew(const std::vector<uint8_t>& row, uint16_t flags);
   void place(uint32_t row, const Located& old, const std::vector<uint8_t>& bytes);
+  size_t rewriteTogether(const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& rows,
+                         size_t begin, size_t end);
   void removeRecordAt(uint32_t pointer);
   void changeDefinition(int rowCountChange, uint32_t lastAutoNumber);
   uint32_t lastAutoNumber();

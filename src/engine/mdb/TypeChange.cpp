@@ -7,6 +7,7 @@
 #include "engine/AppError.h"
 #include "engine/mdb/ColumnConversion.h"
 #include "engine/mdb/ColumnLayout.h"
+#include "engine/mdb/DataPage.h"
 #include "engine/mdb/DefinitionWriter.h"
 #include "engine/mdb/FixedValue.h"
 #include "engine/mdb/IndexBuild.h"
@@ -72,8 +73,36 @@ class RowRewriter {
         decoder_(file, before),
         writer_(file, after.page) {}
 
-  void rewrite(uint32_t row) {
-    const std::vector<uint8_t> stored = writer_.storedRow(row);
+  // Every row of `rows` (ids in page order), a page at a time, each page
+  // read once.
+  void rewriteAll(const std::vector<uint32_t>& rows) {
+    std::vector<std::pair<uint32_t, std::vector<uint8_t>>> onePage;
+    Page page;
+    for (const uint32_t row : rows) {
+      if (onePage.empty() || pageOf(onePage.front().first) != pageOf(row)) {
+        if (!onePage.empty()) writer_.rewriteRows(onePage);
+        onePage.clear();
+        page = file_.readPage(pageOf(row));
+      }
+      onePage.emplace_back(row, rewritten(storedRow(row, page)));
+    }
+    if (!onePage.empty()) writer_.rewriteRows(onePage);
+  }
+
+ private:
+  // The row's stored bytes: from `page`, its own, where it lies there
+  // unmoved; else from wherever it moved.
+  std::vector<uint8_t> storedRow(uint32_t row, const Page& page) {
+    const ByteView view(page);
+    if (view.u8(0) == PageType::Data && owner(view) == after_.page &&
+        rowOf(row) < recordCount(view)) {
+      const RecordSlot slot = recordAt(view, rowOf(row));
+      if (!slot.deleted && !slot.moved) return slot.bytes.bytes();
+    }
+    return writer_.storedRow(row);
+  }
+
+  std::vector<uint8_t> rewritten(const std::vector<uint8_t>& stored) {
     const ByteView view(stored);
     std::vector<ColumnBytes> columns(after_.columns.size());
     size_t changed = 0;
@@ -104,10 +133,9 @@ class RowRewriter {
         target.bytes = writeLongValue(file_, after_, column_, longValueData(column_, value), room);
       }
     }
-    writer_.rewrite(row, encodeRow(after_, columns));
+    return encodeRow(after_, columns);
   }
 
- private:
   PageFile& file_;
   const TableDefinition& before_;
   const TableDefinition& after_;
@@ -164,7 +192,7 @@ void changeColumnType(PageFile& file, SchemaTable& table, const std::string& nam
   RowRewriter rewriter(file, before, after, column, [&](const RowDecoder& decoder, ByteView row) {
     return convertedValue(old, decoder.value(row, old), column);
   });
-  for (const uint32_t row : rows) rewriter.rewrite(row);
+  rewriter.rewriteAll(rows);
 
   if (oldMaps != nullptr) {
     removeUsageMap(file, oldMaps->freePages, false);
@@ -186,7 +214,7 @@ void numberRows(PageFile& file, SchemaTable& table, const TableDefinition& befor
     after.lastAutoNumber += static_cast<uint32_t>(after.autoNumberIncrement);
     return Variant(int64_t{static_cast<int32_t>(after.lastAutoNumber)});
   });
-  for (const uint32_t row : rows) rewriter.rewrite(row);
+  rewriter.rewriteAll(rows);
   writeTableDefinition(file, after);
 }
 
