@@ -293,6 +293,45 @@ TEST(MdbSchemaTables, AddedDeletedAndRenamedFieldsKeepTheRows) {
   EXPECT_EQ(proofProblems(path, untouched, {"Shippers"}), Lines{});
 }
 
+// Rows rewritten a page at a time: on full pages, rows that grow past the
+// room left move to other pages, and every row keeps its value and its
+// entry in the index over the changed field.
+TEST(MdbSchemaTables, RowsThatGrowOnFullPagesMoveAndKeepTheirValues) {
+  SKIP_WITHOUT_MDBTOOLS();
+  TempDir dir;
+  const std::string path = corpusCopy(dir.path(), "empty_Access2000_template.mdb");
+  TableRecord table;
+  table.name = "Full";
+  table.fields = {FieldRecord{"ID", DataType::Long}, FieldRecord{"N", DataType::Integer},
+                  FieldRecord{"Name", DataType::Text, 20}};
+  {
+    PageFile file(path, kPageSize);
+    SchemaWriter schema(file);
+    schema.createTable(table);
+    PageTransaction change(file);
+    TableWriter writer(file, MdbStorage(path).definition("Full").page);
+    for (int i = 0; i < 3000; ++i)
+      writer.insert(
+          {Variant(int64_t{i}), Variant(int64_t{i % 1000}), Variant("n" + std::to_string(i))});
+    change.commit();
+    IndexRecord byN;
+    byN.name = "ByN";
+    byN.columns = {{"N", false}};
+    schema.addIndex("Full", byN);
+    FieldRecord wider = table.fields[1];
+    wider.type = DataType::Double;
+    schema.changeField("Full", "N", wider);
+  }
+  EXPECT_EQ(proofProblems(path, path, {"Full"}), Lines{});
+  MdbStorage storage(path);
+  size_t rows = 0;
+  storage.forEachRow("Full", [&](const std::vector<Variant>& values) {
+    EXPECT_EQ(values[1].toDouble(), static_cast<double>(values[0].toInteger() % 1000));
+    return ++rows > 0;
+  });
+  EXPECT_EQ(rows, 3000u);
+}
+
 TEST(MdbSchemaTables, TypeAndSizeChangesConvertEveryRowOrNone) {
   SKIP_WITHOUT_MDBTOOLS();
   TempDir dir;
