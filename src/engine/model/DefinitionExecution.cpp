@@ -1,29 +1,18 @@
 #include "engine/model/DefinitionExecution.h"
 
 #include <algorithm>
-#include <random>
 
 #include "engine/AppError.h"
 #include "engine/DataType.h"
 #include "engine/model/Database.h"
 #include "engine/model/Field.h"
 #include "engine/model/Index.h"
+#include "engine/model/MadeUpName.h"
 #include "engine/model/RelationDefinition.h"
 #include "engine/model/TableDef.h"
 
 namespace telvarn::jetsql {
 namespace {
-
-// A constraint written without a name gets a made-up name; a random one
-// cannot collide with a name a script chose.
-std::string generatedIndexName() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string name = "Index_";
-  uint64_t bits = generator();
-  for (int i = 0; i < 16; ++i, bits >>= 4) name += kHex[bits & 0xF];
-  return name;
-}
 
 // The local table a statement changes: 3376 when there is none, 3611 for a
 // link, whose definition belongs to the file it points to.
@@ -62,7 +51,7 @@ std::shared_ptr<Field> makeField(const TableDef& table, const ColumnDef& column)
 
 IndexRecord indexFor(const ConstraintDef& constraint, const std::vector<std::string>& columns) {
   IndexRecord index;
-  index.name = constraint.name.empty() ? generatedIndexName() : constraint.name;
+  index.name = constraint.name.empty() ? madeUpName("Index_") : constraint.name;
   index.primary = constraint.kind == ConstraintDef::Kind::PrimaryKey;
   index.unique = true;
   index.required = index.primary;

@@ -1,25 +1,15 @@
 #include "engine/model/RelationDefinition.h"
 
 #include <algorithm>
-#include <random>
 
 #include "engine/AppError.h"
 #include "engine/model/Database.h"
 #include "engine/model/Index.h"
+#include "engine/model/MadeUpName.h"
 #include "engine/model/TableDef.h"
 
 namespace telvarn::jetsql {
 namespace {
-
-// A relationship written without a name gets a made-up one.
-std::string generatedName() {
-  static std::mt19937_64 generator{std::random_device{}()};
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string name = "Relation_";
-  uint64_t bits = generator();
-  for (int i = 0; i < 16; ++i, bits >>= 4) name += kHex[bits & 0xF];
-  return name;
-}
 
 // The stored spelling of each of `names` among `fields`; 3409 for one the
 // table lacks.
@@ -52,7 +42,7 @@ RelationRecord relationFor(Database& db, const TableRecord& child, const Constra
     throw engineError(3376, {constraint.referencedTable});
   const TableRecord parent = parentDef->record();
   RelationRecord relation;
-  relation.name = constraint.name.empty() ? generatedName() : constraint.name;
+  relation.name = constraint.name.empty() ? madeUpName("Relation_") : constraint.name;
   relation.table = child.name;
   relation.columns = fieldNames(child, columns);
   relation.referencedTable = parent.name;
