@@ -19,7 +19,7 @@ sqlite::LinkedRows ShownLinks::rowsOf(const TableRecord& link) {
   // A table with no field yet has no rows.
   if (table->fields.empty()) return {"", {}, ""};
   if (source.get() == &own_)
-    return {sqlite::Connection::quote(table->name), table->fields, table->name};
+    return {sqlite::Connection::quote(table->name), table->fields, table->name, true};
 
   const std::string name = "telvarn.link." + link.name;
   const Shown now{source.get(), table->name + '\n' + StorageTables::shapeOf(*table)};

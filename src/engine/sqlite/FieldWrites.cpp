@@ -62,6 +62,8 @@ WriteTarget writeTarget(Storage& storage, TableRecord table, LinkedTables* links
   if (!links) throw engineError(3251);
   LinkedRows rows = links->rowsOf(table);
   if (rows.table.empty()) throw engineError(3251);
+  // A link into the running file itself writes that table as it is.
+  if (rows.here) return writeTarget(storage, requireTable(storage, rows.name), links);
   target.sql = std::move(rows.table);
   target.sqlName = std::move(rows.name);
   table.fields = std::move(rows.fields);

@@ -24,9 +24,9 @@ TableRecord requireTable(Storage& storage, const std::string& name);
 
 // The rows a statement writes: a local table's own; a linked table's, as
 // the executor shows its source table (3251 where it shows none, as in a
-// stored query, and for a source table without fields). The storage of a
-// link's source gives its AutoNumbers itself, as every storage but our own
-// file does.
+// stored query, and for a source table without fields), or, for a link into
+// the running file itself, that table. The storage of a link's source gives
+// its AutoNumbers itself, as every storage but our own file does.
 struct WriteTarget {
   TableRecord table;         // a link's record carries its source table's fields
   std::string sql;           // SQLite text naming the rows

@@ -17,6 +17,7 @@ struct LinkedRows {
   std::string table;                // SQLite text naming them; empty when there is no field
   std::vector<FieldRecord> fields;  // the source table's fields as they are now
   std::string name;                 // the name alone (no schema), which qualifies its columns
+  bool here = false;                // a table of the running file itself, by its own name
 };
 
 // A table of another file, named by IN 'file': read and written as a link

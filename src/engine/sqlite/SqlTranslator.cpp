@@ -25,10 +25,11 @@ using jetsql::InsertStatement;
 using jetsql::UpdateStatement;
 
 // The scope of a statement on one table: its columns are qualified with
-// the table's own name, which its alias may also be written for.
-Scope tableScope(const WriteTarget& target, const std::string& alias) {
+// the name the statement gives the table (a link's, for a link into this
+// file), which its alias may also be written for.
+Scope tableScope(const WriteTarget& target, const std::string& named, const std::string& alias) {
   Scope scope;
-  scope.add({target.table.name, alias, target.sqlName, target.table.fields});
+  scope.add({named, alias, target.sqlName, target.table.fields});
   return scope;
 }
 
@@ -160,7 +161,7 @@ TranslatedStatement translateUpdate(Storage& storage, const UpdateStatement& upd
   const WriteTarget target = writeTarget(storage, requireTable(storage, update.table), links);
   const TableRecord& table = target.table;
   std::vector<Variant> parameters;
-  const Scope scope = tableScope(target, update.alias);
+  const Scope scope = tableScope(target, update.table, update.alias);
   ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   std::string sets;
   for (const jetsql::Assignment& assignment : update.assignments) {
@@ -191,7 +192,7 @@ TranslatedStatement translateDelete(Storage& storage, const DeleteStatement& rem
   if (named.kind == TableKind::Local && named.fields.empty()) return {};
   const WriteTarget target = writeTarget(storage, named, links);
   std::vector<Variant> parameters;
-  const Scope scope = tableScope(target, remove.alias);
+  const Scope scope = tableScope(target, remove.table, remove.alias);
   ExpressionTranslator translator(scope, sql, parameters, &storage, links);
   const std::string where = remove.where ? translator.condition(*remove.where) : "";
   requireNoParameters(translator);

@@ -158,5 +158,29 @@ TEST_F(LinkReads, ASourceIsLeftFreeAndALinkIntoItsOwnFileReadsItOnce) {
   EXPECT_EQ(rawRows(sourcePath, "SELECT group_concat(ID) FROM Src"), "1,2,3,101,102,103");
 }
 
+// Written through a link into the running file itself, the table takes
+// its AutoNumbers as when it is written by its own name, on both kinds of
+// file, and the link's name qualifies its fields.
+TEST_F(LinkReads, ALinkIntoItsOwnFileIsWrittenAsItsTable) {
+  for (const FileFormat format : {FileFormat::Sqlite, FileFormat::Mdb}) {
+    const std::string path = dir.file(format == FileFormat::Mdb ? "self.mdb" : "self.sdb");
+    DBEngine::createDatabase(path, format);
+    auto db = engine.openDatabase(path);
+    db->execute("CREATE TABLE T (ID COUNTER, Name TEXT(10))");
+    link(*db, "L", path, "T");
+    db->execute("INSERT INTO T (Name) VALUES ('a')");
+    db->execute("INSERT INTO L (Name) VALUES ('b')");
+    db->execute("INSERT INTO L (Name) SELECT Name & 'x' FROM T");
+    db->execute("UPDATE L SET Name = L.Name & 'y' WHERE L.ID = 2");
+    db->execute("DELETE FROM L WHERE L.ID = 3");
+    std::string rows;
+    db->storage().forEachRow("T", [&](const std::vector<Variant>& values) {
+      rows += values[0].toText() + values[1].toText() + ";";
+      return true;
+    });
+    EXPECT_EQ(rows, "1a;2by;4bx;") << path;
+  }
+}
+
 }  // namespace
 }  // namespace telvarn::test
