@@ -13,6 +13,7 @@
 #include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/StoredValue.h"
 #include "engine/mdb/UsageMapWriter.h"
+#include "engine/values/Convert.h"
 
 namespace telvarn::mdb {
 namespace {
@@ -46,15 +47,6 @@ std::string newGuid() {
                 bytes[1], bytes[2], bytes[3], bytes[4], bytes[5], bytes[6], bytes[7], bytes[8],
                 bytes[9], bytes[10], bytes[11], bytes[12], bytes[13], bytes[14], bytes[15]);
   return text;
-}
-
-bool yes(const Variant& value) {
-  try {
-    return value.toBoolean();
-  } catch (const AppError& error) {
-    if (error.number() == 13) throw engineError(3421);
-    throw;
-  }
 }
 
 }  // namespace
@@ -152,7 +144,7 @@ std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& valu
     const ColumnDef& column = table_.columns[i];
     const Variant& value = values[i];
     if (column.type == ColumnType::Boolean) {
-      columns[i].present = !isMissing(value) && yes(value);
+      columns[i].present = !isMissing(value) && values::toFieldBool(value);
       continue;
     }
     if (isMissing(value)) continue;

@@ -7,27 +7,16 @@
 #include "engine/Storage.h"
 #include "engine/model/FieldValue.h"
 #include "engine/model/TableDef.h"
+#include "engine/values/Convert.h"
 
 namespace telvarn {
 namespace {
-
-// A value given through Properties(name).Value is converted by the engine:
-// a text that does not convert is its conversion error, not the run-time
-// library's type mismatch.
-bool booleanOf(const Variant& value) {
-  try {
-    return value.toBoolean();
-  } catch (const AppError& error) {
-    if (error.number() == 13) throw engineError(3421);
-    throw;
-  }
-}
 
 Variant convertTo(int type, const Variant& value) {
   if (value.isNull()) throw engineError(3385);
   switch (type) {
     case DataType::Boolean:
-      return Variant(booleanOf(value));
+      return Variant(values::toFieldBool(value));
     case DataType::Byte:
     case DataType::Integer:
     case DataType::Long: {
@@ -119,13 +108,13 @@ void Field::setProperty(const std::string& name, const Variant& value) {
     // not at every later INSERT.
     if (changed.type != 0) defaultValue(changed);
   } else if (sameName(name, "AllowZeroLength")) {
-    changed.allowZeroLength = booleanOf(value);
+    changed.allowZeroLength = values::toFieldBool(value);
     // Only text can be of zero length; a number or a date cannot allow it.
     if (changed.allowZeroLength && changed.type != 0 && !isTextType(changed.type)) {
       throw engineError(3219);
     }
   } else if (sameName(name, "Required")) {
-    changed.required = booleanOf(value);
+    changed.required = values::toFieldBool(value);
   } else {
     auto property = std::find_if(changed.properties.begin(), changed.properties.end(),
                                  [&](const UserProperty& p) { return sameName(p.name, name); });

@@ -112,6 +112,15 @@ double numberOfText(const std::string& text) {
   return *number;
 }
 
+bool toFieldBool(const Variant& value) {
+  try {
+    return value.toBoolean();
+  } catch (const AppError& error) {
+    if (error.number() == kTypeMismatch) throw engineError(3421);
+    throw;
+  }
+}
+
 bool toBool(const Variant& value) {
   switch (value.kind()) {
     case Kind::Null:

@@ -28,6 +28,10 @@ double toDouble(const Variant& value);      // CDbl
 double toDate(const Variant& value);        // CDate: a number within the valid dates or date text
 std::string toText(const Variant& value);   // CStr: see NumberText.h and DateFormat.h
 
+// A value the engine converts for a Yes/No field: CBool, but text that is
+// no truth value is the engine's conversion error, 3421, not 13.
+bool toFieldBool(const Variant& value);
+
 // The number a text holds as a Variant Double (13 when it holds none); a
 // number as it is. The value arithmetic sees for text operands.
 double numberOfText(const std::string& text);
