@@ -44,6 +44,10 @@ enum : uint8_t {
 };
 }  // namespace ColumnFlag
 
+// The one flag of a column's second flag byte: text and memo values may be
+// stored compressed (the field's Unicode Compression).
+constexpr uint8_t kCompressedUnicode = 0x01;
+
 struct ColumnDef {
   std::string name;
   uint8_t type = 0;
@@ -66,7 +70,7 @@ struct ColumnDef {
 
   bool operator==(const ColumnDef&) const = default;
   bool fixed() const { return flags & ColumnFlag::Fixed; }
-  bool compressedUnicode() const { return extraFlags & 0x01; }
+  bool compressedUnicode() const { return extraFlags & kCompressedUnicode; }
   bool longValue() const { return type == ColumnType::Memo || type == ColumnType::Ole; }
 };
 

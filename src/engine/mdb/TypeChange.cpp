@@ -35,8 +35,14 @@ bool indexes(const PhysicalIndex& index, uint16_t number) {
 // changes leave them (a row's column count is always its fixed slots and
 // its variable ones). The fixed area's end is found among the other
 // columns: every row is rewritten, so the old column's space is free.
+// Unicode compression is the field's own setting: it stays while the field
+// holds text (Text or Memo).
 ColumnDef replacement(TableDefinition& table, const ColumnDef& old, const FieldRecord& changed) {
   ColumnDef column = columnOf(changed);
+  const auto holdsText = [](const ColumnDef& c) {
+    return c.type == ColumnType::Text || c.type == ColumnType::Memo;
+  };
+  if (holdsText(old) && holdsText(column)) column.extraFlags |= old.extraFlags & kCompressedUnicode;
   column.name = old.name;
   column.ordinal = old.ordinal;
   column.number = table.maxColumns++;

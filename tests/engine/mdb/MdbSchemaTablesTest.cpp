@@ -10,6 +10,7 @@
 
 #include "engine/DataType.h"
 #include "engine/mdb/ByteView.h"
+#include "engine/mdb/ColumnLayout.h"
 #include "engine/mdb/EmptyFile.h"
 #include "engine/mdb/FileCheck.h"
 #include "engine/mdb/MdbCorpus.h"
@@ -302,8 +303,8 @@ TEST(MdbSchemaTables, RowsThatGrowOnFullPagesMoveAndKeepTheirValues) {
   const std::string path = corpusCopy(dir.path(), "empty_Access2000_template.mdb");
   TableRecord table;
   table.name = "Full";
-  table.fields = {FieldRecord{"ID", DataType::Long}, FieldRecord{"N", DataType::Integer},
-                  FieldRecord{"Name", DataType::Text, 20}};
+  table.fields = {field("ID", DataType::Long), field("N", DataType::Integer),
+                  field("Name", DataType::Text, 20)};
   {
     PageFile file(path, kPageSize);
     SchemaWriter schema(file);
@@ -421,6 +422,16 @@ TEST(MdbSchemaTables, TypeAndSizeChangesConvertEveryRowOrNone) {
   EXPECT_EQ(fieldNamed(*MdbStorage(path).findTable("Employees"), "Extension").type, DataType::Long);
   EXPECT_NE(schemaText(path, "Orders").find("\"shippostalcode\"\t\t\tVARCHAR (30)"),
             std::string::npos);
+  // Unicode compression stays with a field that held text before (its rows
+  // keep their size); a field that becomes text has none, as new fields.
+  const auto compressed = [](const std::string& file, const std::string& table,
+                             const std::string& name) {
+    MdbStorage storage(file);
+    return findColumn(storage.definition(table), name)->compressedUnicode();
+  };
+  EXPECT_TRUE(compressed(untouched, "Orders", "ShipPostalCode"));
+  EXPECT_TRUE(compressed(path, "Orders", "ShipPostalCode"));
+  EXPECT_FALSE(compressed(path, "Products", "UnitPrice"));
   EXPECT_EQ(proofProblems(path, untouched, {"Products", "Orders", "Employees"}), Lines{});
 }
 
