@@ -145,38 +145,51 @@ int compareGeneral(char32_t a, char32_t b) {
   return x.skipped == y.skipped ? 0 : order(x.skipped, y.skipped);
 }
 
-std::optional<std::vector<uint8_t>> generalSortKey(const std::vector<uint16_t>& text) {
+bool appendGeneralSortKey(const std::vector<uint16_t>& text, std::vector<uint8_t>& key) {
   constexpr uint8_t kSectionEnd = 0x01;
   constexpr uint8_t kKeyEnd = 0x00;
+  constexpr auto kPlain = static_cast<uint8_t>(sortorder::Accents::kNone);
   size_t length = text.size();
   while (length > 0 && text[length - 1] == ' ') --length;
-  std::vector<uint8_t> primary;
+  const size_t start = key.size();
+  key.reserve(start + 2 * length + 2);
+  // Made at the first accent, so that text without accents (most text)
+  // costs no second buffer; one weight per primary.
   std::vector<uint8_t> accents;
+  bool accented = false;
+  size_t primaries = 0;
   std::vector<uint8_t> skipped;
   // Where an accent stands after a weight of two bytes is not known: a key
   // with both is not made.
   bool twoByteWeight = false;
+  const auto notMade = [&] {
+    key.resize(start);
+    return false;
+  };
   for (size_t i = 0; i < length; ++i) {
     const Weights w = weightsOf(text[i]);
-    if (!w.exact) return std::nullopt;
+    if (!w.exact) return notMade();
     if (w.primaries == 0) {
-      appendSkipped(skipped, primary.size(), w.skipped);
+      appendSkipped(skipped, key.size() - start, w.skipped);
       continue;
     }
-    const auto accent =
-        static_cast<uint8_t>(w.accents.count() ? w.accents.first() : sortorder::Accents::kNone);
-    if (twoByteWeight && accent != sortorder::Accents::kNone) return std::nullopt;
+    const auto accent = static_cast<uint8_t>(w.accents.count() ? w.accents.first() : kPlain);
+    if (twoByteWeight && accent != kPlain) return notMade();
+    if (accent != kPlain && !accented) {
+      accents.assign(primaries, kPlain);
+      accented = true;
+    }
     for (int k = 0; k < w.primaries; ++k) {
-      primary.push_back(static_cast<uint8_t>(w.primary[k] >> 24));
+      key.push_back(static_cast<uint8_t>(w.primary[k] >> 24));
       if (const auto second = static_cast<uint8_t>(w.primary[k] >> 16)) {
-        primary.push_back(second);
+        key.push_back(second);
         twoByteWeight = true;
       }
-      accents.push_back(accent);
+      if (accented) accents.push_back(accent);
+      ++primaries;
     }
   }
-  while (!accents.empty() && accents.back() == sortorder::Accents::kNone) accents.pop_back();
-  std::vector<uint8_t> key = primary;
+  while (!accents.empty() && accents.back() == kPlain) accents.pop_back();
   key.push_back(kSectionEnd);
   key.insert(key.end(), accents.begin(), accents.end());
   if (!skipped.empty()) {
@@ -184,7 +197,7 @@ std::optional<std::vector<uint8_t>> generalSortKey(const std::vector<uint16_t>& 
     key.insert(key.end(), skipped.begin(), skipped.end());
   }
   key.push_back(kKeyEnd);
-  return key;
+  return true;
 }
 
 }  // namespace telvarn

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -25,8 +24,8 @@ int compareGeneral(char32_t a, char32_t b);
 // (of one or two bytes) per letter, then after a 0x01 the accent weight of each (trailing plain
 // ones left out), then, when the text holds characters that sort as if
 // absent, three more 0x01 and for each its position and weight; a 0x00
-// ends it. nullopt when it holds a character whose stored bytes are not
-// known.
-std::optional<std::vector<uint8_t>> generalSortKey(const std::vector<uint16_t>& text);
+// ends it. Appended to `key`; false, with `key` as it was, when the text
+// holds a character whose stored bytes are not known.
+bool appendGeneralSortKey(const std::vector<uint16_t>& text, std::vector<uint8_t>& key);
 
 }  // namespace telvarn

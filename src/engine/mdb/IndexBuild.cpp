@@ -27,12 +27,6 @@ uint8_t treeFlags(const IndexRecord& index) {
   return flags;
 }
 
-struct Entry {
-  Bytes key;
-  uint32_t row;
-  bool allNull;
-};
-
 // The relationship indexes of `table` that name logical indexes of the
 // table on `tablePage` numbered from `first` on take their numbers moved
 // by `by`.
@@ -122,25 +116,33 @@ size_t addIndexDefinition(PageFile& file, TableDefinition& table, const IndexRec
 void buildIndex(PageFile& file, TableDefinition& table, size_t physical) {
   const IndexRules rules = indexRules(table, physical);
   const RowDecoder decoder(file, table);
-  std::vector<Entry> entries;
+  std::vector<Bytes> entries;
+  entries.reserve(table.rowCount);
+  std::vector<uint32_t> allNullRows;  // which a unique index holds more than once
   forEachStoredRow(file, table, [&](uint32_t row, ByteView bytes) {
     RowKey key = rowKey(table, physical, rules, bytes, decoder, true);
-    if (key.stored) entries.push_back({std::move(key.bytes), row, key.allNull});
+    if (!key.stored) return true;
+    if (key.allNull) allNullRows.push_back(row);
+    appendRowPointer(key.bytes, row);
+    entries.push_back(std::move(key.bytes));
     return true;
   });
-  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-    return a.key != b.key ? a.key < b.key : a.row < b.row;
-  });
+  std::sort(entries.begin(), entries.end());
   if (rules.unique) {
+    std::sort(allNullRows.begin(), allNullRows.end());
+    const auto sameKey = [](const Bytes& a, const Bytes& b) {
+      return std::equal(a.begin(), a.end() - kRowPointerBytes, b.begin(),
+                        b.end() - kRowPointerBytes);
+    };
     for (size_t i = 1; i < entries.size(); ++i) {
-      if (!entries[i].allNull && entries[i].key == entries[i - 1].key) throw engineError(3022);
+      if (sameKey(entries[i], entries[i - 1]) &&
+          !std::binary_search(allNullRows.begin(), allNullRows.end(), rowOfEntry(entries[i])))
+        throw engineError(3022);
     }
   }
-  std::vector<std::pair<Bytes, uint32_t>> keys;
-  keys.reserve(entries.size());
-  for (Entry& entry : entries) keys.emplace_back(std::move(entry.key), entry.row);
-  IndexWriter(file, table.page, table.physicalIndexes[physical]).fill(keys);
-  table.physicalIndexes[physical].entryCount = static_cast<uint32_t>(entries.size());
+  const auto count = static_cast<uint32_t>(entries.size());
+  IndexWriter(file, table.page, table.physicalIndexes[physical]).fill(std::move(entries));
+  table.physicalIndexes[physical].entryCount = count;
 }
 
 void dropIndexDefinition(PageFile& file, TableDefinition& table, const std::string& name) {

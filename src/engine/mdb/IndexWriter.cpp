@@ -31,15 +31,8 @@ void putLittle(Page& page, size_t at, uint32_t value, int length) {
 
 Bytes entryOf(const Bytes& key, uint32_t row) {
   Bytes entry = key;
-  putBig(entry, pageOf(row), 3);
-  entry.push_back(rowOf(row));
+  appendRowPointer(entry, row);
   return entry;
-}
-
-uint32_t rowOfEntry(const Bytes& entry) {
-  const size_t at = entry.size() - 4;
-  return rowPointer((uint32_t{entry[at]} << 16) | (uint32_t{entry[at + 1]} << 8) | entry[at + 2],
-                    entry[at + 3]);
 }
 
 size_t sharedPrefix(const Bytes& a, const Bytes& b) {
@@ -63,10 +56,21 @@ IndexRules indexRules(const TableDefinition& table, size_t physical) {
   return rules;
 }
 
+void appendRowPointer(Bytes& key, uint32_t row) {
+  putBig(key, pageOf(row), 3);
+  key.push_back(rowOf(row));
+}
+
+uint32_t rowOfEntry(const Bytes& entry) {
+  const size_t at = entry.size() - kRowPointerBytes;
+  return rowPointer((uint32_t{entry[at]} << 16) | (uint32_t{entry[at + 1]} << 8) | entry[at + 2],
+                    entry[at + 3]);
+}
+
 RowKey rowKey(const TableDefinition& table, size_t physical, const IndexRules& rules, ByteView row,
               const RowDecoder& decoder, bool check) {
   const PhysicalIndex& index = table.physicalIndexes[physical];
-  const KeyResult made = indexKey(table, index, row, decoder);
+  KeyResult made = indexKey(table, index, row, decoder);
   if (!made.key) throw AppError(3027, errorDescription(3027) + "  (" + made.unsupported + ")");
   size_t nulls = 0;
   for (const PhysicalIndexColumn& part : index.columns) {
@@ -80,7 +84,7 @@ RowKey rowKey(const TableDefinition& table, size_t physical, const IndexRules& r
   key.anyNull = nulls > 0;
   key.allNull = nulls == index.columns.size();
   key.stored = !(key.allNull && rules.ignoreNulls);
-  key.bytes = *made.key;
+  key.bytes = std::move(*made.key);
   return key;
 }
 
@@ -466,14 +470,13 @@ void IndexWriter::remove(const Bytes& key, uint32_t row) {
   flush();
 }
 
-void IndexWriter::fill(const std::vector<std::pair<Bytes, uint32_t>>& keys) {
+void IndexWriter::fill(std::vector<Bytes>&& entries) {
   Node& root = node(root_);
   if (!root.leaf || !root.entries.empty()) damaged("an index filled that has entries");
-  if (keys.empty()) return;
+  if (entries.empty()) return;
   Node items;
   items.leaf = true;
-  items.entries.reserve(keys.size());
-  for (const auto& [key, row] : keys) items.entries.push_back(entryOf(key, row));
+  items.entries = std::move(entries);
   std::vector<uint32_t> pages = fillLevel(std::move(items));
   while (pages.size() > 1) {
     Node parents;

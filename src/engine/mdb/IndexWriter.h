@@ -47,6 +47,13 @@ IndexRules indexRules(const TableDefinition& table, size_t physical);
 RowKey rowKey(const TableDefinition& table, size_t physical, const IndexRules& rules, ByteView row,
               const class RowDecoder& decoder, bool check);
 
+// An index entry is its key followed by its row's page (three bytes,
+// big-endian) and the row's number on that page, so entries in byte order
+// are in key order, then row order.
+constexpr size_t kRowPointerBytes = 4;
+void appendRowPointer(Bytes& key, uint32_t row);
+uint32_t rowOfEntry(const Bytes& entry);
+
 class IndexWriter {
  public:
   // The index of the table whose definition starts on `tablePage`.
@@ -60,10 +67,10 @@ class IndexWriter {
   // remove: 3049 when it is missing.
   void insert(const Bytes& key, uint32_t row);
   void remove(const Bytes& key, uint32_t row);
-  // An empty tree given all its entries at once, `keys` in key order, then
-  // row order: each page filled in turn, the levels above made from them.
-  // Within a transaction.
-  void fill(const std::vector<std::pair<Bytes, uint32_t>>& keys);
+  // An empty tree given all its entries at once, in order (each a key
+  // followed by its row, see appendRowPointer): each page filled in turn,
+  // the levels above made from them. Within a transaction.
+  void fill(std::vector<Bytes>&& entries);
 
  private:
   struct Node {

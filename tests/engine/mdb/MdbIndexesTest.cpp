@@ -130,7 +130,12 @@ TEST(MdbIndexes, ATreeBuiltAtOnceTakesRowWritesAfterwards) {
   const std::string untouched = corpusFile("empty_Access2000_template.mdb");
   TableRecord table;
   table.name = "Long";
-  table.fields = {FieldRecord{"ID", DataType::Long}, FieldRecord{"Name", DataType::Text, 255}};
+  table.fields.resize(2);
+  table.fields[0].name = "ID";
+  table.fields[0].type = DataType::Long;
+  table.fields[1].name = "Name";
+  table.fields[1].type = DataType::Text;
+  table.fields[1].size = 255;
   const auto name = [](int i) {
     const std::string digits = std::to_string(100000 + i * 7 % 3001);
     return digits + std::string(190, 'x') + std::to_string(i);
