@@ -145,14 +145,12 @@ size_t spaceLeft(const Page& page) {
   return used > page.size() ? 0 : page.size() - used;
 }
 
-bool replaceRecords(Page& page,
-                    const std::vector<std::pair<uint8_t, const std::vector<uint8_t>*>>& changes) {
+bool replaceRecords(Page& page, const std::vector<RecordChange>& changes) {
   const Page old = page;
   std::vector<Record> records = recordsOf(old);
-  for (const auto& [row, bytes] : changes) {
-    if (row >= records.size()) damaged("a row pointer to a record that does not exist");
-    records[row].data = bytes->data();
-    records[row].length = bytes->size();
+  for (const RecordChange& change : changes) {
+    if (change.row >= records.size()) damaged("a row pointer to a record that does not exist");
+    records[change.row] = {change.bytes->data(), change.bytes->size(), change.flags};
   }
   return layOut(page, records);
 }

@@ -39,11 +39,15 @@ bool replaceRecord(Page& page, uint8_t row, const std::vector<uint8_t>& bytes, u
 // The bytes a fresh layout of the page leaves free.
 size_t spaceLeft(const Page& page);
 
-// Gives several records new bytes at once (each record's number and its
-// bytes), their flags kept; false (and the page unchanged) when they do not
-// fit together. 3049 for a record the page does not have.
-bool replaceRecords(Page& page,
-                    const std::vector<std::pair<uint8_t, const std::vector<uint8_t>*>>& changes);
+// Gives several records new bytes and flags at once; false (and the page
+// unchanged) when they do not fit together. 3049 for a record the page does
+// not have.
+struct RecordChange {
+  uint8_t row = 0;
+  const std::vector<uint8_t>* bytes = nullptr;
+  uint16_t flags = 0;
+};
+bool replaceRecords(Page& page, const std::vector<RecordChange>& changes);
 
 // Marks record `row` removed and gives its space back.
 void removeRecord(Page& page, uint8_t row);

@@ -109,16 +109,20 @@ void TableWriter::rewriteRows(const std::vector<std::pair<uint32_t, std::vector<
 }
 
 // Rows [begin, end), all on one page: as many of the first as lie there
-// unmoved and fit the page together are written; their number.
+// unmoved are laid out together, and those that no longer fit beside the
+// others (the last ones) move to other pages, each leaving a pointer of
+// four bytes; their number. The page is written before the moving rows are
+// placed, since one of them may go back onto it.
 size_t TableWriter::rewriteTogether(
     const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& rows, size_t begin, size_t end) {
+  constexpr size_t kPointerBytes = 4;
   const uint32_t number = pageOf(rows[begin].first);
   if (number >= file_.pageCount()) return 0;
   Page page = file_.readPage(number);
   const ByteView view(page);
   if (view.u8(0) != PageType::Data || owner(view) != table_.page) return 0;
   const size_t room = spaceLeft(page);
-  std::vector<std::pair<uint8_t, const std::vector<uint8_t>*>> changes;
+  std::vector<RecordChange> changes;
   size_t before = 0;
   size_t after = 0;
   for (size_t i = begin; i < end; ++i) {
@@ -127,15 +131,35 @@ size_t TableWriter::rewriteTogether(
     if (rowOf(row) >= recordCount(view)) break;
     const RecordSlot slot = recordAt(view, rowOf(row));
     if (slot.deleted || slot.moved) break;
-    if (after + bytes.size() > before + slot.bytes.size() + room) break;
     before += slot.bytes.size();
     after += bytes.size();
-    changes.emplace_back(rowOf(row), &bytes);
+    changes.push_back({rowOf(row), &bytes, 0});
   }
+  size_t staying = changes.size();
+  while (staying > 0 && after > before + room) {
+    --staying;
+    after = after - changes[staying].bytes->size() + kPointerBytes;
+  }
+  const std::vector<uint8_t> placeholder(kPointerBytes, 0);
+  for (size_t i = staying; i < changes.size(); ++i)
+    changes[i] = {changes[i].row, &placeholder, RecordFlag::Moved};
   if (changes.empty() || !replaceRecords(page, changes)) return 0;
   file_.writePage(number, page);
-  if (after < before) setUsageBit(file_, table_.freePages, number, true);
-  return changes.size();
+  if (after < before || staying < changes.size())
+    setUsageBit(file_, table_.freePages, number, true);
+  if (staying == changes.size()) return changes.size();
+  std::vector<std::vector<uint8_t>> pointers;
+  pointers.reserve(changes.size() - staying);
+  for (size_t i = staying; i < changes.size(); ++i) {
+    pointers.emplace_back(kPointerBytes);
+    put32(pointers.back().data(), placeNew(rows[begin + i].second, RecordFlag::Deleted));
+    changes[i].bytes = &pointers.back();
+  }
+  page = file_.readPage(number);
+  changes.erase(changes.begin(), changes.begin() + static_cast<long>(staying));
+  if (!replaceRecords(page, changes)) damaged("a moved row's pointer that no longer fits");
+  file_.writePage(number, page);
+  return staying + changes.size();
 }
 
 std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& values) {
