@@ -127,7 +127,10 @@ void buildIndex(PageFile& file, TableDefinition& table, size_t physical) {
     entries.push_back(std::move(key.bytes));
     return true;
   });
-  std::sort(entries.begin(), entries.end());
+  // Rows often lie in their key's order or against it (a descending index
+  // over rows added in order): a merge sort takes such runs in its stride,
+  // where a quicksort's pivots go wrong.
+  std::stable_sort(entries.begin(), entries.end());
   if (rules.unique) {
     std::sort(allNullRows.begin(), allNullRows.end());
     const auto sameKey = [](const Bytes& a, const Bytes& b) {
