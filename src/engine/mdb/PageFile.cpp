@@ -81,7 +81,8 @@ void PageFile::recover() {
 
 void PageFile::begin() {
   if (writer_) {
-    savepoints_.push_back({{}, count_});
+    const bool nothingWritten = dirty_.empty() && !spilled_ && count_ == countBefore_;
+    savepoints_.push_back({{}, count_, nothingWritten});
     return;
   }
   if (broken_) recover();
@@ -102,7 +103,8 @@ void PageFile::writePage(uint32_t number, Page page) {
   if (number >= count_) damaged("a page past the end of the file");
   if (!savepoints_.empty()) {
     Savepoint& top = savepoints_.back();
-    if (number < top.pageCount && !top.before.count(number)) top.before[number] = readPage(number);
+    if (!top.atStart && number < top.pageCount && !top.before.count(number))
+      top.before[number] = readPage(number);
   }
   page.resize(pageSize_);
   dirty_[number] = std::move(page);
@@ -163,7 +165,7 @@ void PageFile::commit() {
   if (!savepoints_.empty()) {
     Savepoint done = std::move(savepoints_.back());
     savepoints_.pop_back();
-    if (!savepoints_.empty()) {
+    if (!savepoints_.empty() && !savepoints_.back().atStart) {
       Savepoint& parent = savepoints_.back();
       for (auto& [number, page] : done.before) {
         if (number < parent.pageCount) parent.before.emplace(number, std::move(page));
@@ -195,6 +197,11 @@ void PageFile::rollback() {
   ++generation_;
   if (!savepoints_.empty()) {
     Savepoint& top = savepoints_.back();
+    if (top.atStart) {
+      savepoints_.pop_back();
+      backToStart();
+      return;
+    }
     for (auto& [number, page] : top.before) dirty_[number] = std::move(page);
     count_ = top.pageCount;
     std::erase_if(dirty_, [&](const auto& entry) { return entry.first >= count_; });
@@ -222,6 +229,25 @@ void PageFile::undoOnDisk() {
   }
   endTransaction();
   count_ = fileCount_ = static_cast<uint32_t>(reader_->size() / pageSize_);
+}
+
+// The outermost transaction, still open, back at its start: pages that
+// reached the file are put back from the journal. When that fails, the
+// transaction ends as undoOnDisk ends it.
+void PageFile::backToStart() {
+  dirty_.clear();
+  if (spilled_) {
+    try {
+      rollBackJournal(disk_, *writer_, journalPath(path_), pageSize_);
+    } catch (const AppError&) {
+      undoOnDisk();
+      return;
+    }
+  }
+  journal_.reset();
+  journaled_.clear();
+  spilled_ = false;
+  count_ = fileCount_ = countBefore_;
 }
 
 void PageFile::endTransaction() {

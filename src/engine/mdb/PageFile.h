@@ -35,8 +35,7 @@ class PageFile : public PageSource {
   // is rolled back first (3027 when the file may not be written to do so).
   // A transaction holds up to `pagesHeld` written pages in memory (16 MB);
   // more go to the file early.
-  PageFile(std::string path, uint32_t pageSize, Disk& disk = systemDisk(),
-           size_t pagesHeld = 4096);
+  PageFile(std::string path, uint32_t pageSize, Disk& disk = systemDisk(), size_t pagesHeld = 4096);
   // An open transaction is rolled back.
   ~PageFile() override;
   PageFile(const PageFile&) = delete;
@@ -81,6 +80,10 @@ class PageFile : public PageSource {
   struct Savepoint {
     std::map<uint32_t, Page> before;  // pages as they were when it began
     uint32_t pageCount = 0;
+    // Begun before the transaction wrote anything: going back to it is
+    // going back to the transaction's start, which needs no copies of pages
+    // (however many pages a large change writes).
+    bool atStart = false;
   };
 
   DiskFile& current();
@@ -89,6 +92,7 @@ class PageFile : public PageSource {
   void spill();
   void writeDirtyPages();
   void undoOnDisk();
+  void backToStart();
   void endTransaction();
   void recover();
 

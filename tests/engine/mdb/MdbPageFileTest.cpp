@@ -93,6 +93,39 @@ TEST(MdbPageFile, SavepointsUndoOnlyTheirOwnPages) {
   EXPECT_EQ(readFile(path), before);
 }
 
+// A savepoint begun before anything was written goes back to the
+// transaction's start through the journal, however many of its pages went
+// to the file; the transaction goes on from there.
+TEST(MdbPageFile, ASavepointAtTheStartComesBackFromTheJournal) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 6);
+  const std::string before = readFile(path);
+  PageFile file(path, kSize, mdb::systemDisk(), 2);
+  file.begin();
+  file.begin();
+  for (uint32_t page = 0; page < 6; ++page) file.writePage(page, filled(0x55));
+  file.appendPage();
+  file.begin();  // nested inside: keeps its own copies
+  file.writePage(4, filled(0x66));
+  file.commit();
+  file.rollback();
+  EXPECT_EQ(file.depth(), 1u);
+  EXPECT_EQ(file.pageCount(), 6u);
+  EXPECT_EQ(readFile(path), before);
+  for (uint32_t page = 0; page < 6; ++page) EXPECT_EQ(firstByte(file, page), page);
+  file.begin();
+  file.writePage(5, filled(0x77));
+  file.rollback();
+  file.writePage(3, filled(0x33));
+  file.commit();
+  EXPECT_EQ(firstByte(file, 3), 0x33);
+  EXPECT_EQ(firstByte(file, 5), 5);
+  EXPECT_EQ(file.depth(), 0u);
+  std::string expected = before;
+  std::fill_n(expected.begin() + 3 * kSize, kSize, static_cast<char>(0x33));
+  EXPECT_EQ(readFile(path), expected);
+}
+
 TEST(MdbPageFile, AJournalLeftByAStoppedRunIsRolledBackAtOpen) {
   TempDir dir;
   const std::string path = makeFile(dir, 3);
