@@ -6,6 +6,7 @@
 #include "engine/AppError.h"
 #include "engine/mdb/ColumnLayout.h"
 #include "engine/mdb/DefinitionWriter.h"
+#include "engine/mdb/EntrySort.h"
 #include "engine/mdb/IndexWriter.h"
 #include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/TableScan.h"
@@ -116,36 +117,32 @@ size_t addIndexDefinition(PageFile& file, TableDefinition& table, const IndexRec
 void buildIndex(PageFile& file, TableDefinition& table, size_t physical) {
   const IndexRules rules = indexRules(table, physical);
   const RowDecoder decoder(file, table);
-  std::vector<Bytes> entries;
-  entries.reserve(table.rowCount);
-  std::vector<uint32_t> allNullRows;  // which a unique index holds more than once
+  EntrySort sorted;
   forEachStoredRow(file, table, [&](uint32_t row, ByteView bytes) {
     RowKey key = rowKey(table, physical, rules, bytes, decoder, true);
     if (!key.stored) return true;
-    if (key.allNull) allNullRows.push_back(row);
     appendRowPointer(key.bytes, row);
-    entries.push_back(std::move(key.bytes));
+    sorted.add({std::move(key.bytes), key.allNull});
     return true;
   });
-  // Rows often lie in their key's order or against it (a descending index
-  // over rows added in order): a merge sort takes such runs in its stride,
-  // where a quicksort's pivots go wrong.
-  std::stable_sort(entries.begin(), entries.end());
-  if (rules.unique) {
-    std::sort(allNullRows.begin(), allNullRows.end());
-    const auto sameKey = [](const Bytes& a, const Bytes& b) {
-      return std::equal(a.begin(), a.end() - kRowPointerBytes, b.begin(),
-                        b.end() - kRowPointerBytes);
-    };
-    for (size_t i = 1; i < entries.size(); ++i) {
-      if (sameKey(entries[i], entries[i - 1]) &&
-          !std::binary_search(allNullRows.begin(), allNullRows.end(), rowOfEntry(entries[i])))
-        throw engineError(3022);
-    }
-  }
-  const auto count = static_cast<uint32_t>(entries.size());
-  IndexWriter(file, table.page, table.physicalIndexes[physical]).fill(std::move(entries));
-  table.physicalIndexes[physical].entryCount = count;
+  // A unique index refuses two entries of one key, but for rows whose
+  // columns are all Null.
+  Bytes previous;
+  const auto sameKey = [](const Bytes& a, const Bytes& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end() - kRowPointerBytes, b.begin());
+  };
+  const size_t count =
+      IndexWriter(file, table.page, table.physicalIndexes[physical]).fill([&](Bytes& entry) {
+        EntrySort::Item item;
+        if (!sorted.next(item)) return false;
+        if (rules.unique) {
+          if (!item.mark && sameKey(item.bytes, previous)) throw engineError(3022);
+          previous = item.bytes;
+        }
+        entry = std::move(item.bytes);
+        return true;
+      });
+  table.physicalIndexes[physical].entryCount = static_cast<uint32_t>(count);
 }
 
 void dropIndexDefinition(PageFile& file, TableDefinition& table, const std::string& name) {

@@ -1,6 +1,7 @@
 #include "engine/mdb/IndexWriter.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "engine/AppError.h"
 #include "engine/mdb/ByteView.h"
@@ -470,83 +471,95 @@ void IndexWriter::remove(const Bytes& key, uint32_t row) {
   flush();
 }
 
-void IndexWriter::fill(std::vector<Bytes>&& entries) {
+// One level of a tree being filled: the page being filled, what its written
+// entries take (as fits() counts it, kept as it grows), and the page before
+// it, held until the page after it has a number.
+struct IndexWriter::FillLevel {
+  Node current;
+  size_t bytes = 0;
+  std::optional<Node> held;
+};
+
+size_t IndexWriter::fill(const EntrySource& next) {
   Node& root = node(root_);
   if (!root.leaf || !root.entries.empty()) damaged("an index filled that has entries");
-  if (entries.empty()) return;
-  Node items;
-  items.leaf = true;
-  items.entries = std::move(entries);
-  std::vector<uint32_t> pages = fillLevel(std::move(items));
-  while (pages.size() > 1) {
-    Node parents;
-    parents.leaf = false;
-    for (const uint32_t page : pages) {
-      parents.entries.push_back(lastEntryOf(page));
-      parents.children.push_back(page);
+  std::vector<FillLevel> levels;
+  levels.reserve(kMaxDepth);  // references to a level stay good while the tree grows
+  levels.emplace_back();
+  size_t count = 0;
+  for (Bytes entry; next(entry); ++count) fillAdd(levels, 0, std::move(entry), 0);
+  if (count == 0) return 0;
+  // Up from the leaves, each level's last pages are written; the one page
+  // of the top level is the root.
+  for (size_t level = 0;; ++level) {
+    fillComplete(levels, level);
+    Node last = std::move(*levels[level].held);
+    if (last.page == 0) {
+      last.page = root_;
+      file_.writePage(root_, encode(last));
+      return count;
     }
-    pages = fillLevel(std::move(parents));
+    fillWrite(levels, level, last);
   }
-  flush();
 }
 
-// Packs `items` (entries, and for a level of nodes their children) into
-// pages of one level, each as full as it goes, linked in order: one page
-// alone is the root, the rest are new. Their pages, in order.
-std::vector<uint32_t> IndexWriter::fillLevel(Node&& items) {
-  const bool leaf = items.leaf;
+void IndexWriter::fillAdd(std::vector<FillLevel>& levels, size_t level, Bytes entry,
+                          uint32_t child) {
+  FillLevel& at = levels[level];
+  Node& current = at.current;
+  const bool leaf = level == 0;
   const size_t pointer = leaf ? 0 : 4;
-  std::vector<Node> level;
-  Node current;
   current.leaf = leaf;
-  // What the written entries of `current` take, as fits() counts it, kept
-  // as it grows: a node writes the entry of every child but the last of
-  // two or more.
-  size_t bytes = 0;
-  const auto fitsNow = [&] {
-    const size_t count = writtenCount(current);
-    const size_t shared =
-        count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1) : 0;
-    return kEntriesAt + bytes - shared <= file_.pageSize();
-  };
-  const auto add = [&](Bytes entry, uint32_t child) {
-    current.entries.push_back(std::move(entry));
-    if (!leaf) current.children.push_back(child);
-    const size_t n = current.entries.size() - 1;
-    if (leaf || n == 0) {
-      bytes += current.entries[n].size() + pointer;
-    } else if (n >= 2) {
-      bytes += current.entries[n - 1].size() + pointer;
-    }
-  };
-  for (size_t i = 0; i < items.entries.size(); ++i) {
-    add(std::move(items.entries[i]), leaf ? 0 : items.children[i]);
-    if (fitsNow()) continue;
-    Bytes moved = std::move(current.entries.back());
-    const uint32_t child = leaf ? 0 : current.children.back();
-    current.entries.pop_back();
-    if (!leaf) current.children.pop_back();
-    if (current.entries.empty()) damaged("an index entry too large for a page");
-    level.push_back(std::move(current));
-    current = Node{};
-    current.leaf = leaf;
-    bytes = 0;
-    add(std::move(moved), child);
+  current.entries.push_back(std::move(entry));
+  if (!leaf) current.children.push_back(child);
+  // A node writes the entry of every child but the last of two or more.
+  const size_t n = current.entries.size() - 1;
+  if (leaf || n == 0) {
+    at.bytes += current.entries[n].size() + pointer;
+  } else if (n >= 2) {
+    at.bytes += current.entries[n - 1].size() + pointer;
   }
-  level.push_back(std::move(current));
-  std::vector<uint32_t> pages;
-  for (Node& made : level) {
-    made.page = level.size() == 1 ? root_ : newPage();
-    if (!pages.empty()) {
-      made.previous = pages.back();
-      nodes_.at(pages.back()).next = made.page;
-    }
-    pages.push_back(made.page);
-    const uint32_t page = made.page;
-    nodes_.insert_or_assign(page, std::move(made));
-    touch(nodes_.at(page));
+  const size_t count = writtenCount(current);
+  const size_t shared =
+      count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1) : 0;
+  if (kEntriesAt + at.bytes - shared <= file_.pageSize()) return;
+  Bytes moved = std::move(current.entries.back());
+  current.entries.pop_back();
+  if (!leaf) current.children.pop_back();
+  if (current.entries.empty()) damaged("an index entry too large for a page");
+  fillComplete(levels, level);
+  fillAdd(levels, level, std::move(moved), child);
+}
+
+// The page being filled is done: it is held, and the one held before it,
+// now that the two have their numbers, is written.
+void IndexWriter::fillComplete(std::vector<FillLevel>& levels, size_t level) {
+  FillLevel& at = levels[level];
+  Node done = std::move(at.current);
+  at.current = Node{};
+  at.bytes = 0;
+  if (!at.held) {
+    at.held = std::move(done);
+    return;
   }
-  return pages;
+  Node& before = *at.held;
+  if (before.page == 0) before.page = newPage();
+  done.page = newPage();
+  before.next = done.page;
+  done.previous = before.page;
+  fillWrite(levels, level, before);
+  at.held = std::move(done);
+}
+
+// Writes a page of the level below the top and gives its last entry to
+// the level above.
+void IndexWriter::fillWrite(std::vector<FillLevel>& levels, size_t level, Node& done) {
+  file_.writePage(done.page, encode(done));
+  if (levels.size() == level + 1) {
+    if (levels.size() == kMaxDepth) damaged("an index tree too deep");
+    levels.emplace_back();
+  }
+  fillAdd(levels, level + 1, done.entries.back(), done.page);
 }
 
 }  // namespace telvarn::mdb

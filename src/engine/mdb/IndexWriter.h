@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <utility>
 #include <vector>
@@ -67,10 +68,14 @@ class IndexWriter {
   // remove: 3049 when it is missing.
   void insert(const Bytes& key, uint32_t row);
   void remove(const Bytes& key, uint32_t row);
-  // An empty tree given all its entries at once, in order (each a key
-  // followed by its row, see appendRowPointer): each page filled in turn,
-  // the levels above made from them. Within a transaction.
-  void fill(std::vector<Bytes>&& entries);
+  // An empty tree given all its entries, in order, one by each call of
+  // `next` (false when none is left; each entry a key followed by its row,
+  // see appendRowPointer): each page is filled in turn and written when the
+  // next one begins, the level above growing as its children are written,
+  // so that no more than two pages a level are held. The number of entries.
+  // Within a transaction.
+  using EntrySource = std::function<bool(Bytes& entry)>;
+  size_t fill(const EntrySource& next);
 
  private:
   struct Node {
@@ -98,7 +103,10 @@ class IndexWriter {
   void splitIfFull(std::vector<Step>& path, size_t level);
   size_t splitPoint(const Node& full);
   void dropEmpty(std::vector<Step>& path, size_t level);
-  std::vector<uint32_t> fillLevel(Node&& items);
+  struct FillLevel;
+  void fillAdd(std::vector<FillLevel>& levels, size_t level, Bytes entry, uint32_t child);
+  void fillComplete(std::vector<FillLevel>& levels, size_t level);
+  void fillWrite(std::vector<FillLevel>& levels, size_t level, Node& done);
   void unlink(const Node& gone);
   uint32_t newPage();
   size_t writtenCount(const Node& node) const;
