@@ -84,7 +84,11 @@ MdbStorage::~MdbStorage() = default;
 
 TableWriter& MdbStorage::writer(const std::string& table) {
   if (file_ == nullptr) readOnly();
+  // A statement writes one table row after row: the name it gave last time
+  // needs no look-up (a change of the catalog lets the writer go).
+  if (writer_ && writerGeneration_ == file_->generation() && table == writerTable_) return *writer_;
   const uint32_t page = localTable(table).definitionPage();
+  writerTable_ = table;
   if (!writer_ || writer_->definition().page != page || writerGeneration_ != file_->generation()) {
     writer_.reset();
     writer_ = std::make_unique<TableWriter>(*file_, page);

@@ -130,6 +130,7 @@ class MdbStorage : public Storage {
   // it last saw them (the same generation).
   std::unique_ptr<TableWriter> writer_;
   uint64_t writerGeneration_ = 0;
+  std::string writerTable_;  // the name the writer was last asked for by
 };
 
 }  // namespace telvarn::mdb
