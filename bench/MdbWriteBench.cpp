@@ -8,11 +8,16 @@
 //   2. then, on those 100,000 rows, a size change (Text 50 to 100) and a
 //      new index;
 //   3. an UPDATE of every row of Northwind's Order Details.
-// Usage: mdb-write-bench [corpus folder] (default ../shared/mdb-corpus)
+// Usage: mdb-write-bench [corpus folder] [hundreds of thousands of rows]
+// (default ../shared/mdb-corpus and 1: the INSERT runs that many times, each
+// with its own prefix to the key, so that memory can be seen not to grow
+// with the table).
 #include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <functional>
@@ -49,7 +54,7 @@ long peakKilobytes() {
 
 void report(const char* what, Cost mdb, Cost ours, long growth) {
   std::printf(
-      "%-40s .mdb %7.2fs cpu %7.2fs elapsed | our file %7.2fs cpu %7.2fs elapsed | "
+      "%-40s .mdb %7.3fs cpu %7.3fs elapsed | our file %7.3fs cpu %7.3fs elapsed | "
       "ratio %.2f cpu %.2f elapsed | peak memory +%ld KB\n",
       what, mdb.processor, mdb.elapsed, ours.processor, ours.elapsed,
       mdb.processor / ours.processor, mdb.elapsed / ours.elapsed, growth);
@@ -65,7 +70,7 @@ std::shared_ptr<Database> ourFile(DBEngine& engine, const fs::path& path) {
   return engine.openDatabase(path.string());
 }
 
-void insertSelect(DBEngine& engine, const fs::path& corpus, const fs::path& folder) {
+void insertSelect(DBEngine& engine, const fs::path& corpus, const fs::path& folder, int times) {
   const auto mdb = engine.openDatabase(copyOf(corpus, "testIndexPropertiesV2000.mdb", folder));
   const auto ours = ourFile(engine, folder / "ours-insert.mdb");
   for (const char* table : {"TableIgnoreNulls1", "TableIgnoreNulls1_temp"}) {
@@ -81,27 +86,33 @@ void insertSelect(DBEngine& engine, const fs::path& corpus, const fs::path& fold
                   "', 'data " + row + "')");
     }
   }
-  const std::string statement =
-      "INSERT INTO TableIgnoreNulls1 (row, data) SELECT a.row & '-' & b.row, 'data ' & b.row "
-      "FROM TableIgnoreNulls1_temp a, TableIgnoreNulls1_temp b WHERE b.row < '250'";
+  const auto insert = [&](Database& db) {
+    for (int i = 0; i < times; ++i)
+      db.execute("INSERT INTO TableIgnoreNulls1 (row, data) SELECT '" +
+                 (i == 0 ? "" : "x" + std::to_string(i) + "-") +
+                 "' & a.row & '-' & b.row, 'data ' & b.row FROM TableIgnoreNulls1_temp a, "
+                 "TableIgnoreNulls1_temp b WHERE b.row < '250'");
+  };
   const long before = peakKilobytes();
-  const Cost onMdb = cost([&] { mdb->execute(statement); });
+  const Cost onMdb = cost([&] { insert(*mdb); });
   const long growth = peakKilobytes() - before;
-  const Cost onOurs = cost([&] { ours->execute(statement); });
-  report("INSERT ... SELECT of 100,000 rows", onMdb, onOurs, growth);
+  const Cost onOurs = cost([&] { insert(*ours); });
+  const std::string rows = std::to_string(times * 100) + ",000 rows";
+  report(("INSERT ... SELECT of " + rows).c_str(), onMdb, onOurs, growth);
 
   const std::string retype = "ALTER TABLE TableIgnoreNulls1 ALTER COLUMN data TEXT(100)";
   const long beforeRetype = peakKilobytes();
   const Cost retypeMdb = cost([&] { mdb->execute(retype); });
   const long retypeGrowth = peakKilobytes() - beforeRetype;
-  report("size change on 100,000 rows", retypeMdb, cost([&] { ours->execute(retype); }),
+  report(("size change on " + rows).c_str(), retypeMdb, cost([&] { ours->execute(retype); }),
          retypeGrowth);
 
   const std::string index = "CREATE INDEX ByRow ON TableIgnoreNulls1 (row DESC)";
   const long beforeIndex = peakKilobytes();
   const Cost indexMdb = cost([&] { mdb->execute(index); });
   const long indexGrowth = peakKilobytes() - beforeIndex;
-  report("new index on 100,000 rows", indexMdb, cost([&] { ours->execute(index); }), indexGrowth);
+  report(("new index on " + rows).c_str(), indexMdb, cost([&] { ours->execute(index); }),
+         indexGrowth);
 }
 
 void updateAll(DBEngine& engine, const fs::path& corpus, const fs::path& folder) {
@@ -132,6 +143,7 @@ void updateAll(DBEngine& engine, const fs::path& corpus, const fs::path& folder)
 
 int main(int argc, char** argv) {
   const fs::path corpus = argc > 1 ? argv[1] : "../shared/mdb-corpus";
+  const int times = argc > 2 ? std::max(1, std::atoi(argv[2])) : 1;
   if (!fs::exists(corpus / "Northwind_Access2000.mdb")) {
     std::fprintf(stderr, "mdb-write-bench: no corpus at %s\n", corpus.c_str());
     return 1;
@@ -142,7 +154,7 @@ int main(int argc, char** argv) {
        std::to_string(std::chrono::system_clock::now().time_since_epoch().count()));
   fs::create_directories(folder);
   DBEngine engine;
-  insertSelect(engine, corpus, folder);
+  insertSelect(engine, corpus, folder, times);
   updateAll(engine, corpus, folder);
   fs::remove_all(folder);
   return 0;
