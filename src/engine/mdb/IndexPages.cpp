@@ -8,14 +8,6 @@
 namespace telvarn::mdb {
 namespace {
 
-constexpr size_t kFreeSpaceAt = 0x02;
-constexpr size_t kTableAt = 0x04;
-constexpr size_t kPreviousAt = 0x0C;
-constexpr size_t kNextAt = 0x10;
-constexpr size_t kTailAt = 0x14;
-constexpr size_t kPrefixLengthAt = 0x18;
-constexpr size_t kEntryMapAt = 0x1B;
-constexpr size_t kEntriesAt = 0x1E0;
 constexpr size_t kRowPointerLength = 4;
 constexpr size_t kChildLength = 4;
 
@@ -29,10 +21,11 @@ uint32_t bigEndian(const std::vector<uint8_t>& bytes, size_t at, size_t length) 
 // (and the next begins) i bytes after the first entry's start.
 std::vector<size_t> entryEnds(ByteView page) {
   std::vector<size_t> ends;
-  for (size_t byte = kEntryMapAt; byte < kEntriesAt; ++byte) {
+  for (size_t byte = IndexPageAt::EntryMap; byte < IndexPageAt::Entries; ++byte) {
     const uint8_t bits = page.u8(byte);
     for (int bit = 0; bits != 0 && bit < 8; ++bit) {
-      if (bits & (1u << bit)) ends.push_back(kEntriesAt + (byte - kEntryMapAt) * 8 + bit);
+      if (bits & (1u << bit))
+        ends.push_back(IndexPageAt::Entries + (byte - IndexPageAt::EntryMap) * 8 + bit);
     }
   }
   return ends;
@@ -51,6 +44,12 @@ IndexEntry splitEntry(std::vector<uint8_t> bytes, bool leaf) {
 
 }  // namespace
 
+size_t sharedPrefix(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  size_t length = 0;
+  while (length < a.size() && length < b.size() && a[length] == b[length]) ++length;
+  return length;
+}
+
 StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number) {
   const Page page = pages.readPage(number);
   const ByteView view(page);
@@ -59,20 +58,22 @@ StoredIndexPage readStoredIndexPage(PageSource& pages, uint32_t number) {
   }
   StoredIndexPage index;
   index.leaf = page[0] == PageType::IndexLeaf;
-  index.table = view.u32(kTableAt);
-  index.storedFreeSpace = view.u16(kFreeSpaceAt);
-  index.previous = view.u32(kPreviousAt);
-  index.next = view.u32(kNextAt);
-  index.tail = view.u32(kTailAt);
-  const size_t prefixLength = view.u16(kPrefixLengthAt);
+  index.table = view.u32(IndexPageAt::Table);
+  index.storedFreeSpace = view.u16(IndexPageAt::FreeSpace);
+  index.previous = view.u32(IndexPageAt::Previous);
+  index.next = view.u32(IndexPageAt::Next);
+  index.tail = view.u32(IndexPageAt::Tail);
+  const size_t prefixLength = view.u16(IndexPageAt::PrefixLength);
   const size_t tail = kRowPointerLength + (index.leaf ? 0 : kChildLength);
   size_t prefix = 0;
-  size_t start = kEntriesAt;
+  size_t start = IndexPageAt::Entries;
   for (const size_t end : entryEnds(view)) {
     const ByteView stored = view.sub(start, end - start);
     std::vector<uint8_t> bytes;
     bytes.reserve(prefix + stored.size());
-    if (prefix > 0) bytes.assign(index.entries.front().begin(), index.entries.front().begin() + static_cast<std::ptrdiff_t>(prefix));
+    if (prefix > 0)
+      bytes.assign(index.entries.front().begin(),
+                   index.entries.front().begin() + static_cast<std::ptrdiff_t>(prefix));
     bytes.insert(bytes.end(), stored.data(), stored.data() + stored.size());
     if (index.entries.empty()) {
       if (bytes.size() < prefixLength) damaged("an index prefix longer than its entry");
@@ -104,7 +105,7 @@ void forEachIndexEntryFrom(PageSource& pages, uint32_t root, const std::vector<u
                            const std::function<bool(const IndexEntry&)>& visit) {
   uint32_t number = root;
   for (uint32_t depth = 0;; ++depth) {
-    if (depth > 16) damaged("an index tree too deep");
+    if (depth > kMostIndexLevels) damaged("an index tree too deep");
     const IndexPage page = readIndexPage(pages, number);
     if (page.leaf) break;
     // The first child whose last key is not below `from`; else the tail.

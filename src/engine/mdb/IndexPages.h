@@ -7,6 +7,7 @@
 // entry's leading bytes (the page's prefix length), stored once.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -14,6 +15,26 @@
 #include "engine/mdb/PageSource.h"
 
 namespace telvarn::mdb {
+
+// Where an index page keeps what: its header's fields, the bitmap of where
+// entries end, and the entries.
+namespace IndexPageAt {
+constexpr size_t FreeSpace = 0x02;
+constexpr size_t Table = 0x04;
+constexpr size_t Previous = 0x0C;
+constexpr size_t Next = 0x10;
+constexpr size_t Tail = 0x14;
+constexpr size_t PrefixLength = 0x18;
+constexpr size_t NodeMark = 0x1A;
+constexpr size_t EntryMap = 0x1B;
+constexpr size_t Entries = 0x1E0;
+}  // namespace IndexPageAt
+
+// No tree of a file is deeper: one so deep is damaged.
+constexpr size_t kMostIndexLevels = 16;
+
+// The bytes two entries share at their start: what a page stores once.
+size_t sharedPrefix(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 
 struct IndexEntry {
   std::vector<uint8_t> key;

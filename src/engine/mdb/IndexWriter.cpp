@@ -1,7 +1,6 @@
 #include "engine/mdb/IndexWriter.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "engine/AppError.h"
 #include "engine/mdb/ByteView.h"
@@ -15,11 +14,6 @@
 namespace telvarn::mdb {
 namespace {
 
-constexpr size_t kPrefixLengthAt = 0x18;
-constexpr size_t kNodeMarkAt = 0x1A;
-constexpr size_t kEntryMapAt = 0x1B;
-constexpr size_t kEntriesAt = 0x1E0;
-constexpr size_t kMaxDepth = 16;
 constexpr size_t kCachedPages = 512;
 
 void putBig(Bytes& bytes, uint32_t value, int length) {
@@ -34,12 +28,6 @@ Bytes entryOf(const Bytes& key, uint32_t row) {
   Bytes entry = key;
   appendRowPointer(entry, row);
   return entry;
-}
-
-size_t sharedPrefix(const Bytes& a, const Bytes& b) {
-  size_t length = 0;
-  while (length < a.size() && length < b.size() && a[length] == b[length]) ++length;
-  return length;
 }
 
 }  // namespace
@@ -135,7 +123,7 @@ std::vector<IndexWriter::Step> IndexWriter::descend(const Bytes& target) {
   std::vector<Step> path;
   uint32_t page = root_;
   while (true) {
-    if (path.size() > kMaxDepth) damaged("an index tree too deep");
+    if (path.size() > kMostIndexLevels) damaged("an index tree too deep");
     const Node& current = node(page);
     if (current.leaf) {
       path.push_back({page, 0});
@@ -327,27 +315,27 @@ bool IndexWriter::fits(Node& current) {
   for (size_t i = 0; i < count; ++i) total += writtenKey(current, i).size() + child;
   if (count >= 2)
     total -= sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1);
-  return kEntriesAt + total <= file_.pageSize();
+  return IndexPageAt::Entries + total <= file_.pageSize();
 }
 
 Page IndexWriter::encode(Node& current) {
   Page page(file_.pageSize(), 0);
   page[0] = current.leaf ? PageType::IndexLeaf : PageType::IndexNode;
   page[1] = 0x01;
-  putLittle(page, 0x04, tablePage_, 4);
-  putLittle(page, 0x0C, current.previous, 4);
-  putLittle(page, 0x10, current.next, 4);
+  putLittle(page, IndexPageAt::Table, tablePage_, 4);
+  putLittle(page, IndexPageAt::Previous, current.previous, 4);
+  putLittle(page, IndexPageAt::Next, current.next, 4);
   const bool tail = !current.leaf && current.children.size() >= 2;
-  putLittle(page, 0x14, tail ? current.children.back() : 0, 4);
-  page[kNodeMarkAt] = current.leaf ? 0 : 1;
+  putLittle(page, IndexPageAt::Tail, tail ? current.children.back() : 0, 4);
+  page[IndexPageAt::NodeMark] = current.leaf ? 0 : 1;
   const size_t count = writtenCount(current);
   for (size_t i = 0; i < count; ++i) writtenKey(current, i);
   // Entries differ before their child pages, so the child pages never
   // lengthen the shared prefix.
   const size_t prefix =
       count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) : 0;
-  putLittle(page, kPrefixLengthAt, static_cast<uint32_t>(prefix), 2);
-  size_t end = kEntriesAt;
+  putLittle(page, IndexPageAt::PrefixLength, static_cast<uint32_t>(prefix), 2);
+  size_t end = IndexPageAt::Entries;
   for (size_t i = 0; i < count; ++i) {
     const Bytes& entry = current.entries[i];
     const size_t skip = i == 0 ? 0 : prefix;
@@ -361,10 +349,10 @@ Page IndexWriter::encode(Node& current) {
         page[end + length - 4 + b] = static_cast<uint8_t>(child >> (24 - 8 * b));
     }
     end += length;
-    const size_t bit = end - kEntriesAt;
-    page[kEntryMapAt + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
+    const size_t bit = end - IndexPageAt::Entries;
+    page[IndexPageAt::EntryMap + bit / 8] |= static_cast<uint8_t>(1u << (bit % 8));
   }
-  putLittle(page, 0x02, static_cast<uint32_t>(page.size() - end), 2);
+  putLittle(page, IndexPageAt::FreeSpace, static_cast<uint32_t>(page.size() - end), 2);
   return page;
 }
 
@@ -469,97 +457,6 @@ void IndexWriter::remove(const Bytes& key, uint32_t row) {
     newLastEntry(path, path.size() - 1);
   }
   flush();
-}
-
-// One level of a tree being filled: the page being filled, what its written
-// entries take (as fits() counts it, kept as it grows), and the page before
-// it, held until the page after it has a number.
-struct IndexWriter::FillLevel {
-  Node current;
-  size_t bytes = 0;
-  std::optional<Node> held;
-};
-
-size_t IndexWriter::fill(const EntrySource& next) {
-  Node& root = node(root_);
-  if (!root.leaf || !root.entries.empty()) damaged("an index filled that has entries");
-  std::vector<FillLevel> levels;
-  levels.reserve(kMaxDepth);  // references to a level stay good while the tree grows
-  levels.emplace_back();
-  size_t count = 0;
-  for (Bytes entry; next(entry); ++count) fillAdd(levels, 0, std::move(entry), 0);
-  if (count == 0) return 0;
-  // Up from the leaves, each level's last pages are written; the one page
-  // of the top level is the root.
-  for (size_t level = 0;; ++level) {
-    fillComplete(levels, level);
-    Node last = std::move(*levels[level].held);
-    if (last.page == 0) {
-      last.page = root_;
-      file_.writePage(root_, encode(last));
-      return count;
-    }
-    fillWrite(levels, level, last);
-  }
-}
-
-void IndexWriter::fillAdd(std::vector<FillLevel>& levels, size_t level, Bytes entry,
-                          uint32_t child) {
-  FillLevel& at = levels[level];
-  Node& current = at.current;
-  const bool leaf = level == 0;
-  const size_t pointer = leaf ? 0 : 4;
-  current.leaf = leaf;
-  current.entries.push_back(std::move(entry));
-  if (!leaf) current.children.push_back(child);
-  // A node writes the entry of every child but the last of two or more.
-  const size_t n = current.entries.size() - 1;
-  if (leaf || n == 0) {
-    at.bytes += current.entries[n].size() + pointer;
-  } else if (n >= 2) {
-    at.bytes += current.entries[n - 1].size() + pointer;
-  }
-  const size_t count = writtenCount(current);
-  const size_t shared =
-      count >= 2 ? sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1) : 0;
-  if (kEntriesAt + at.bytes - shared <= file_.pageSize()) return;
-  Bytes moved = std::move(current.entries.back());
-  current.entries.pop_back();
-  if (!leaf) current.children.pop_back();
-  if (current.entries.empty()) damaged("an index entry too large for a page");
-  fillComplete(levels, level);
-  fillAdd(levels, level, std::move(moved), child);
-}
-
-// The page being filled is done: it is held, and the one held before it,
-// now that the two have their numbers, is written.
-void IndexWriter::fillComplete(std::vector<FillLevel>& levels, size_t level) {
-  FillLevel& at = levels[level];
-  Node done = std::move(at.current);
-  at.current = Node{};
-  at.bytes = 0;
-  if (!at.held) {
-    at.held = std::move(done);
-    return;
-  }
-  Node& before = *at.held;
-  if (before.page == 0) before.page = newPage();
-  done.page = newPage();
-  before.next = done.page;
-  done.previous = before.page;
-  fillWrite(levels, level, before);
-  at.held = std::move(done);
-}
-
-// Writes a page of the level below the top and gives its last entry to
-// the level above.
-void IndexWriter::fillWrite(std::vector<FillLevel>& levels, size_t level, Node& done) {
-  file_.writePage(done.page, encode(done));
-  if (levels.size() == level + 1) {
-    if (levels.size() == kMaxDepth) damaged("an index tree too deep");
-    levels.emplace_back();
-  }
-  fillAdd(levels, level + 1, done.entries.back(), done.page);
 }
 
 }  // namespace telvarn::mdb

@@ -4,6 +4,7 @@
 #include "engine/mdb/DataPage.h"
 #include "engine/mdb/DataPageWriter.h"
 #include "engine/mdb/DefinitionWriter.h"
+#include "engine/mdb/IndexPages.h"
 #include "engine/mdb/PageAllocator.h"
 #include "engine/mdb/UsageMap.h"
 #include "engine/mdb/UsageMapWriter.h"
@@ -14,7 +15,6 @@ namespace {
 // An inline map (kind 0) starting at page 0, with 64 bytes of bits.
 constexpr size_t kNewMapLength = 69;
 constexpr uint32_t kMapPageOwner = 0;
-constexpr size_t kIndexEntriesAt = 0x1E0;
 
 std::vector<uint32_t> pagesListed(PageFile& file, uint32_t map) {
   std::vector<uint32_t> pages;
@@ -29,8 +29,8 @@ Page emptyLeaf(uint32_t pageSize, uint32_t tablePage) {
   Page page(pageSize, 0);
   page[0] = PageType::IndexLeaf;
   page[1] = 0x01;
-  putLittle(page.data() + 2, pageSize - kIndexEntriesAt, 2);
-  putLittle(page.data() + 4, tablePage, 4);
+  putLittle(page.data() + IndexPageAt::FreeSpace, pageSize - IndexPageAt::Entries, 2);
+  putLittle(page.data() + IndexPageAt::Table, tablePage, 4);
   return page;
 }
 
@@ -87,7 +87,8 @@ LongValueMaps newLongValueMaps(PageFile& file, uint16_t column,
   return maps;
 }
 
-void newTableStorage(PageFile& file, TableDefinition& table, const std::vector<uint32_t>& nearMaps) {
+void newTableStorage(PageFile& file, TableDefinition& table,
+                     const std::vector<uint32_t>& nearMaps) {
   // The definition's first page comes first: the index pages name it.
   if (table.page == 0) table.page = allocatePage(file);
   table.definitionPages = {table.page};
@@ -98,7 +99,8 @@ void newTableStorage(PageFile& file, TableDefinition& table, const std::vector<u
     if (column.longValue())
       table.longValueMaps.push_back(newLongValueMaps(file, column.number, {table.usedPages}));
   }
-  for (PhysicalIndex& index : table.physicalIndexes) newIndexTree(file, table.page, index, {table.usedPages});
+  for (PhysicalIndex& index : table.physicalIndexes)
+    newIndexTree(file, table.page, index, {table.usedPages});
   writeTableDefinition(file, table);
 }
 
