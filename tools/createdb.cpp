@@ -1,14 +1,26 @@
 // telvarn-createdb [--format sqlite|mdb] FILE...: makes each FILE a new,
 // empty database, as the demo and the benchmarks need them: our own SQLite
 // file (the default), or a file of the desktop program's format (version
-// 4). A file that exists is left alone and reported.
+// 4). A file that exists is left alone and reported. An argument that
+// starts with "-" is an option, never a file (give such a file as ./-name):
+// --help prints the usage, any other is refused with it.
 #include <cstring>
 #include <iostream>
 
 #include "engine/AppError.h"
 #include "engine/open/DBEngine.h"
 
+namespace {
+
+constexpr const char* kUsage = "usage: telvarn-createdb [--format sqlite|mdb] FILE...\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--help") == 0) {
+    std::cout << kUsage;
+    return 0;
+  }
   int first = 1;
   bool mdb = false;
   if (argc > 2 && std::strcmp(argv[1], "--format") == 0) {
@@ -18,8 +30,11 @@ int main(int argc, char** argv) {
     else
       first = 3;
   }
-  if (first >= argc) {
-    std::cerr << "usage: telvarn-createdb [--format sqlite|mdb] FILE...\n";
+  const auto option = [&](int i) { return argv[i][0] == '-'; };
+  bool files = first < argc;
+  for (int i = first; i < argc; ++i) files = files && !option(i);
+  if (!files) {
+    std::cerr << kUsage;
     return 2;
   }
   int status = 0;

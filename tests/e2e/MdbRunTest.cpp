@@ -100,8 +100,14 @@ TEST(MdbRun, CreatedbMakesAnEmptyFileOfTheDesktopFormat) {
   EXPECT_EQ(check.status, 0) << check.err;
   EXPECT_EQ(check.out, file + ": consistent\n");
   EXPECT_EQ(std::system((command + " 2>/dev/null").c_str()), 1 << 8);  // it is there now
-  const std::string unknown = std::string(TELVARN_CREATEDB) + " --format dbf x 2>/dev/null";
-  EXPECT_EQ(std::system(unknown.c_str()), 2 << 8);
+  // Options are never taken for files.
+  const std::string in = "cd '" + dir.path() + "' && " + TELVARN_CREATEDB;
+  EXPECT_EQ(std::system((in + " --format dbf x 2>/dev/null").c_str()), 2 << 8);
+  EXPECT_EQ(std::system((in + " --help >/dev/null").c_str()), 0);
+  EXPECT_EQ(std::system((in + " y -h 2>/dev/null").c_str()), 2 << 8);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("--help")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("x")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("y")));
 }
 
 TEST(MdbRun, CheckPassesTheFileAndReportsItsDamage) {
