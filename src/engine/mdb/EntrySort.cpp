@@ -109,7 +109,7 @@ void EntrySort::startMerge() {
     return;
   }
   if (!items_.empty()) spill();
-  // One entry of each run, in the order of a heap whose top is the least.
+  // The first entry of each run, beside the run it came from.
   for (size_t i = 0; i < runs_.size(); ++i) {
     Item first;
     if (runs_[i]->next(first)) {
