@@ -62,7 +62,7 @@ std::string journalPath(const std::string& databasePath) {
 
 JournalWriter::JournalWriter(Disk& disk, std::string path, uint32_t pageSize,
                              uint32_t pageCountBefore)
-    : disk_(disk), path_(std::move(path)), pageSize_(pageSize), end_(kHeaderSize) {
+    : disk_(disk), path_(std::move(path)), end_(kHeaderSize) {
   std::random_device random;
   salt_ = (uint64_t{random()} << 32) ^ random();
   file_ = disk_.open(path_, OpenMode::Create);

@@ -40,7 +40,6 @@ class JournalWriter {
   Disk& disk_;
   std::string path_;
   std::unique_ptr<DiskFile> file_;
-  uint32_t pageSize_;
   uint64_t salt_;
   uint64_t end_;
   bool folderSynced_ = false;
