@@ -48,11 +48,10 @@ std::vector<size_t> positions(const TableRecord& table, const IndexRecord& index
   return out;
 }
 
-// The values of `row` at `at`, and whether any or all of them are Null.
+// The values of `row` at `at`, and whether any of them is Null.
 struct Key {
   std::vector<Variant> values;
   bool anyNull = false;
-  bool allNull = true;
 };
 
 Key keyOf(const Row& row, const std::vector<size_t>& at) {
@@ -60,7 +59,6 @@ Key keyOf(const Row& row, const std::vector<size_t>& at) {
   for (const size_t i : at) {
     key.values.push_back(row[i]);
     key.anyNull = key.anyNull || row[i].isNull();
-    key.allNull = key.allNull && row[i].isNull();
   }
   return key;
 }
@@ -315,7 +313,7 @@ void MemoryStorage::checkKeys(const Table& table, RowId id, const Row& row) cons
   for (const IndexRecord& index : table.record.indexes) {
     const Key key = keyOf(row, positions(table.record, index));
     if ((index.primary || index.required) && key.anyNull) throw engineError(3058);
-    if (!(index.primary || index.unique) || key.allNull) continue;
+    if (!(index.primary || index.unique) || key.anyNull) continue;
     for (const auto& [other, values] : table.rows) {
       if (other != id && sameKey(keyOf(values, positions(table.record, index)).values, key.values))
         throw engineError(3022);

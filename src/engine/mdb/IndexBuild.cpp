@@ -122,11 +122,11 @@ void buildIndex(PageFile& file, TableDefinition& table, size_t physical) {
     RowKey key = rowKey(table, physical, rules, bytes, decoder, true);
     if (!key.stored) return true;
     appendRowPointer(key.bytes, row);
-    sorted.add({std::move(key.bytes), key.allNull});
+    sorted.add({std::move(key.bytes), key.anyNull});
     return true;
   });
-  // A unique index refuses two entries of one key, but for rows whose
-  // columns are all Null.
+  // A unique index refuses two entries of one key, but for keys with a
+  // Null in any column.
   Bytes previous;
   const auto sameKey = [](const Bytes& a, const Bytes& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end() - kRowPointerBytes, b.begin());

@@ -18,11 +18,12 @@ namespace {
 constexpr uint32_t kDeepestTree = 16;
 
 // A live row as an index must hold it: its key (none when it cannot be
-// made here) and whether every column of the key is Null.
+// made here) and whether every column, or any, of the key is Null.
 struct RowKey {
   uint32_t pointer = 0;
   std::optional<std::vector<uint8_t>> key;
   bool allNull = false;
+  bool anyNull = false;
 };
 
 std::string place(uint32_t pointer) {
@@ -129,7 +130,7 @@ std::vector<RowKey> IndexChecker::rowKeys(const std::vector<uint32_t>& liveRows)
   Page page;
   uint32_t pageNumber = 0;
   for (const uint32_t pointer : liveRows) {
-    RowKey made{pointer, std::nullopt, true};
+    RowKey made{pointer, std::nullopt, true, false};
     try {
       if (page.empty() || pageOf(pointer) != pageNumber) {
         pageNumber = pageOf(pointer);
@@ -145,11 +146,13 @@ std::vector<RowKey> IndexChecker::rowKeys(const std::vector<uint32_t>& liveRows)
         if (column == nullptr) continue;
         bool present = false;
         decoder.columnBytes(row, *column, present);
-        if (present || column->type == ColumnType::Boolean) made.allNull = false;
+        const bool null = !present && column->type != ColumnType::Boolean;
+        made.allNull = made.allNull && null;
+        made.anyNull = made.anyNull || null;
       }
     } catch (const AppError& error) {
       if (error.number() == 3043) throw;
-      made = RowKey{pointer, std::nullopt, false};
+      made = RowKey{pointer, std::nullopt, false, false};
     }
     const bool ignored = (index_.flags & IndexFlag::IgnoreNulls) && made.allNull;
     if (!ignored) rows.push_back(std::move(made));
@@ -182,13 +185,13 @@ void IndexChecker::compare(std::vector<IndexEntry> entries, const std::vector<Ro
   }
 }
 
-// A unique index holds no key twice, unless each of its columns is Null.
+// A unique index holds no key twice, but for keys with a Null in any column.
 void IndexChecker::uniqueKeys(std::vector<RowKey> rows) {
   if (!(index_.flags & IndexFlag::Unique)) return;
   std::sort(rows.begin(), rows.end(),
             [](const RowKey& a, const RowKey& b) { return a.key < b.key; });
   for (size_t i = 1; i < rows.size(); ++i) {
-    if (rows[i].key && rows[i].key == rows[i - 1].key && !rows[i].allNull) {
+    if (rows[i].key && rows[i].key == rows[i - 1].key && !rows[i].anyNull) {
       add(place(rows[i - 1].pointer) + " and " + place(rows[i].pointer) +
           " have the same key in a unique index");
     }

@@ -188,12 +188,12 @@ std::vector<RowKey> TableWriter::keysOf(const std::vector<uint8_t>& row, bool ch
   return keys;
 }
 
-// Unique indexes refuse a key another row has; Nulls in every column are
-// no duplicate.
+// Unique indexes refuse a key another row has; a key with a Null in any
+// column is no duplicate.
 void TableWriter::checkKeys(const std::vector<RowKey>& keys, const std::vector<RowKey>& old,
                             uint32_t row) {
   for (size_t i = 0; i < keys.size(); ++i) {
-    if (!keys[i].stored || !rules_[i].unique || keys[i].allNull) continue;
+    if (!keys[i].stored || !rules_[i].unique || keys[i].anyNull) continue;
     if (!old.empty() && old[i].stored && old[i].bytes == keys[i].bytes) continue;
     if (indexes_[i].hasKey(keys[i].bytes, row)) throw engineError(3022);
   }
