@@ -82,15 +82,28 @@ IndexWriter::IndexWriter(PageFile& file, uint32_t tablePage, const PhysicalIndex
   if (root_ == 0) damaged("an index without its root page");
 }
 
+IndexWriter::~IndexWriter() {
+  try {
+    flush();
+  } catch (const AppError&) {
+    file_.abandon();
+  }
+  file_.forget(*this);
+}
+
 IndexWriter::Node& IndexWriter::node(uint32_t page) {
   if (generation_ != file_.generation()) {
     nodes_.clear();
+    touched_.clear();
     generation_ = file_.generation();
   }
   const auto found = nodes_.find(page);
   if (found != nodes_.end()) {
-    // Another writer of the same index (a cascade's, say) wrote the page.
-    if (found->second.dirty || found->second.stamp == file_.pageStamp(page)) return found->second;
+    if (found->second.dirty) return found->second;
+    // Another writer of the same index (a cascade's, say) holds the page
+    // back, or wrote it.
+    file_.writeHeldPage(page);
+    if (found->second.stamp == file_.pageStamp(page)) return found->second;
     nodes_.erase(found);
   }
   StoredIndexPage read = readStoredIndexPage(file_, page);
@@ -129,8 +142,10 @@ std::vector<IndexWriter::Step> IndexWriter::descend(const Bytes& target) {
       path.push_back({page, 0});
       return path;
     }
-    size_t child = 0;
-    while (child + 1 < current.children.size() && current.entries[child] < target) ++child;
+    // Entries are in order, but for the last child's, which may not be known.
+    const auto entries = current.entries.begin();
+    const auto known = entries + static_cast<long>(current.children.size() - 1);
+    const size_t child = static_cast<size_t>(std::lower_bound(entries, known, target) - entries);
     path.push_back({page, child});
     page = current.children[child];
   }
@@ -204,6 +219,7 @@ void IndexWriter::splitIfFull(std::vector<Step>& path, size_t level) {
       Node child = root;
       child.page = page;
       child.previous = child.next = 0;
+      child.dirty = false;
       touch(child);
       nodes_.emplace(page, std::move(child));
       root.leaf = false;
@@ -263,9 +279,9 @@ void IndexWriter::dropEmpty(std::vector<Step>& path, size_t level) {
       return;
     }
     unlink(gone);
-    touch(gone);
-    gone.dirty = false;
     gone.released = true;
+    touch(gone);  // the next flush lets the node go
+    gone.dirty = false;
     releasePage(file_, gone.page);
     setUsageBit(file_, usageMap_, gone.page, false);
     Node& parent = node(path[at - 1].page);
@@ -310,9 +326,15 @@ const Bytes& IndexWriter::writtenKey(Node& current, size_t i) {
 bool IndexWriter::fits(Node& current) {
   const size_t count = writtenCount(current);
   if (count == 0) return true;
-  const size_t child = current.leaf ? 0 : 4;
   size_t total = 0;
-  for (size_t i = 0; i < count; ++i) total += writtenKey(current, i).size() + child;
+  if (current.leaf && current.bytesKnown) {
+    total = current.entryBytes;
+  } else {
+    const size_t child = current.leaf ? 0 : 4;
+    for (size_t i = 0; i < count; ++i) total += writtenKey(current, i).size() + child;
+    current.entryBytes = total;
+    current.bytesKnown = current.leaf;
+  }
   if (count >= 2)
     total -= sharedPrefix(current.entries[0], current.entries[count - 1]) * (count - 1);
   return IndexPageAt::Entries + total <= file_.pageSize();
@@ -356,19 +378,31 @@ Page IndexWriter::encode(Node& current) {
   return page;
 }
 
-// Writes the changed pages; the decoded ones stay for the next call, up to
-// a bound.
 void IndexWriter::touch(Node& changed) {
+  if (!changed.dirty) touched_.push_back(changed.page);
   changed.dirty = true;
-  touched_.push_back(changed.page);
+  changed.bytesKnown = false;
+  if (!changed.released) file_.holdBack(changed.page, *this, root_);
 }
 
-// Only the pages this change touched are looked at, so that a change costs
-// the same however many pages are kept decoded.
+// Writes the changed pages; the decoded ones stay for the next change, up
+// to a bound. Only the pages changes touched are looked at, so that
+// writing costs the same however many pages are kept decoded.
 void IndexWriter::flush() {
-  for (const uint32_t page : touched_) {
+  // What a transaction that went back left decoded is not written.
+  if (generation_ != file_.generation()) {
+    nodes_.clear();
+    touched_.clear();
+    generation_ = file_.generation();
+    return;
+  }
+  while (!touched_.empty()) {
+    const uint32_t page = touched_.back();
     const auto found = nodes_.find(page);
-    if (found == nodes_.end()) continue;
+    if (found == nodes_.end()) {
+      touched_.pop_back();
+      continue;
+    }
     Node& current = found->second;
     if (current.released) {
       nodes_.erase(found);
@@ -377,8 +411,8 @@ void IndexWriter::flush() {
       current.dirty = false;
       current.stamp = file_.pageStamp(page);
     }
+    touched_.pop_back();
   }
-  touched_.clear();
   // A tail's last entry is not on its parent's page, so a writer of the
   // child alone would not show in the parent's stamp: it is found anew.
   // Every decoded node below the root hangs from a decoded parent (a
@@ -399,6 +433,21 @@ void IndexWriter::flush() {
   }
   if (nodes_.size() > kCachedPages) nodes_.clear();
   generation_ = file_.generation();
+}
+
+void IndexWriter::writeHeldPages() {
+  flush();
+}
+
+void IndexWriter::dropHeldPages() {
+  nodes_.clear();
+  touched_.clear();
+}
+
+// After a change, the pages it changed stay held back unless the decoded
+// ones are too many.
+void IndexWriter::changed() {
+  if (nodes_.size() > kCachedPages) flush();
 }
 
 std::vector<uint32_t> IndexWriter::rowsWithKey(const Bytes& key, size_t most) {
@@ -435,11 +484,14 @@ void IndexWriter::insert(const Bytes& key, uint32_t row) {
   const auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), entry);
   if (at != leaf.entries.end() && *at == entry) damaged("an index entry made twice");
   const bool last = at == leaf.entries.end();
+  const bool bytesKnown = leaf.bytesKnown;
   leaf.entries.insert(at, entry);
   touch(leaf);
+  leaf.entryBytes += entry.size();
+  leaf.bytesKnown = bytesKnown;
   if (last) newLastEntry(path, path.size() - 1);
   splitIfFull(path, path.size() - 1);
-  flush();
+  changed();
 }
 
 void IndexWriter::remove(const Bytes& key, uint32_t row) {
@@ -456,7 +508,7 @@ void IndexWriter::remove(const Bytes& key, uint32_t row) {
   } else if (last) {
     newLastEntry(path, path.size() - 1);
   }
-  flush();
+  changed();
 }
 
 }  // namespace telvarn::mdb

@@ -8,6 +8,11 @@
 // the root keeps its page number, moving its entries down a level when it
 // splits. A page left empty leaves the tree and is given back. Pages are
 // written with the longest prefix their first and last entries share.
+//
+// Changed pages are held back (see PageFile's HeldPages): a leaf that takes
+// one row after another is written once, not once a row. They are written
+// when the file asks, when more are decoded than a bound, and when the
+// writer goes away.
 #pragma once
 
 #include <cstddef>
@@ -55,10 +60,16 @@ constexpr size_t kRowPointerBytes = 4;
 void appendRowPointer(Bytes& key, uint32_t row);
 uint32_t rowOfEntry(const Bytes& entry);
 
-class IndexWriter {
+class IndexWriter : private HeldPages {
  public:
   // The index of the table whose definition starts on `tablePage`.
   IndexWriter(PageFile& file, uint32_t tablePage, const PhysicalIndex& index);
+  // Writes the pages held back; should that fail, the file's transaction
+  // ends (see PageFile::abandon) rather than keep part of a change.
+  ~IndexWriter();
+  // The file knows the writer by its address.
+  IndexWriter(const IndexWriter&) = delete;
+  IndexWriter& operator=(const IndexWriter&) = delete;
 
   // Whether an entry with exactly `key` exists for a row other than `row`.
   bool hasKey(const Bytes& key, uint32_t row);
@@ -89,6 +100,10 @@ class IndexWriter {
     std::vector<uint32_t> children;
     bool dirty = false;
     bool released = false;
+    // A leaf's entries' sizes summed, while known: a change forgets the
+    // sum (see touch) but for a new entry, which adds to it.
+    size_t entryBytes = 0;
+    bool bytesKnown = false;
     uint64_t stamp = 0;  // the page's stamp when it was read or written
   };
   struct Step {
@@ -113,9 +128,12 @@ class IndexWriter {
   const Bytes& writtenKey(Node& node, size_t i);
   bool fits(Node& node);
   Page encode(Node& node);
-  // Marks the node to be written at the next flush.
+  // Marks the node to be written at the next flush, holding its page back.
   void touch(Node& changed);
   void flush();
+  void changed();
+  void writeHeldPages() override;
+  void dropHeldPages() override;
 
   PageFile& file_;
   uint32_t tablePage_;

@@ -40,6 +40,7 @@ DiskFile& PageFile::current() {
 Page PageFile::readPage(uint32_t number) {
   if (broken_) recover();
   if (number >= count_) damaged("a page past the end of the file");
+  writeHeldPage(number);
   const auto found = dirty_.find(number);
   if (found != dirty_.end()) return found->second;
   Page page(pageSize_);
@@ -81,6 +82,8 @@ void PageFile::recover() {
 
 void PageFile::begin() {
   if (writer_) {
+    // What the savepoint goes back to includes the pages held back.
+    writeHeld();
     const bool nothingWritten = dirty_.empty() && !spilled_ && count_ == countBefore_;
     savepoints_.push_back({{}, count_, nothingWritten});
     return;
@@ -101,13 +104,21 @@ void PageFile::begin() {
 void PageFile::writePage(uint32_t number, Page page) {
   if (!writer_) throw engineError(3219);
   if (number >= count_) damaged("a page past the end of the file");
+  held_.erase(number);
+  page.resize(pageSize_);
+  const auto found = dirty_.find(number);
   if (!savepoints_.empty()) {
     Savepoint& top = savepoints_.back();
+    // The page's contents before this write: moved aside when it was
+    // written already in this transaction, otherwise read.
     if (!top.atStart && number < top.pageCount && !top.before.count(number))
-      top.before[number] = readPage(number);
+      top.before[number] = found != dirty_.end() ? std::move(found->second) : readPage(number);
   }
-  page.resize(pageSize_);
-  dirty_[number] = std::move(page);
+  if (found != dirty_.end()) {
+    found->second = std::move(page);
+  } else {
+    dirty_[number] = std::move(page);
+  }
   stamps_[number] = ++lastStamp_;
   if (dirty_.size() > pagesHeld_) spill();
 }
@@ -173,6 +184,7 @@ void PageFile::commit() {
     }
     return;
   }
+  writeHeld();
   try {
     if (!dirty_.empty() || spilled_ || fileCount_ != count_) {
       journalEarlierPages();
@@ -195,6 +207,7 @@ void PageFile::rollback() {
   // A transaction that failed in the file has ended already.
   if (!writer_) return;
   ++generation_;
+  dropHeld();
   if (!savepoints_.empty()) {
     Savepoint& top = savepoints_.back();
     if (top.atStart) {
@@ -216,6 +229,7 @@ void PageFile::rollback() {
 // fails, the journal stays for the next read or open to roll back.
 void PageFile::undoOnDisk() {
   ++generation_;
+  dropHeld();
   dirty_.clear();
   savepoints_.clear();
   try {
@@ -235,6 +249,7 @@ void PageFile::undoOnDisk() {
 // reached the file are put back from the journal. When that fails, the
 // transaction ends as undoOnDisk ends it.
 void PageFile::backToStart() {
+  dropHeld();
   dirty_.clear();
   if (spilled_) {
     try {
@@ -248,6 +263,52 @@ void PageFile::backToStart() {
   journaled_.clear();
   spilled_ = false;
   count_ = fileCount_ = countBefore_;
+}
+
+void PageFile::holdBack(uint32_t number, HeldPages& writer, uint32_t group) {
+  if (!writer_) throw engineError(3219);
+  const auto same = std::find_if(holders_.begin(), holders_.end(),
+                                 [&](const auto& holder) { return holder.first == group; });
+  if (same == holders_.end()) {
+    holders_.emplace_back(group, &writer);
+  } else if (same->second != &writer) {
+    writeHeldBy(same->second);
+    holders_.emplace_back(group, &writer);
+  }
+  held_[number] = &writer;
+}
+
+void PageFile::writeHeldPage(uint32_t number) {
+  if (held_.empty()) return;
+  const auto found = held_.find(number);
+  if (found != held_.end()) writeHeldBy(found->second);
+}
+
+// The writer's pages are no longer held before it writes them, so that
+// what it reads on the way is the file's.
+void PageFile::writeHeldBy(HeldPages* writer) {
+  forget(*writer);
+  writer->writeHeldPages();
+}
+
+void PageFile::writeHeld() {
+  while (!holders_.empty()) writeHeldBy(holders_.back().second);
+}
+
+void PageFile::dropHeld() {
+  const auto holders = std::move(holders_);
+  holders_.clear();
+  held_.clear();
+  for (const auto& [group, writer] : holders) writer->dropHeldPages();
+}
+
+void PageFile::forget(const HeldPages& writer) {
+  std::erase_if(holders_, [&](const auto& holder) { return holder.second == &writer; });
+  std::erase_if(held_, [&](const auto& entry) { return entry.second == &writer; });
+}
+
+void PageFile::abandon() {
+  if (writer_) undoOnDisk();
 }
 
 void PageFile::endTransaction() {

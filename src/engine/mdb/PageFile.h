@@ -11,6 +11,12 @@
 //
 // While a transaction is open the writer holds a lock that keeps a second
 // writer (another run, or another PageFile of the same file) out.
+//
+// A writer that changes the same pages again and again (an index, row after
+// row) may hold them back in its own form and write them once (see
+// HeldPages); the file has them written before anyone else reads one,
+// before a savepoint begins and before the outermost transaction commits,
+// and a rollback drops them.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +33,20 @@
 #include "engine/mdb/PageSource.h"
 
 namespace telvarn::mdb {
+
+// A writer that holds pages back. Of the writers of one group (an index's
+// pages), only one holds pages at a time: when a second begins to, the
+// first writes its own.
+class HeldPages {
+ public:
+  // Writes every page held back (writePage); it holds none then.
+  virtual void writeHeldPages() = 0;
+  // Forgets them: the transaction went back to before they changed.
+  virtual void dropHeldPages() = 0;
+
+ protected:
+  ~HeldPages() = default;
+};
 
 class PageFile : public PageSource {
  public:
@@ -76,6 +96,17 @@ class PageFile : public PageSource {
   // A new page of zeros at the end of the file; its number.
   uint32_t appendPage();
 
+  // Page `number`, changed, is held back by `writer` of `group` (within a
+  // transaction).
+  void holdBack(uint32_t number, HeldPages& writer, uint32_t group);
+  // Has page `number` written if a writer holds it back.
+  void writeHeldPage(uint32_t number);
+  // `writer` holds nothing back (any longer) and goes away.
+  void forget(const HeldPages& writer);
+  // Ends the transaction, every level of it, with the file as it was
+  // before it began: for a change found to have failed part way.
+  void abandon();
+
  private:
   struct Savepoint {
     std::map<uint32_t, Page> before;  // pages as they were when it began
@@ -95,6 +126,9 @@ class PageFile : public PageSource {
   void backToStart();
   void endTransaction();
   void recover();
+  void writeHeldBy(HeldPages* writer);
+  void writeHeld();
+  void dropHeld();
 
   std::string path_;
   uint32_t pageSize_;
@@ -114,6 +148,8 @@ class PageFile : public PageSource {
   uint64_t generation_ = 0;
   std::unordered_map<uint32_t, uint64_t> stamps_;
   uint64_t lastStamp_ = 0;
+  std::unordered_map<uint32_t, HeldPages*> held_;         // by page
+  std::vector<std::pair<uint32_t, HeldPages*>> holders_;  // group, writer
 };
 
 // A transaction (a savepoint when one is open) for the life of a scope:

@@ -1,5 +1,7 @@
 #include "engine/mdb/Relationships.h"
 
+#include <algorithm>
+
 #include "engine/AppError.h"
 #include "engine/mdb/ByteView.h"
 #include "engine/mdb/SystemCatalog.h"
@@ -37,7 +39,8 @@ Relationships::Relationships(PageFile& file, const TableDefinition& table)
     Rule rule;
     rule.index = static_cast<size_t>(logical.physical);
     rule.otherTable = logical.relatedTablePage;
-    for (const PhysicalIndexColumn& column : otherIndex.columns) rule.otherColumns.push_back(column.number);
+    for (const PhysicalIndexColumn& column : otherIndex.columns)
+      rule.otherColumns.push_back(column.number);
     rule.refers = logical.relatedTableKind == kRefersToKeys;
     rule.cascadeUpdates = logical.cascadeUpdates;
     rule.cascadeDeletes = logical.cascadeDeletes;
@@ -48,7 +51,8 @@ Relationships::Relationships(PageFile& file, const TableDefinition& table)
 
 std::string Relationships::tableName(uint32_t definitionPage) {
   for (const CatalogEntry& entry : readSystemCatalog(file_)) {
-    if (entry.type == ObjectType::Table && entry.definitionPage() == definitionPage) return entry.name;
+    if (entry.type == ObjectType::Table && entry.definitionPage() == definitionPage)
+      return entry.name;
   }
   return "";
 }
@@ -58,7 +62,8 @@ void Relationships::check(const std::vector<RowKey>& keys, const std::vector<Row
     const Rule& rule = rules_[i];
     if (rule.refers) {
       if (keys.empty() || keys[rule.index].anyNull) continue;
-      if (!old.empty() && !old[rule.index].anyNull && old[rule.index].bytes == keys[rule.index].bytes)
+      if (!old.empty() && !old[rule.index].anyNull &&
+          old[rule.index].bytes == keys[rule.index].bytes)
         continue;
       if (others_[i].rowsWithKey(keys[rule.index].bytes, 1).empty())
         throw engineError(3201, {tableName(rule.otherTable)});
@@ -68,6 +73,12 @@ void Relationships::check(const std::vector<RowKey>& keys, const std::vector<Row
         throw engineError(3200, {tableName(rule.otherTable)});
     }
   }
+}
+
+bool Relationships::mayCascade() const {
+  return std::any_of(rules_.begin(), rules_.end(), [](const Rule& rule) {
+    return !rule.refers && (rule.cascadeUpdates || rule.cascadeDeletes);
+  });
 }
 
 void Relationships::cascade(const std::vector<RowKey>& keys, const std::vector<RowKey>& old,
@@ -90,7 +101,8 @@ void Relationships::cascade(const std::vector<RowKey>& keys, const std::vector<R
         for (size_t from = 0; from < table_.columns.size(); ++from) {
           if (table_.columns[from].number != ours[part].number) continue;
           for (size_t to = 0; to < change.size(); ++to) {
-            if (other.definition().columns[to].number == rule.otherColumns[part]) change[to] = values[from];
+            if (other.definition().columns[to].number == rule.otherColumns[part])
+              change[to] = values[from];
           }
         }
       }

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -35,13 +36,15 @@ class Relationships {
   // cascades. Their own relationships apply in turn.
   void cascade(const std::vector<RowKey>& keys, const std::vector<RowKey>& old,
                const std::vector<Variant>& values);
+  // Whether a change of a row here may change rows elsewhere.
+  bool mayCascade() const;
 
  private:
   struct Rule {
     size_t index = 0;  // this table's physical index
     uint32_t otherTable = 0;
     std::vector<uint16_t> otherColumns;  // the other index's columns
-    bool refers = false;  // rows here refer to rows there
+    bool refers = false;                 // rows here refer to rows there
     bool cascadeUpdates = false;
     bool cascadeDeletes = false;
   };
@@ -51,7 +54,7 @@ class Relationships {
   PageFile& file_;
   const TableDefinition& table_;
   std::vector<Rule> rules_;
-  std::vector<IndexWriter> others_;  // the other table's index, for each rule
+  std::deque<IndexWriter> others_;  // the other table's index, for each rule
 };
 
 }  // namespace telvarn::mdb

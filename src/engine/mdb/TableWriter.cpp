@@ -18,6 +18,50 @@
 namespace telvarn::mdb {
 namespace {
 
+// One row's change, whole or not at all. Where every rule is checked before
+// anything is written, what can still fail part way is the file itself (a
+// damaged page, a write that failed), and the file's transaction then ends
+// with the file as it was before it, as a failed write ends it: no copy of
+// the pages the change writes is kept, as a savepoint keeps one. A change
+// whose rules are checked as it goes (long values, which may still make
+// the row too long; cascades into other tables) is a savepoint. Outside a
+// transaction the change is one of its own.
+class RowChange {
+ public:
+  RowChange(PageFile& file, bool checkedAsItGoes)
+      : file_(file), own_(checkedAsItGoes || file.depth() == 0) {
+    if (own_) file_.begin();
+  }
+  ~RowChange() {
+    if (!open_) return;
+    if (own_) {
+      file_.rollback();
+    } else if (writing_) {
+      file_.abandon();
+    }
+  }
+  RowChange(const RowChange&) = delete;
+  RowChange& operator=(const RowChange&) = delete;
+
+  // Every rule is checked: what follows writes.
+  void writing() { writing_ = true; }
+  void commit() {
+    open_ = false;
+    if (own_) file_.commit();
+  }
+
+ private:
+  PageFile& file_;
+  bool own_;
+  bool open_ = true;
+  bool writing_ = false;
+};
+
+bool hasLongValues(const TableDefinition& table) {
+  return std::any_of(table.columns.begin(), table.columns.end(),
+                     [](const ColumnDef& column) { return column.longValue(); });
+}
+
 constexpr size_t kMaxRowSize = 4060;
 constexpr size_t kRowCountAt = 0x10;
 constexpr size_t kLastAutoNumberAt = 0x14;
@@ -52,11 +96,23 @@ std::string newGuid() {
 }  // namespace
 
 TableWriter::TableWriter(PageFile& file, uint32_t definitionPage)
-    : file_(file), table_(readTableDefinition(file, definitionPage)), relationships_(file, table_) {
+    : file_(file),
+      table_(readTableDefinition(file, definitionPage)),
+      longValues_(hasLongValues(table_)),
+      relationships_(file, table_) {
   for (size_t i = 0; i < table_.physicalIndexes.size(); ++i) {
     indexes_.emplace_back(file_, table_.page, table_.physicalIndexes[i]);
     rules_.push_back(indexRules(table_, i));
   }
+}
+
+TableWriter::~TableWriter() {
+  try {
+    writeHeldPages();
+  } catch (const AppError&) {
+    file_.abandon();
+  }
+  file_.forget(*this);
 }
 
 TableWriter::Located TableWriter::locate(uint32_t row) {
@@ -273,21 +329,35 @@ void TableWriter::removeRecordAt(uint32_t pointer) {
 }
 
 uint32_t TableWriter::lastAutoNumber() {
+  if (counts_.held) return counts_.lastAutoNumber;
   return ByteView(file_.readPage(table_.page)).u32(kLastAutoNumberAt);
 }
 
 void TableWriter::changeDefinition(int rowCountChange, uint32_t lastAutoNumber) {
+  if (!counts_.held) counts_ = {true, 0, 0};
+  counts_.rowCountChange += rowCountChange;
+  counts_.lastAutoNumber = lastAutoNumber;
+  file_.holdBack(table_.page, *this, table_.page);
+}
+
+void TableWriter::writeHeldPages() {
+  if (!counts_.held) return;
+  const HeldCounts counts = counts_;
+  counts_.held = false;
   Page page = file_.readPage(table_.page);
   const uint32_t rows = ByteView(page).u32(kRowCountAt);
-  put32(page.data() + kRowCountAt,
-        static_cast<uint32_t>(static_cast<int64_t>(rows) + rowCountChange));
-  put32(page.data() + kLastAutoNumberAt, lastAutoNumber);
+  put32(page.data() + kRowCountAt, static_cast<uint32_t>(rows + counts.rowCountChange));
+  put32(page.data() + kLastAutoNumberAt, counts.lastAutoNumber);
   file_.writePage(table_.page, page);
+}
+
+void TableWriter::dropHeldPages() {
+  counts_.held = false;
 }
 
 uint32_t TableWriter::insert(std::vector<Variant> values) {
   if (values.size() != table_.columns.size()) throw engineError(3219);
-  PageTransaction change(file_);
+  RowChange change(file_, longValues_);
   uint32_t last = lastAutoNumber();
   const int32_t step = table_.autoNumberIncrement;
   for (size_t i = 0; i < values.size(); ++i) {
@@ -309,11 +379,14 @@ uint32_t TableWriter::insert(std::vector<Variant> values) {
     }
   }
   std::vector<ColumnBytes> columns = columnsOf(values);
-  if (encodeRow(table_, columns).size() > kMaxRowSize) throw engineError(3047);
-  const std::vector<RowKey> keys = keysOf(encodeRow(table_, columns), true);
+  std::vector<uint8_t> encoded = encodeRow(table_, columns);
+  if (encoded.size() > kMaxRowSize) throw engineError(3047);
+  const std::vector<RowKey> keys = keysOf(encoded, true);
   checkKeys(keys, {}, 0);
   relationships_.check(keys, {});
-  const uint32_t row = placeNew(withLongValues(columns, values), 0);
+  change.writing();
+  const uint32_t row =
+      placeNew(longValues_ ? withLongValues(columns, values) : std::move(encoded), 0);
   for (size_t i = 0; i < keys.size(); ++i) {
     if (keys[i].stored) indexes_[i].insert(keys[i].bytes, row);
   }
@@ -324,7 +397,7 @@ uint32_t TableWriter::insert(std::vector<Variant> values) {
 
 void TableWriter::update(uint32_t row, std::vector<Variant> values) {
   if (values.size() != table_.columns.size()) throw engineError(3219);
-  PageTransaction change(file_);
+  RowChange change(file_, longValues_ || relationships_.mayCascade());
   const Located old = locate(row);
   const RowDecoder decoder(file_, table_);
   const std::vector<Variant> before = decoder.decode(ByteView(old.bytes));
@@ -357,8 +430,9 @@ void TableWriter::update(uint32_t row, std::vector<Variant> values) {
   }
   checkKeys(keys, oldKeys, row);
   relationships_.check(keys, oldKeys);
-  removeLongValues(old.bytes);
-  place(row, old, withLongValues(columns, values));
+  change.writing();
+  if (longValues_) removeLongValues(old.bytes);
+  place(row, old, longValues_ ? withLongValues(columns, values) : encoded);
   for (size_t i = 0; i < keys.size(); ++i) {
     if (keys[i].stored == oldKeys[i].stored && keys[i].bytes == oldKeys[i].bytes) continue;
     if (oldKeys[i].stored) indexes_[i].remove(oldKeys[i].bytes, row);
@@ -369,11 +443,12 @@ void TableWriter::update(uint32_t row, std::vector<Variant> values) {
 }
 
 void TableWriter::remove(uint32_t row) {
-  PageTransaction change(file_);
+  RowChange change(file_, relationships_.mayCascade());
   const Located old = locate(row);
   const std::vector<RowKey> keys = keysOf(old.bytes, false);
   relationships_.check({}, keys);
-  removeLongValues(old.bytes);
+  change.writing();
+  if (longValues_) removeLongValues(old.bytes);
   for (size_t i = 0; i < keys.size(); ++i) {
     if (keys[i].stored) indexes_[i].remove(keys[i].bytes, row);
   }

@@ -7,13 +7,17 @@
 // the last AutoNumber given.
 //
 // Values are one per column in the table's order, in the forms forEachRow
-// gives them (see FixedValue.h). Each call is whole or nothing: a savepoint
-// of the file's open transaction, or a transaction of its own. The
-// relationships the table takes part in are kept (see Relationships.h):
-// 3201 and 3200 before anything is written, cascades after.
+// gives them (see FixedValue.h). Each call is whole or nothing, within the
+// file's open transaction or as one of its own: a rule broken leaves the
+// file as it was; should the file itself fail part way (a damaged page, a
+// write that failed), the open transaction ends with the file as it was
+// before it, as after a failed write. The relationships the table takes
+// part in are kept (see Relationships.h): 3201 and 3200 before anything is
+// written, cascades after.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 #include "engine/Variant.h"
@@ -25,11 +29,16 @@
 
 namespace telvarn::mdb {
 
-class TableWriter {
+class TableWriter : private HeldPages {
  public:
   // The table whose definition starts on `definitionPage` (3049 when that
   // is no table definition).
   TableWriter(PageFile& file, uint32_t definitionPage);
+  // The row count and AutoNumber held back are written; should that fail,
+  // the file's transaction ends (see PageFile::abandon).
+  ~TableWriter();
+  TableWriter(const TableWriter&) = delete;
+  TableWriter& operator=(const TableWriter&) = delete;
 
   const TableDefinition& definition() const { return table_; }
 
@@ -82,14 +91,25 @@ class TableWriter {
   size_t rewriteTogether(const std::vector<std::pair<uint32_t, std::vector<uint8_t>>>& rows,
                          size_t begin, size_t end);
   void removeRecordAt(uint32_t pointer);
+  // The row count and the last AutoNumber given change: held back (see
+  // PageFile's HeldPages), they reach the definition's page once.
   void changeDefinition(int rowCountChange, uint32_t lastAutoNumber);
   uint32_t lastAutoNumber();
+  void writeHeldPages() override;
+  void dropHeldPages() override;
 
   PageFile& file_;
   TableDefinition table_;
-  std::vector<IndexWriter> indexes_;
+  bool longValues_;                  // whether a column holds Memo or OLE Object values
+  std::deque<IndexWriter> indexes_;  // the file knows each by its address
   std::vector<IndexRules> rules_;
   Relationships relationships_;
+  struct HeldCounts {
+    bool held = false;
+    int64_t rowCountChange = 0;
+    uint32_t lastAutoNumber = 0;
+  };
+  HeldCounts counts_;
   uint32_t insertPage_ = 0;  // where the last new row went
   uint64_t insertGeneration_ = 0;
 };

@@ -3,8 +3,10 @@
 // transactions and keep its structure.
 #include "engine/Storage.h"
 #include "engine/mdb/MdbCorpus.h"
+#include "engine/mdb/MdbProof.h"
 #include "engine/mdb/MdbStorage.h"
 #include "support/ErrorOf.h"
+#include "support/TempDir.h"
 
 namespace telvarn::test {
 namespace {
@@ -70,6 +72,48 @@ TEST(MdbRows, WritesKeepTheirIdsAndGoBackWithTheirTransaction) {
   EXPECT_EQ(errorOf([&] { storage.deleteRow("Customers", id); }), 3167);
   EXPECT_EQ(storage.rowCount("Customers"), customers);
   EXPECT_EQ(storage.check(), std::vector<std::string>{});
+}
+
+// Index pages that rows change are written once, not once a row: every
+// read between the writes still sees them, and a savepoint that goes back
+// takes its rows' entries with it, leaving those from before.
+TEST(MdbRows, IndexChangesHeldBackShowToReadsAndSavepoints) {
+  SKIP_WITHOUT_CORPUS();
+  TempDir dir;
+  const std::string path = corpusCopy(dir.path(), "Northwind_Access2000.mdb");
+  MdbStorage storage(path);
+  const size_t fields = storage.findTable("Customers")->fields.size();
+  const auto insert = [&](int from, int to) {
+    for (int i = from; i < to; ++i) {
+      std::vector<Variant> row(fields, Variant::null());
+      row[0] = Variant("Q" + std::to_string(10000 + i).substr(1));
+      row[1] = Variant("Held " + std::to_string(i));
+      row[5] = Variant("City " + std::to_string(i % 7));
+      storage.insertRow("Customers", row);
+    }
+  };
+  const auto companyOf = [&](int i) {
+    return column(*storage.seek("Customers", "PrimaryKey",
+                                {Variant("q" + std::to_string(10000 + i).substr(1))}),
+                  1);
+  };
+  storage.begin();
+  insert(0, 400);  // enough to split the leaves of every index
+  EXPECT_EQ(companyOf(0), "Held 0");
+  EXPECT_EQ(companyOf(399), "Held 399");
+  storage.begin();
+  insert(400, 800);
+  EXPECT_EQ(companyOf(799), "Held 799");
+  EXPECT_EQ(errorOf([&] { insert(5, 6); }), 3022);
+  storage.rollBack();
+  EXPECT_EQ(companyOf(799), "");
+  EXPECT_EQ(companyOf(399), "Held 399");
+  insert(400, 450);
+  storage.commit();
+  EXPECT_EQ(storage.rowCount("Customers"), 92u + 450u);
+  EXPECT_EQ(storage.check(), std::vector<std::string>{});
+  EXPECT_EQ(proofProblems(path, corpusFile("Northwind_Access2000.mdb"), {"Customers"}),
+            std::vector<std::string>{});
 }
 
 }  // namespace
