@@ -63,8 +63,10 @@ const CatalogEntry& MdbStorage::localTable(const std::string& name) {
 }
 
 std::vector<PropertySet> MdbStorage::propertySets(const CatalogEntry& entry) {
+  const auto held = properties_.find(entry.row);
+  if (held != properties_.end()) return held->second;
   const std::vector<uint8_t> bytes = readPropertyBytes(*pages_, entry.row);
-  return readPropertyBlock(ByteView(bytes));
+  return properties_[entry.row] = readPropertyBlock(ByteView(bytes));
 }
 
 std::shared_ptr<const TableDefinition> MdbStorage::sharedDefinition(const std::string& table) {
@@ -212,6 +214,7 @@ SchemaWriter MdbStorage::schema() {
 void MdbStorage::catalogChanged() {
   catalog_ = readSystemCatalog(*pages_);
   definitions_.clear();
+  properties_.clear();
   writer_.reset();
 }
 

@@ -126,6 +126,9 @@ class MdbStorage : public Storage {
   FileHeader header_;
   std::vector<CatalogEntry> catalog_;
   std::map<uint32_t, std::shared_ptr<const TableDefinition>> definitions_;
+  // Each catalog entry's property sets, by its row, read once (a statement
+  // looks at every table's fields, and with them their properties).
+  std::map<uint32_t, std::vector<PropertySet>> properties_;
   // The writer of the table last written, while the file's pages stay as
   // it last saw them (the same generation).
   std::unique_ptr<TableWriter> writer_;

@@ -20,7 +20,10 @@ constexpr u128 kDecimalLimit = (u128{1} << 96) - 1;
 constexpr int64_t kCurrencyLimit = std::numeric_limits<int64_t>::max();
 
 void putLittle(std::vector<uint8_t>& out, uint64_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<uint8_t>(value >> (8 * i)));
+  const size_t at = out.size();
+  out.resize(at + static_cast<size_t>(bytes));
+  for (int i = 0; i < bytes; ++i)
+    out[at + static_cast<size_t>(i)] = static_cast<uint8_t>(value >> (8 * i));
 }
 
 template <typename Call>
@@ -125,13 +128,17 @@ bool scaledInteger(const std::string& text, int scale, bool& negative, u128& mag
 }
 
 std::vector<uint8_t> currencyBytes(const Variant& value) {
+  std::vector<uint8_t> out;
+  if (value.kind() == Variant::Kind::Currency) {
+    putLittle(out, static_cast<uint64_t>(value.currencyUnits()), 8);
+    return out;
+  }
   bool negative = false;
   u128 magnitude = 0;
   if (!scaledInteger(decimalText(value), 4, negative, magnitude)) throw engineError(3421);
   if (magnitude > static_cast<u128>(kCurrencyLimit) + (negative ? 1 : 0)) throw engineError(3349);
   const uint64_t bits =
       negative ? 0 - static_cast<uint64_t>(magnitude) : static_cast<uint64_t>(magnitude);
-  std::vector<uint8_t> out;
   putLittle(out, bits, 8);
   return out;
 }
