@@ -1,6 +1,7 @@
 #include "engine/mdb/IndexWriter.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/AppError.h"
 #include "engine/mdb/ByteView.h"
@@ -181,7 +182,7 @@ uint32_t IndexWriter::newPage() {
 // How many entries (or children) of a full page go to the new page before
 // it: all but the last when the last leaf grew, otherwise half the bytes;
 // then moved until both parts fit.
-size_t IndexWriter::splitPoint(const Node& full) {
+size_t IndexWriter::splitPoint(Node& full) {
   const size_t count = full.entries.size();
   if (count < 2) damaged("an index entry too large for a page");
   size_t split = count - 1;
@@ -193,15 +194,17 @@ size_t IndexWriter::splitPoint(const Node& full) {
       sum += full.entries[split].size();
     split = std::max<size_t>(split, 1);
   }
+  // As fits, for a page holding only entries [from, to).
   const auto fitsPart = [&](size_t from, size_t to) {
-    Node piece;
-    piece.leaf = full.leaf;
-    piece.entries.assign(full.entries.begin() + static_cast<long>(from),
-                         full.entries.begin() + static_cast<long>(to));
-    if (!full.leaf)
-      piece.children.assign(full.children.begin() + static_cast<long>(from),
-                            full.children.begin() + static_cast<long>(to));
-    return fits(piece);
+    const size_t all = to - from;
+    const size_t count = full.leaf || all < 2 ? all : all - 1;
+    if (count == 0) return true;
+    size_t total = 0;
+    for (size_t i = from; i < from + count; ++i)
+      total += writtenKey(full, i).size() + (full.leaf ? 0 : 4);
+    if (count >= 2)
+      total -= sharedPrefix(full.entries[from], full.entries[from + count - 1]) * (count - 1);
+    return IndexPageAt::Entries + total <= file_.pageSize();
   };
   while (split > 1 && !fitsPart(0, split)) --split;
   while (split + 1 < count && !fitsPart(split, count)) ++split;
@@ -237,7 +240,8 @@ void IndexWriter::splitIfFull(std::vector<Step>& path, size_t level) {
     before.page = newPage();
     before.leaf = full.leaf;
     touch(before);
-    before.entries.assign(full.entries.begin(), full.entries.begin() + static_cast<long>(split));
+    before.entries.assign(std::make_move_iterator(full.entries.begin()),
+                          std::make_move_iterator(full.entries.begin() + static_cast<long>(split)));
     full.entries.erase(full.entries.begin(), full.entries.begin() + static_cast<long>(split));
     if (!full.leaf) {
       before.children.assign(full.children.begin(),

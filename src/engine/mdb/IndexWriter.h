@@ -116,7 +116,7 @@ class IndexWriter : private HeldPages {
   Bytes lastEntryOf(uint32_t page);
   void newLastEntry(std::vector<Step>& path, size_t level);
   void splitIfFull(std::vector<Step>& path, size_t level);
-  size_t splitPoint(const Node& full);
+  size_t splitPoint(Node& full);
   void dropEmpty(std::vector<Step>& path, size_t level);
   struct FillLevel;
   void fillAdd(std::vector<FillLevel>& levels, size_t level, Bytes entry, uint32_t child);
