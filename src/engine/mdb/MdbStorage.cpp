@@ -111,6 +111,9 @@ void MdbStorage::begin() {
 void MdbStorage::commit() {
   if (file_ == nullptr) readOnly();
   file_->commit();
+  // The writer serves one transaction (the next begins a new generation):
+  // what it keeps decoded goes now rather than at the next write.
+  if (file_->depth() == 0) writer_.reset();
 }
 
 void MdbStorage::rollBack() {
