@@ -1,5 +1,7 @@
 #include "engine/executor/StorageExecutor.h"
 
+#include <cctype>
+
 #include "engine/sqlite/ActionRun.h"
 #include "engine/sqlite/DialectFunctions.h"
 #include "engine/sqlite/SqlTranslator.h"
@@ -14,8 +16,22 @@ StorageExecutor::StorageExecutor(std::shared_ptr<Storage> storage, ShownLinks::S
   sqlite::registerDialectFunctions(connection_.handle());
 }
 
-void StorageExecutor::showTables() {
+namespace {
+
+std::string lowercase(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
+}
+
+}  // namespace
+
+// The translation names each table by its quoted name; a field met under a
+// table's name only shows that table as well.
+void StorageExecutor::showTables(const sqlite::TranslatedStatement& statement) {
+  const std::string sql =
+      lowercase(statement.whole.sql + " " + statement.rows.sql + " " + statement.oneRow.sql);
   for (const std::string& name : storage_->tableNames()) {
+    if (sql.find(lowercase(sqlite::Connection::quote(name))) == std::string::npos) continue;
     const std::optional<TableRecord> table = storage_->findTable(name);
     if (!table || table->kind != TableKind::Local) continue;
     const std::string now = StorageTables::shapeOf(*table);
@@ -29,8 +45,8 @@ void StorageExecutor::showTables() {
 }
 
 RowsAffected StorageExecutor::run(const jetsql::DataStatement& statement) {
-  showTables();
   const sqlite::TranslatedStatement translated = sqlite::translate(*storage_, statement, &links_);
+  showTables(translated);
   sqlite::Transaction transaction(connection_);
   const RowsAffected done = sqlite::runAction(connection_, translated, statement.sql);
   transaction.commit();

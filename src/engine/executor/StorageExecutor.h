@@ -16,6 +16,7 @@
 #include "engine/executor/StorageTables.h"
 #include "engine/jetsql/Executor.h"
 #include "engine/sqlite/Connection.h"
+#include "engine/sqlite/SqlTranslator.h"
 
 namespace telvarn::executor {
 
@@ -27,9 +28,10 @@ class StorageExecutor : public jetsql::Executor {
   std::vector<FieldRecord> describe(const jetsql::SelectStatement& select) override;
 
  private:
-  // Every local table of the storage shown under its own name, shown again
-  // when its fields changed since.
-  void showTables();
+  // The local tables `statement` names shown under their own names, shown
+  // again when their fields changed since. Only those: showing a table
+  // costs more than a small statement, and a file may hold hundreds.
+  void showTables(const sqlite::TranslatedStatement& statement);
 
   std::shared_ptr<Storage> storage_;
   sqlite::Connection connection_;
