@@ -60,7 +60,7 @@ constexpr size_t kRowPointerBytes = 4;
 void appendRowPointer(Bytes& key, uint32_t row);
 uint32_t rowOfEntry(const Bytes& entry);
 
-class IndexWriter : private HeldPages {
+class IndexWriter final : private HeldPages {
  public:
   // The index of the table whose definition starts on `tablePage`.
   IndexWriter(PageFile& file, uint32_t tablePage, const PhysicalIndex& index);

@@ -29,7 +29,7 @@
 
 namespace telvarn::mdb {
 
-class TableWriter : private HeldPages {
+class TableWriter final : private HeldPages {
  public:
   // The table whose definition starts on `definitionPage` (3049 when that
   // is no table definition).
