@@ -307,6 +307,15 @@ void PageFile::forget(const HeldPages& writer) {
   std::erase_if(held_, [&](const auto& entry) { return entry.second == &writer; });
 }
 
+void PageFile::release(HeldPages& writer) {
+  try {
+    writeHeldBy(&writer);
+  } catch (const AppError&) {
+    abandon();
+  }
+  forget(writer);
+}
+
 void PageFile::abandon() {
   if (writer_) undoOnDisk();
 }

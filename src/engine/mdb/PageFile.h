@@ -103,6 +103,9 @@ class PageFile : public PageSource {
   void writeHeldPage(uint32_t number);
   // `writer` holds nothing back (any longer) and goes away.
   void forget(const HeldPages& writer);
+  // `writer` goes away: what it holds back is written; should that fail,
+  // the transaction ends (see abandon) rather than keep part of a change.
+  void release(HeldPages& writer);
   // Ends the transaction, every level of it, with the file as it was
   // before it began: for a change found to have failed part way.
   void abandon();

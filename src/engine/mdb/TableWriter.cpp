@@ -10,6 +10,7 @@
 #include "engine/mdb/DataPageWriter.h"
 #include "engine/mdb/LongValueWriter.h"
 #include "engine/mdb/RecordSpace.h"
+#include "engine/mdb/RowChange.h"
 #include "engine/mdb/RowDecoder.h"
 #include "engine/mdb/StoredValue.h"
 #include "engine/mdb/UsageMapWriter.h"
@@ -17,45 +18,6 @@
 
 namespace telvarn::mdb {
 namespace {
-
-// One row's change, whole or not at all. Where every rule is checked before
-// anything is written, what can still fail part way is the file itself (a
-// damaged page, a write that failed), and the file's transaction then ends
-// with the file as it was before it, as a failed write ends it: no copy of
-// the pages the change writes is kept, as a savepoint keeps one. A change
-// whose rules are checked as it goes (long values, which may still make
-// the row too long; cascades into other tables) is a savepoint. Outside a
-// transaction the change is one of its own.
-class RowChange {
- public:
-  RowChange(PageFile& file, bool checkedAsItGoes)
-      : file_(file), own_(checkedAsItGoes || file.depth() == 0) {
-    if (own_) file_.begin();
-  }
-  ~RowChange() {
-    if (!open_) return;
-    if (own_) {
-      file_.rollback();
-    } else if (writing_) {
-      file_.abandon();
-    }
-  }
-  RowChange(const RowChange&) = delete;
-  RowChange& operator=(const RowChange&) = delete;
-
-  // Every rule is checked: what follows writes.
-  void writing() { writing_ = true; }
-  void commit() {
-    open_ = false;
-    if (own_) file_.commit();
-  }
-
- private:
-  PageFile& file_;
-  bool own_;
-  bool open_ = true;
-  bool writing_ = false;
-};
 
 bool hasLongValues(const TableDefinition& table) {
   return std::any_of(table.columns.begin(), table.columns.end(),
@@ -107,12 +69,7 @@ TableWriter::TableWriter(PageFile& file, uint32_t definitionPage)
 }
 
 TableWriter::~TableWriter() {
-  try {
-    writeHeldPages();
-  } catch (const AppError&) {
-    file_.abandon();
-  }
-  file_.forget(*this);
+  file_.release(*this);
 }
 
 TableWriter::Located TableWriter::locate(uint32_t row) {
