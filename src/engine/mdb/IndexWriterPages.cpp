@@ -93,10 +93,13 @@ Page IndexWriter::encode(Node& current) {
   return page;
 }
 
+// A page already changed is held back already: the file forgets a page
+// only as it has it written, which leaves its node clean.
 void IndexWriter::touch(Node& changed) {
-  if (!changed.dirty) touched_.push_back(changed.page);
-  changed.dirty = true;
   changed.bytesKnown = false;
+  if (changed.dirty) return;
+  changed.dirty = true;
+  touched_.push_back(changed.page);
   if (!changed.released) file_.holdBack(changed.page, *this, root_);
 }
 
