@@ -7,7 +7,7 @@
 //      text primary key and a text index that ignores Nulls);
 //   2. then, on those 100,000 rows, a size change (Text 50 to 100) and a
 //      new index;
-//   3. an UPDATE of every row of Northwind's Order Details.
+//   3. an UPDATE of every row of Northwind's Order Details, 20 times.
 // Usage: mdb-write-bench [corpus folder] [hundreds of thousands of rows]
 // (default ../shared/mdb-corpus and 1: the INSERT runs that many times, each
 // with its own prefix to the key, so that memory can be seen not to grow
@@ -64,6 +64,8 @@ std::string copyOf(const fs::path& corpus, const std::string& name, const fs::pa
   fs::copy_file(corpus / name, folder / name, fs::copy_options::overwrite_existing);
   return (folder / name).string();
 }
+
+constexpr int kUpdateRepeats = 20;
 
 std::shared_ptr<Database> ourFile(DBEngine& engine, const fs::path& path) {
   DBEngine::createDatabase(path.string());
@@ -131,12 +133,24 @@ void updateAll(DBEngine& engine, const fs::path& corpus, const fs::path& folder)
     return true;
   });
   to.commit();
+  // A statement of a few milliseconds is timed as the sum of several, each
+  // file in turn, so that the clock's grain and a moment's load do not
+  // decide the ratio.
   const std::string statement = "UPDATE [Order Details] SET Quantity = Quantity + 1";
   const long before = peakKilobytes();
-  const Cost onMdb = cost([&] { mdb->execute(statement); });
+  Cost onMdb;
+  Cost onOurs;
+  for (int i = 0; i < kUpdateRepeats; ++i) {
+    const Cost mdbOnce = cost([&] { mdb->execute(statement); });
+    const Cost oursOnce = cost([&] { ours->execute(statement); });
+    onMdb.processor += mdbOnce.processor;
+    onMdb.elapsed += mdbOnce.elapsed;
+    onOurs.processor += oursOnce.processor;
+    onOurs.elapsed += oursOnce.elapsed;
+  }
   const long growth = peakKilobytes() - before;
-  const Cost onOurs = cost([&] { ours->execute(statement); });
-  report("UPDATE of Order Details' 2,155 rows", onMdb, onOurs, growth);
+  report(("UPDATE of Order Details' 2,155 rows x" + std::to_string(kUpdateRepeats)).c_str(),
+         onMdb, onOurs, growth);
 }
 
 }  // namespace
