@@ -38,14 +38,19 @@ DiskFile& PageFile::current() {
 }
 
 Page PageFile::readPage(uint32_t number) {
+  return page(number);
+}
+
+const Page& PageFile::page(uint32_t number) {
   if (broken_) recover();
   if (number >= count_) damaged("a page past the end of the file");
   writeHeldPage(number);
   const auto found = dirty_.find(number);
   if (found != dirty_.end()) return found->second;
-  Page page(pageSize_);
-  if (number < fileCount_) current().read(uint64_t{number} * pageSize_, page.data(), page.size());
-  return page;
+  lastRead_.assign(pageSize_, 0);
+  if (number < fileCount_)
+    current().read(uint64_t{number} * pageSize_, lastRead_.data(), lastRead_.size());
+  return lastRead_;
 }
 
 void PageFile::lockForWriting() {
@@ -101,19 +106,23 @@ void PageFile::begin() {
   count_ = fileCount_ = countBefore_ = static_cast<uint32_t>(writer_->size() / pageSize_);
 }
 
+// The savepoint open keeps page `number` as it was before its first change
+// since the savepoint began: moved aside when the transaction wrote it
+// already (`written`), since it is about to be replaced, otherwise read.
+void PageFile::keepBefore(uint32_t number, std::unordered_map<uint32_t, Page>::iterator written) {
+  if (savepoints_.empty()) return;
+  Savepoint& top = savepoints_.back();
+  if (top.atStart || number >= top.pageCount || top.before.count(number)) return;
+  top.before[number] = written != dirty_.end() ? std::move(written->second) : readPage(number);
+}
+
 void PageFile::writePage(uint32_t number, Page page) {
   if (!writer_) throw engineError(3219);
   if (number >= count_) damaged("a page past the end of the file");
   held_.erase(number);
   page.resize(pageSize_);
   const auto found = dirty_.find(number);
-  if (!savepoints_.empty()) {
-    Savepoint& top = savepoints_.back();
-    // The page's contents before this write: moved aside when it was
-    // written already in this transaction, otherwise read.
-    if (!top.atStart && number < top.pageCount && !top.before.count(number))
-      top.before[number] = found != dirty_.end() ? std::move(found->second) : readPage(number);
-  }
+  keepBefore(number, found);
   if (found != dirty_.end()) {
     found->second = std::move(page);
   } else {
@@ -121,6 +130,21 @@ void PageFile::writePage(uint32_t number, Page page) {
   }
   stamps_[number] = ++lastStamp_;
   if (dirty_.size() > pagesHeld_) spill();
+}
+
+Page& PageFile::changePage(uint32_t number) {
+  if (!writer_) throw engineError(3219);
+  if (number >= count_) damaged("a page past the end of the file");
+  writeHeldPage(number);
+  // The savepoint's copy is read, not moved: the page changes in place.
+  keepBefore(number, dirty_.end());
+  auto found = dirty_.find(number);
+  if (found == dirty_.end()) {
+    if (dirty_.size() >= pagesHeld_) spill();
+    found = dirty_.emplace(number, readPage(number)).first;
+  }
+  stamps_[number] = ++lastStamp_;
+  return found->second;
 }
 
 uint32_t PageFile::appendPage() {

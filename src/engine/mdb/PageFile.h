@@ -65,6 +65,8 @@ class PageFile : public PageSource {
   uint32_t pageCount() const override { return count_; }
   // 3049 for a page past the end, 3043 when the read fails.
   Page readPage(uint32_t number) override;
+  // The same page without a copy: valid until the next call on this file.
+  const Page& page(uint32_t number);
 
   // The outermost begin takes the writer's lock: 3024 when the file is
   // gone, 3027 when it may not be written, 3260 when the desktop program
@@ -93,6 +95,9 @@ class PageFile : public PageSource {
 
   // Within a transaction (3219 outside one); 3049 for a page past the end.
   void writePage(uint32_t number, Page page);
+  // The page to change in place, as writePage would store it: valid until
+  // the next call on this file. Errors as writePage's.
+  Page& changePage(uint32_t number);
   // A new page of zeros at the end of the file; its number.
   uint32_t appendPage();
 
@@ -121,6 +126,7 @@ class PageFile : public PageSource {
   };
 
   DiskFile& current();
+  void keepBefore(uint32_t number, std::unordered_map<uint32_t, Page>::iterator written);
   void lockForWriting();
   void journalEarlierPages();
   void spill();
@@ -143,6 +149,7 @@ class PageFile : public PageSource {
   uint32_t fileCount_ = 0;    // pages the file itself holds
   uint32_t countBefore_ = 0;  // pages before the outermost transaction
   std::unordered_map<uint32_t, Page> dirty_;
+  Page lastRead_;  // what page() read last from the file
   std::vector<Savepoint> savepoints_;
   std::optional<JournalWriter> journal_;
   std::unordered_set<uint32_t> journaled_;

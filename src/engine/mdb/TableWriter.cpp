@@ -74,8 +74,7 @@ TableWriter::~TableWriter() {
 
 TableWriter::Located TableWriter::locate(uint32_t row) {
   if (pageOf(row) >= file_.pageCount()) throw engineError(3167);
-  Page page = file_.readPage(pageOf(row));
-  ByteView view(page);
+  ByteView view(file_.page(pageOf(row)));
   if (view.u8(0) != PageType::Data || owner(view) != table_.page || rowOf(row) >= recordCount(view))
     throw engineError(3167);
   RecordSlot slot = recordAt(view, rowOf(row));
@@ -87,8 +86,7 @@ TableWriter::Located TableWriter::locate(uint32_t row) {
     if (moves == kMaxMoves) damaged("a row moved too many times");
     found.moved = true;
     found.at = slot.bytes.u32(0);
-    page = file_.readPage(pageOf(found.at));
-    view = ByteView(page);
+    view = ByteView(file_.page(pageOf(found.at)));
     if (view.u8(0) != PageType::Data || owner(view) != table_.page)
       damaged("a moved row outside its table");
     slot = recordAt(view, rowOf(found.at));
@@ -175,21 +173,24 @@ size_t TableWriter::rewriteTogether(
   return staying + changes.size();
 }
 
-std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& values) {
-  std::vector<ColumnBytes> columns(table_.columns.size());
-  for (size_t i = 0; i < columns.size(); ++i) {
-    const ColumnDef& column = table_.columns[i];
-    const Variant& value = values[i];
-    if (column.type == ColumnType::Boolean) {
-      columns[i].present = !isMissing(value) && values::toFieldBool(value);
-      continue;
-    }
-    if (isMissing(value)) continue;
-    columns[i].present = true;
-    // A long value's reference is made once its records are written.
-    columns[i].bytes =
-        column.longValue() ? std::vector<uint8_t>(kReferenceLength, 0) : storedBytes(column, value);
+ColumnBytes TableWriter::columnOf(const ColumnDef& column, const Variant& value) {
+  ColumnBytes stored;
+  if (column.type == ColumnType::Boolean) {
+    stored.present = !isMissing(value) && values::toFieldBool(value);
+    return stored;
   }
+  if (isMissing(value)) return stored;
+  stored.present = true;
+  // A long value's reference is made once its records are written.
+  stored.bytes =
+      column.longValue() ? std::vector<uint8_t>(kReferenceLength, 0) : storedBytes(column, value);
+  return stored;
+}
+
+std::vector<ColumnBytes> TableWriter::columnsOf(const std::vector<Variant>& values) {
+  std::vector<ColumnBytes> columns;
+  columns.reserve(values.size());
+  for (size_t i = 0; i < values.size(); ++i) columns.push_back(columnOf(table_.columns[i], values[i]));
   return columns;
 }
 
@@ -239,55 +240,44 @@ void TableWriter::removeLongValues(const std::vector<uint8_t>& row) {
 
 uint32_t TableWriter::placeNew(const std::vector<uint8_t>& row, uint16_t flags) {
   // The page the last row went to takes the next while it has room.
-  Page page;
-  if (insertPage_ != 0 && insertGeneration_ == file_.generation()) {
-    page = file_.readPage(insertPage_);
-    if (!recordFits(page, row.size())) insertPage_ = 0;
-  } else {
+  if (insertPage_ != 0 && (insertGeneration_ != file_.generation() ||
+                           !recordFits(file_.page(insertPage_), row.size())))
     insertPage_ = 0;
-  }
   if (insertPage_ == 0) {
     insertPage_ =
         pageWithRoom(file_, {table_.usedPages, table_.freePages}, table_.page, row.size());
     insertGeneration_ = file_.generation();
-    page = file_.readPage(insertPage_);
   }
-  const uint32_t number = insertPage_;
-  const std::optional<uint8_t> record = addRecord(page, row, flags);
+  const std::optional<uint8_t> record = addRecord(file_.changePage(insertPage_), row, flags);
   if (!record) damaged("a data page without the room it showed");
-  file_.writePage(number, page);
-  return rowPointer(number, *record);
+  return rowPointer(insertPage_, *record);
 }
 
 // The row's new bytes where the old ones were, or else on another page
 // with the row's record pointing there.
 void TableWriter::place(uint32_t row, const Located& old, const std::vector<uint8_t>& bytes) {
-  Page page = file_.readPage(pageOf(old.at));
-  if (replaceRecord(page, rowOf(old.at), bytes, old.moved ? RecordFlag::Deleted : 0)) {
-    file_.writePage(pageOf(old.at), page);
+  if (replaceRecord(file_.changePage(pageOf(old.at)), rowOf(old.at), bytes,
+                    old.moved ? RecordFlag::Deleted : 0)) {
     if (bytes.size() < old.bytes.size()) setUsageBit(file_, table_.freePages, pageOf(old.at), true);
     return;
   }
   const uint32_t target = placeNew(bytes, RecordFlag::Deleted);
   if (old.moved) removeRecordAt(old.at);
-  Page header = file_.readPage(pageOf(row));
   std::vector<uint8_t> pointer(4);
   put32(pointer.data(), target);
-  if (!replaceRecord(header, rowOf(row), pointer, RecordFlag::Moved)) throw engineError(3047);
-  file_.writePage(pageOf(row), header);
+  if (!replaceRecord(file_.changePage(pageOf(row)), rowOf(row), pointer, RecordFlag::Moved))
+    throw engineError(3047);
   setUsageBit(file_, table_.freePages, pageOf(row), true);
 }
 
 void TableWriter::removeRecordAt(uint32_t pointer) {
-  Page page = file_.readPage(pageOf(pointer));
-  removeRecord(page, rowOf(pointer));
-  file_.writePage(pageOf(pointer), page);
+  removeRecord(file_.changePage(pageOf(pointer)), rowOf(pointer));
   setUsageBit(file_, table_.freePages, pageOf(pointer), true);
 }
 
 uint32_t TableWriter::lastAutoNumber() {
   if (counts_.held) return counts_.lastAutoNumber;
-  return ByteView(file_.readPage(table_.page)).u32(kLastAutoNumberAt);
+  return ByteView(file_.page(table_.page)).u32(kLastAutoNumberAt);
 }
 
 void TableWriter::changeDefinition(int rowCountChange, uint32_t lastAutoNumber) {
@@ -301,11 +291,10 @@ void TableWriter::writeHeldPages() {
   if (!counts_.held) return;
   const HeldCounts counts = counts_;
   counts_.held = false;
-  Page page = file_.readPage(table_.page);
+  Page& page = file_.changePage(table_.page);
   const uint32_t rows = ByteView(page).u32(kRowCountAt);
   put32(page.data() + kRowCountAt, static_cast<uint32_t>(rows + counts.rowCountChange));
   put32(page.data() + kLastAutoNumberAt, counts.lastAutoNumber);
-  file_.writePage(table_.page, page);
 }
 
 void TableWriter::dropHeldPages() {
@@ -357,19 +346,28 @@ void TableWriter::update(uint32_t row, std::vector<Variant> values) {
   RowChange change(file_, longValues_ || relationships_.mayCascade());
   const Located old = locate(row);
   const RowDecoder decoder(file_, table_);
-  const std::vector<Variant> before = decoder.decode(ByteView(old.bytes));
+  const ByteView oldRow(old.bytes);
+  // A column left as it is keeps its stored bytes. Its value is needed only
+  // where it is written afresh: a long value (its records are rewritten)
+  // and a column a cascade may copy into the rows that refer to this one.
+  const bool mayCascade = relationships_.mayCascade();
   std::vector<uint16_t> given;  // the numbers of the columns given a value
+  std::vector<ColumnBytes> columns(values.size());
   for (size_t i = 0; i < values.size(); ++i) {
     const ColumnDef& column = table_.columns[i];
-    const bool automatic = column.flags & (ColumnFlag::AutoNumber | ColumnFlag::AutoGuid);
-    if (automatic && !isEmpty(values[i]) && !(values[i] == before[i])) throw engineError(3164);
-    if (isEmpty(values[i])) {
-      values[i] = before[i];
-    } else {
+    if (!isEmpty(values[i])) {
+      const bool automatic = column.flags & (ColumnFlag::AutoNumber | ColumnFlag::AutoGuid);
+      if (automatic && !(values[i] == decoder.value(oldRow, column))) throw engineError(3164);
       given.push_back(column.number);
+    } else if (column.longValue() || mayCascade) {
+      values[i] = decoder.value(oldRow, column);
+    } else {
+      const ByteView bytes = decoder.columnBytes(oldRow, column, columns[i].present);
+      columns[i].bytes.assign(bytes.data(), bytes.data() + bytes.size());
+      continue;
     }
+    columns[i] = columnOf(column, values[i]);
   }
-  std::vector<ColumnBytes> columns = columnsOf(values);
   const std::vector<uint8_t> encoded = encodeRow(table_, columns);
   if (encoded.size() > kMaxRowSize) throw engineError(3047);
   // Only the keys of indexes over a column given a value can change; the

@@ -78,6 +78,7 @@ class TableWriter final : private HeldPages {
     std::vector<uint8_t> bytes;
   };
   Located locate(uint32_t row);
+  static ColumnBytes columnOf(const ColumnDef& column, const Variant& value);
   std::vector<ColumnBytes> columnsOf(const std::vector<Variant>& values);
   // The row's key in each physical index; `check` raises 3058 for Nulls
   // an index refuses (not for rows already stored).

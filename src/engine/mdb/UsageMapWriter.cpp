@@ -28,15 +28,14 @@ void setBit(uint8_t* bits, uint32_t index, bool on) {
   }
 }
 
-// The page holding a map's record, and where in it the record is.
+// A map's record: where it is, and its bytes.
 struct MapRecord {
-  Page holder;
   uint32_t pointer = 0;
   std::vector<uint8_t> bytes;
   uint16_t flags = 0;
 
-  MapRecord(PageFile& file, uint32_t map) : holder(file.readPage(pageOf(map))), pointer(map) {
-    const ByteView view(holder);
+  MapRecord(PageFile& file, uint32_t map) : pointer(map) {
+    const ByteView view(file.page(pageOf(map)));
     const RecordSlot slot = recordAt(view, rowOf(map));
     if (slot.deleted || slot.moved || slot.bytes.empty()) damaged("a page usage map that is gone");
     bytes = slot.bytes.bytes();
@@ -45,9 +44,9 @@ struct MapRecord {
 
   // Stores `replacement`; false when it does not fit the page.
   bool store(PageFile& file, const std::vector<uint8_t>& replacement) {
-    if (!replaceRecord(holder, rowOf(pointer), replacement, flags)) return false;
+    if (!replaceRecord(file.changePage(pageOf(pointer)), rowOf(pointer), replacement, flags))
+      return false;
     bytes = replacement;
-    file.writePage(pageOf(pointer), holder);
     return true;
   }
 };
@@ -72,10 +71,9 @@ void setReferenceBit(PageFile& file, MapRecord& record, uint32_t page, bool on, 
     put32(pointed, kInlineStartAt + 4 * slot, mapPage);
     record.store(file, pointed);
   }
-  Page bits = file.readPage(mapPage);
-  if (bits[0] != PageType::UsageMap) damaged("a page usage map page of another kind");
-  setBit(bits.data() + kMapPageBitsAt, page - static_cast<uint32_t>(slot) * perPage, on);
-  file.writePage(mapPage, bits);
+  if (file.page(mapPage)[0] != PageType::UsageMap) damaged("a page usage map page of another kind");
+  setBit(file.changePage(mapPage).data() + kMapPageBitsAt,
+         page - static_cast<uint32_t>(slot) * perPage, on);
 }
 
 // Turns an inline map into a reference map of the same length holding the
