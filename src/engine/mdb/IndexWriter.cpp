@@ -20,7 +20,9 @@ void putBig(Bytes& bytes, uint32_t value, int length) {
 }
 
 Bytes entryOf(const Bytes& key, uint32_t row) {
-  Bytes entry = key;
+  Bytes entry;
+  entry.reserve(key.size() + kRowPointerBytes);
+  entry = key;
   appendRowPointer(entry, row);
   return entry;
 }
@@ -120,6 +122,7 @@ IndexWriter::Node& IndexWriter::node(uint32_t page) {
 // the first child whose last entry is not below it, or else the last.
 std::vector<IndexWriter::Step> IndexWriter::descend(const Bytes& target) {
   std::vector<Step> path;
+  path.reserve(4);  // enough for an index of millions of entries
   uint32_t page = root_;
   while (true) {
     if (path.size() > kMostIndexLevels) damaged("an index tree too deep");
@@ -137,7 +140,7 @@ std::vector<IndexWriter::Step> IndexWriter::descend(const Bytes& target) {
   }
 }
 
-Bytes IndexWriter::lastEntryOf(uint32_t page) {
+const Bytes& IndexWriter::lastEntryOf(uint32_t page) {
   Node& current = node(page);
   if (current.entries.empty()) damaged("an empty index page inside the tree");
   if (!current.leaf && current.entries.back().empty())
@@ -149,7 +152,9 @@ Bytes IndexWriter::lastEntryOf(uint32_t page) {
 // for it follows, and so on up while it is the parent's last child.
 void IndexWriter::newLastEntry(std::vector<Step>& path, size_t level) {
   for (size_t at = level; at > 0; --at) {
-    const Bytes last = lastEntryOf(path[at].page);
+    // The child stays decoded while its parent is found (nodes_ keeps
+    // its elements in place).
+    const Bytes& last = lastEntryOf(path[at].page);
     Node& parent = node(path[at - 1].page);
     const size_t child = path[at - 1].child;
     parent.entries[child] = last;
@@ -327,16 +332,17 @@ bool IndexWriter::hasKey(const Bytes& key, uint32_t row) {
 }
 
 void IndexWriter::insert(const Bytes& key, uint32_t row) {
-  const Bytes entry = entryOf(key, row);
+  Bytes entry = entryOf(key, row);
   std::vector<Step> path = descend(entry);
   Node& leaf = node(path.back().page);
   const auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), entry);
   if (at != leaf.entries.end() && *at == entry) damaged("an index entry made twice");
   const bool last = at == leaf.entries.end();
   const bool bytesKnown = leaf.bytesKnown;
-  leaf.entries.insert(at, entry);
+  const size_t entrySize = entry.size();
+  leaf.entries.insert(at, std::move(entry));
   touch(leaf);
-  leaf.entryBytes += entry.size();
+  leaf.entryBytes += entrySize;
   leaf.bytesKnown = bytesKnown;
   if (last) newLastEntry(path, path.size() - 1);
   splitIfFull(path, path.size() - 1);

@@ -113,7 +113,7 @@ class IndexWriter final : private HeldPages {
 
   Node& node(uint32_t page);
   std::vector<Step> descend(const Bytes& target);
-  Bytes lastEntryOf(uint32_t page);
+  const Bytes& lastEntryOf(uint32_t page);
   void newLastEntry(std::vector<Step>& path, size_t level);
   void splitIfFull(std::vector<Step>& path, size_t level);
   size_t splitPoint(Node& full);

@@ -208,29 +208,35 @@ std::vector<uint8_t> rawBytes(const ColumnDef& column, const Variant& value) {
   return bytes;
 }
 
+// As encodeText, for text already in UTF-16 units.
+std::vector<uint8_t> encodeUnits(const std::vector<uint16_t>& units, bool compress) {
+  bool oneByte = compress && units.size() > 2;
+  for (size_t i = 0; oneByte && i < units.size(); ++i) oneByte = units[i] >= 1 && units[i] <= 0xFF;
+  std::vector<uint8_t> out;
+  if (oneByte) {
+    out.reserve(2 + units.size());
+    out.push_back(0xFF);
+    out.push_back(0xFE);
+    for (const uint16_t unit : units) out.push_back(static_cast<uint8_t>(unit));
+    return out;
+  }
+  out.reserve(2 * units.size());
+  for (const uint16_t unit : units) putLittle(out, unit, 2);
+  return out;
+}
+
 // A fixed Text column holds its whole length, filled up with blanks.
 std::vector<uint8_t> textBytes(const ColumnDef& column, const Variant& value) {
-  std::string text = value.toText();
-  const size_t units = unitsFromUtf8(text).size();
-  if (units * 2 > column.length) throw engineError(3163);
-  if (column.fixed()) text.append(column.length / 2 - units, ' ');
-  return encodeText(text, column.compressedUnicode() && !column.fixed());
+  std::vector<uint16_t> units = unitsFromUtf8(value.toText());
+  if (units.size() * 2 > column.length) throw engineError(3163);
+  if (column.fixed()) units.resize(column.length / 2, u' ');
+  return encodeUnits(units, column.compressedUnicode() && !column.fixed());
 }
 
 }  // namespace
 
 std::vector<uint8_t> encodeText(const std::string& utf8, bool compress) {
-  const std::vector<uint16_t> units = unitsFromUtf8(utf8);
-  bool oneByte = compress && units.size() > 2;
-  for (size_t i = 0; oneByte && i < units.size(); ++i) oneByte = units[i] >= 1 && units[i] <= 0xFF;
-  std::vector<uint8_t> out;
-  if (oneByte) {
-    out = {0xFF, 0xFE};
-    for (const uint16_t unit : units) out.push_back(static_cast<uint8_t>(unit));
-    return out;
-  }
-  for (const uint16_t unit : units) putLittle(out, unit, 2);
-  return out;
+  return encodeUnits(unitsFromUtf8(utf8), compress);
 }
 
 std::vector<uint8_t> storedBytes(const ColumnDef& column, const Variant& value) {

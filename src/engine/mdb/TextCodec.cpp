@@ -64,6 +64,7 @@ std::string utf8FromUnits(const std::vector<uint16_t>& units) {
 
 std::vector<uint16_t> unitsFromUtf8(const std::string& text) {
   std::vector<uint16_t> units;
+  units.reserve(text.size());
   for (size_t i = 0; i < text.size();) {
     const auto byte = static_cast<uint8_t>(text[i]);
     const size_t length = byte < 0x80    ? 1
