@@ -87,7 +87,7 @@ Page newRecordPage(uint32_t pageSize, uint32_t owner) {
   page[0] = PageType::Data;
   page[1] = 0x01;
   for (int i = 0; i < 4; ++i) page[kOwnerAt + i] = static_cast<uint8_t>(owner >> (8 * i));
-  layOut(page, {});
+  put16(page, kFreeSpaceAt, static_cast<uint16_t>(pageSize - kOffsetsAt));
   return page;
 }
 

@@ -32,9 +32,13 @@ uint32_t pageWithRoom(PageFile& file, const PageMaps& maps, uint32_t owner, size
     const Page bytes = file.readPage(*page);
     if (bytes[0] != PageType::Data || ByteView(bytes).u32(4) != owner) continue;
     if (recordFits(bytes, length)) return *page;
-    setUsageBit(file, maps.free, *page, false);
-    break;
+    return newPageAfter(file, maps, owner, *page);
   }
+  return newPageAfter(file, maps, owner, 0);
+}
+
+uint32_t newPageAfter(PageFile& file, const PageMaps& maps, uint32_t owner, uint32_t full) {
+  if (full != 0) setUsageBit(file, maps.free, full, false);
   const uint32_t page = allocatePage(file);
   file.writePage(page, newRecordPage(file.pageSize(), owner));
   setUsageBit(file, maps.used, page, true);

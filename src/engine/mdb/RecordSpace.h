@@ -20,4 +20,10 @@ struct PageMaps {
 // of `owner` (the table's definition page, or kLongValueOwner).
 uint32_t pageWithRoom(PageFile& file, const PageMaps& maps, uint32_t owner, size_t length);
 
+// A new page for records of `owner`, entered in both maps, when page `full`
+// of the free-space map (0 for none) has no room for the next record: it
+// leaves that map. For a writer that filled the page pageWithRoom gave, so
+// that the pages need not be looked through again.
+uint32_t newPageAfter(PageFile& file, const PageMaps& maps, uint32_t owner, uint32_t full);
+
 }  // namespace telvarn::mdb

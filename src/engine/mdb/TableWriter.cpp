@@ -239,14 +239,14 @@ void TableWriter::removeLongValues(const std::vector<uint8_t>& row) {
 }
 
 uint32_t TableWriter::placeNew(const std::vector<uint8_t>& row, uint16_t flags) {
-  // The page the last row went to takes the next while it has room.
-  if (insertPage_ != 0 && (insertGeneration_ != file_.generation() ||
-                           !recordFits(file_.page(insertPage_), row.size())))
-    insertPage_ = 0;
-  if (insertPage_ == 0) {
-    insertPage_ =
-        pageWithRoom(file_, {table_.usedPages, table_.freePages}, table_.page, row.size());
+  // The page the last row went to takes the next while it has room, and a
+  // new page follows it when it is full.
+  const PageMaps maps{table_.usedPages, table_.freePages};
+  if (insertPage_ == 0 || insertGeneration_ != file_.generation()) {
+    insertPage_ = pageWithRoom(file_, maps, table_.page, row.size());
     insertGeneration_ = file_.generation();
+  } else if (!recordFits(file_.page(insertPage_), row.size())) {
+    insertPage_ = newPageAfter(file_, maps, table_.page, insertPage_);
   }
   const std::optional<uint8_t> record = addRecord(file_.changePage(insertPage_), row, flags);
   if (!record) damaged("a data page without the room it showed");
