@@ -19,6 +19,7 @@ class FoundRow : public RowCursor {
   }
   RowId id() const override { return rows_->id(); }
   const std::vector<Variant>& values() const override { return rows_->values(); }
+  const Variant& value(size_t field) const override { return rows_->value(field); }
 
  private:
   std::unique_ptr<RowCursor> rows_;

@@ -85,6 +85,9 @@ class RowCursor {
   virtual RowId id() const = 0;
   // One value per field, in the order of the table's fields.
   virtual const std::vector<Variant>& values() const = 0;
+  // The value of one field (below the table's field count): a cursor may
+  // read only the fields asked for.
+  virtual const Variant& value(size_t field) const { return values()[field]; }
 };
 
 class StorageRows {

@@ -120,6 +120,7 @@ struct Cursor {
   sqlite3_vtab_cursor base{};
   std::unique_ptr<RowCursor> rows;
   bool atEnd = true;
+  size_t fieldCount = 0;
 };
 
 Table& tableOf(sqlite3_vtab* vtab) {
@@ -265,8 +266,10 @@ int bestIndex(sqlite3_vtab* vtab, sqlite3_index_info* info) {
   return SQLITE_OK;
 }
 
-int open(sqlite3_vtab*, sqlite3_vtab_cursor** out) {
-  *out = &(new Cursor)->base;
+int open(sqlite3_vtab* vtab, sqlite3_vtab_cursor** out) {
+  Cursor* cursor = new Cursor;
+  cursor->fieldCount = tableOf(vtab).record.fields.size();
+  *out = &cursor->base;
   return SQLITE_OK;
 }
 
@@ -317,8 +320,9 @@ int eof(sqlite3_vtab_cursor* cursor) {
 int column(sqlite3_vtab_cursor* cursor, sqlite3_context* context, int i) {
   // An UPDATE that leaves this column alone does not need its value.
   if (sqlite3_vtab_nochange(context)) return SQLITE_OK;
-  const std::vector<Variant>& values = cursorOf(cursor).rows->values();
-  if (i >= 0 && static_cast<size_t>(i) < values.size()) sqlite::setResult(context, values[i]);
+  const Cursor& rows = cursorOf(cursor);
+  if (i >= 0 && static_cast<size_t>(i) < rows.fieldCount)
+    sqlite::setResult(context, rows.rows->value(static_cast<size_t>(i)));
   return SQLITE_OK;
 }
 

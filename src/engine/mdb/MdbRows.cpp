@@ -20,51 +20,81 @@ namespace {
 // the storage read the definition again, not change this one.
 using Definition = std::shared_ptr<const TableDefinition>;
 
-class ScanCursor : public RowCursor {
+// A cursor's current row, its values decoded as they are asked for: a
+// statement reads few of a table's fields, and a text or a long value
+// costs far more to decode than to pass by. The row's bytes stay the
+// cursor's own until it moves.
+class DecodingCursor : public RowCursor {
+ public:
+  DecodingCursor(PageSource& pages, Definition table)
+      : table_(std::move(table)),
+        decoder_(pages, *table_),
+        values_(table_->columns.size()),
+        decodedAt_(values_.size(), 0) {}
+
+  const std::vector<Variant>& values() const override {
+    for (size_t field = 0; field < values_.size(); ++field) value(field);
+    return values_;
+  }
+  const Variant& value(size_t field) const override {
+    if (decodedAt_[field] != rowNumber_) {
+      values_[field] = decoder_.value(row_, table_->columns[field]);
+      decodedAt_[field] = rowNumber_;
+    }
+    return values_[field];
+  }
+
+ protected:
+  void moveTo(ByteView row) {
+    row_ = row;
+    ++rowNumber_;
+  }
+
+  Definition table_;
+
+ private:
+  RowDecoder decoder_;
+  ByteView row_;
+  mutable std::vector<Variant> values_;
+  // Which row each value was decoded for: the rows are numbered from 1.
+  mutable std::vector<uint64_t> decodedAt_;
+  uint64_t rowNumber_ = 0;
+};
+
+class ScanCursor : public DecodingCursor {
  public:
   ScanCursor(PageSource& pages, Definition table)
-      : table_(std::move(table)), rows_(pages, *table_), decoder_(pages, *table_) {}
+      : DecodingCursor(pages, std::move(table)), rows_(pages, *table_) {}
 
   bool next() override {
     if (!rows_.next()) return false;
-    values_ = decoder_.decode(rows_.row());
+    moveTo(rows_.row());
     return true;
   }
   RowId id() const override { return rows_.pointer(); }
-  const std::vector<Variant>& values() const override { return values_; }
 
  private:
-  Definition table_;
   StoredRows rows_;
-  RowDecoder decoder_;
-  std::vector<Variant> values_;
 };
 
 // The rows an index lists under one key, in the index's order.
-class SeekCursor : public RowCursor {
+class SeekCursor : public DecodingCursor {
  public:
   SeekCursor(PageSource& pages, Definition table, std::vector<uint32_t> pointers)
-      : pages_(pages),
-        table_(std::move(table)),
-        decoder_(pages, *table_),
-        pointers_(std::move(pointers)) {}
+      : DecodingCursor(pages, std::move(table)), pages_(pages), pointers_(std::move(pointers)) {}
 
   bool next() override {
     if (at_ == pointers_.size()) return false;
-    Page page;
-    values_ = decoder_.decode(followRecord(pages_, pointers_[at_++], page));
+    moveTo(followRecord(pages_, pointers_[at_++], page_));
     return true;
   }
   RowId id() const override { return pointers_[at_ - 1]; }
-  const std::vector<Variant>& values() const override { return values_; }
 
  private:
   PageSource& pages_;
-  Definition table_;
-  RowDecoder decoder_;
   std::vector<uint32_t> pointers_;
   size_t at_ = 0;
-  std::vector<Variant> values_;
+  Page page_;  // the page the current row lies on
 };
 
 // The key `values` make in `index`: a row holding them in the index's
