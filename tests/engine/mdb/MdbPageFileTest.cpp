@@ -93,6 +93,34 @@ TEST(MdbPageFile, SavepointsUndoOnlyTheirOwnPages) {
   EXPECT_EQ(readFile(path), before);
 }
 
+// A page changed in place (changePage) is the transaction's own copy: a
+// savepoint keeps what the page held before its first change there, also
+// for a page changed again, and pages still go to the file early.
+TEST(MdbPageFile, PagesChangedInPlaceKeepWhatSavepointsNeed) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 5);
+  PageFile file(path, kSize, mdb::systemDisk(), 2);
+  file.begin();
+  file.changePage(1)[0] = 0x11;
+  file.begin();
+  file.changePage(1)[0] = 0x22;
+  file.changePage(1)[1] = 0x23;
+  file.changePage(2)[0] = 0x22;
+  file.changePage(3)[0] = 0x22;  // past the pages held: some go to the file
+  EXPECT_EQ(file.page(1)[1], 0x23);
+  EXPECT_EQ(file.page(4)[0], 4);
+  file.rollback();
+  EXPECT_EQ(firstByte(file, 1), 0x11);
+  EXPECT_EQ(file.page(1)[1], 1);
+  EXPECT_EQ(firstByte(file, 2), 2);
+  EXPECT_EQ(firstByte(file, 3), 3);
+  file.commit();
+  PageFile after(path, kSize);
+  EXPECT_EQ(firstByte(after, 1), 0x11);
+  EXPECT_EQ(firstByte(after, 2), 2);
+  EXPECT_EQ(errorOf([&] { after.changePage(1); }), 3219);
+}
+
 // A savepoint begun before anything was written goes back to the
 // transaction's start through the journal, however many of its pages went
 // to the file; the transaction goes on from there.

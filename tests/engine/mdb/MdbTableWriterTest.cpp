@@ -46,7 +46,8 @@ std::string bytesOf(size_t length, uint32_t seed) {
 
 // Every row of every user table of the corpus written again with its own
 // values (long values written afresh, Decimals, GUIDs, moved rows, tables
-// whose definition spans two pages): the values read back the same.
+// whose definition spans two pages), then with every value left as it is:
+// the values read back the same.
 TEST(MdbTableWriter, EveryCorpusRowWrittenAgainKeepsItsValues) {
   SKIP_WITHOUT_CORPUS();
   TempDir dir;
@@ -75,6 +76,10 @@ TEST(MdbTableWriter, EveryCorpusRowWrittenAgainKeepsItsValues) {
             values[i] = Variant();
         }
         table.update(row, values);
+        EXPECT_EQ(table.read(row), before) << name;
+        // Every column left as it is: the row is made again from its
+        // stored bytes.
+        table.update(row, std::vector<Variant>(values.size()));
         EXPECT_EQ(table.read(row), before) << name;
         ++rows;
       }
