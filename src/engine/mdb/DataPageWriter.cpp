@@ -64,10 +64,15 @@ bool layOut(Page& page, const std::vector<Record>& records) {
 
 // Where the records begin: the lowest start among them.
 size_t lowestStart(const Page& page) {
-  const ByteView view(page);
+  const size_t count = recordCount(ByteView(page));
+  // The offset table is checked as a whole, then read straight: a page
+  // takes a record after looking through all of them.
+  const uint8_t* offsets = ByteView(page).sub(kOffsetsAt, 2 * count).data();
   size_t lowest = page.size();
-  for (uint16_t row = 0; row < recordCount(view); ++row)
-    lowest = std::min<size_t>(lowest, view.u16(kOffsetsAt + 2 * row) & kOffsetMask);
+  for (size_t row = 0; row < count; ++row) {
+    const size_t offset = offsets[2 * row] | size_t{offsets[2 * row + 1]} << 8;
+    lowest = std::min(lowest, offset & kOffsetMask);
+  }
   return lowest;
 }
 

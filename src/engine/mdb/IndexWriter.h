@@ -18,7 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <map>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -140,7 +140,7 @@ class IndexWriter final : private HeldPages {
   uint32_t root_;
   uint32_t usageMap_;
   // Pages decoded, kept while the file's generation stays the same.
-  std::map<uint32_t, Node> nodes_;
+  std::unordered_map<uint32_t, Node> nodes_;
   std::vector<uint32_t> touched_;  // pages changed since the last flush
   uint64_t generation_ = 0;
 };
