@@ -36,7 +36,11 @@ std::vector<uint8_t> encodeRow(const TableDefinition& table,
     }
   }
   std::vector<uint8_t> mask((slots + 7u) / 8u, 0);
-  std::vector<uint8_t> row(2 + fixedEnd, 0);
+  size_t valueBytes = 0;
+  for (const ColumnBytes& value : values) valueBytes += value.bytes.size();
+  std::vector<uint8_t> row;
+  row.reserve(2 + fixedEnd + valueBytes + 2 * (varSlots + 2u) + mask.size());
+  row.resize(2 + fixedEnd, 0);
   put16(row, 0, slots);
 
   std::vector<const ColumnBytes*> variableValue(varSlots, nullptr);
@@ -56,6 +60,7 @@ std::vector<uint8_t> encodeRow(const TableDefinition& table,
   // of variable columns, as RowDecoder reads it.
   if (table.varColumns > 0) {
     std::vector<uint16_t> offsets;
+    offsets.reserve(varSlots);
     for (uint16_t slot = 0; slot < varSlots; ++slot) {
       offsets.push_back(static_cast<uint16_t>(row.size()));
       if (variableValue[slot] != nullptr)

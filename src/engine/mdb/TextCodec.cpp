@@ -9,6 +9,7 @@ namespace {
 
 std::vector<uint16_t> expandCompressed(ByteView bytes) {
   std::vector<uint16_t> units;
+  units.reserve(bytes.size());
   bool single = true;
   size_t at = 2;
   while (at < bytes.size()) {
