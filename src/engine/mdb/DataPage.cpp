@@ -61,16 +61,37 @@ RecordSlot recordAt(ByteView page, uint16_t row) {
   return slot;
 }
 
-ByteView followRecord(PageSource& pages, uint32_t pointer, Page& page) {
+namespace {
+
+// The live bytes a row pointer leads to, and the page (as the source holds
+// it until its next read) they lie on.
+struct Followed {
+  const Page* page;
+  ByteView bytes;
+};
+
+Followed follow(PageSource& pages, uint32_t pointer) {
   for (int moves = 0; moves < kMaxMoves; ++moves) {
-    page = pages.readPage(pageOf(pointer));
+    const Page& page = pages.page(pageOf(pointer));
     const ByteView view(page);
     if (view.u8(0) != PageType::Data) damaged("a row pointer to a page without records");
     const RecordSlot slot = recordAt(view, rowOf(pointer));
-    if (!slot.moved) return slot.bytes;
+    if (!slot.moved) return {&page, slot.bytes};
     pointer = slot.bytes.u32(0);
   }
   damaged("a row moved too many times");
+}
+
+}  // namespace
+
+ByteView followRecord(PageSource& pages, uint32_t pointer) {
+  return follow(pages, pointer).bytes;
+}
+
+ByteView followRecord(PageSource& pages, uint32_t pointer, Page& page) {
+  const Followed found = follow(pages, pointer);
+  page.assign(found.page->begin(), found.page->end());
+  return ByteView(page.data() + (found.bytes.data() - found.page->data()), found.bytes.size());
 }
 
 }  // namespace telvarn::mdb

@@ -60,7 +60,9 @@ RecordSlot recordAt(ByteView page, uint16_t row);
 
 // The live bytes a row pointer leads to, following a moved record to its new
 // place; 3049 when the record is deleted or missing. `page` receives the
-// page the bytes lie in.
+// page the bytes lie in (in its own room, used again).
 ByteView followRecord(PageSource& pages, uint32_t pointer, Page& page);
+// The same, valid until the next read of `pages`.
+ByteView followRecord(PageSource& pages, uint32_t pointer);
 
 }  // namespace telvarn::mdb

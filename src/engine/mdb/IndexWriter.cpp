@@ -335,7 +335,10 @@ void IndexWriter::insert(const Bytes& key, uint32_t row) {
   Bytes entry = entryOf(key, row);
   std::vector<Step> path = descend(entry);
   Node& leaf = node(path.back().page);
-  const auto at = std::lower_bound(leaf.entries.begin(), leaf.entries.end(), entry);
+  // Rows added in key order go to the end: one comparison finds it.
+  const auto at = !leaf.entries.empty() && leaf.entries.back() < entry
+                      ? leaf.entries.end()
+                      : std::lower_bound(leaf.entries.begin(), leaf.entries.end(), entry);
   if (at != leaf.entries.end() && *at == entry) damaged("an index entry made twice");
   const bool last = at == leaf.entries.end();
   const bool bytesKnown = leaf.bytesKnown;

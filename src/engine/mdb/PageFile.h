@@ -65,8 +65,7 @@ class PageFile : public PageSource {
   uint32_t pageCount() const override { return count_; }
   // 3049 for a page past the end, 3043 when the read fails.
   Page readPage(uint32_t number) override;
-  // The same page without a copy: valid until the next call on this file.
-  const Page& page(uint32_t number);
+  const Page& page(uint32_t number) override;
 
   // The outermost begin takes the writer's lock: 3024 when the file is
   // gone, 3027 when it may not be written, 3260 when the desktop program

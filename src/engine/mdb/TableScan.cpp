@@ -24,7 +24,8 @@ bool StoredRows::next() {
       return true;
     }
     if (pageAt_ == pageNumbers_.size()) return false;
-    page_ = pages_.readPage(pageNumbers_[pageAt_++]);
+    const Page& read = pages_.page(pageNumbers_[pageAt_++]);
+    page_.assign(read.begin(), read.end());
     const ByteView view(page_);
     const bool ours = view.u8(0) == PageType::Data && owner(view) == table_;
     records_ = ours ? recordCount(view) : 0;

@@ -18,8 +18,7 @@ bool emptyPlace(uint32_t mapPage) {
 }  // namespace
 
 UsageMap UsageMap::read(PageSource& pages, uint32_t pointer) {
-  Page page;
-  const ByteView record = followRecord(pages, pointer, page);
+  const ByteView record = followRecord(pages, pointer);
   UsageMap map;
   map.type_ = record.u8(0);
   if (map.type_ > 1) damaged("a page usage map of unknown kind");
@@ -58,10 +57,12 @@ void UsageMap::forEachPage(PageSource& pages, const std::function<bool(uint32_t)
     return;
   }
   const uint32_t pagesPerMapPage = (pages.pageSize() - kMapPageBitsAt) * 8;
+  Page bits;  // the visitor may read pages of its own
   for (size_t i = 0; 1 + 4 * i + 4 <= record.size(); ++i) {
     const uint32_t mapPage = record.u32(1 + 4 * i);
     if (emptyPlace(mapPage)) continue;
-    const Page bits = pages.readPage(mapPage);
+    const Page& read = pages.page(mapPage);
+    bits.assign(read.begin(), read.end());
     if (bits[0] != PageType::UsageMap) damaged("a page usage map page of another kind");
     if (!walkBitmap(bits.data() + kMapPageBitsAt, bits.size() - kMapPageBitsAt,
                     static_cast<uint32_t>(i) * pagesPerMapPage, visit)) {
