@@ -172,13 +172,34 @@ void PageFile::journalEarlierPages() {
   }
 }
 
+// Pages that follow one another in the file go in one write (up to a bound
+// on the room that takes): a large change adds thousands of pages at the
+// file's end, and a write each costs more than copying them together.
 void PageFile::writeDirtyPages() {
+  constexpr size_t kPagesAWrite = 64;
   std::vector<uint32_t> numbers;
+  numbers.reserve(dirty_.size());
   for (const auto& entry : dirty_) numbers.push_back(entry.first);
   std::sort(numbers.begin(), numbers.end());
-  for (const uint32_t number : numbers) {
-    writer_->write(uint64_t{number} * pageSize_, dirty_[number].data(), pageSize_);
-    fileCount_ = std::max(fileCount_, number + 1);
+  std::vector<uint8_t> run;
+  for (size_t first = 0; first < numbers.size();) {
+    size_t end = first + 1;
+    while (end < numbers.size() && end - first < kPagesAWrite &&
+           numbers[end] == numbers[end - 1] + 1)
+      ++end;
+    const uint64_t at = uint64_t{numbers[first]} * pageSize_;
+    if (end - first == 1) {
+      writer_->write(at, dirty_[numbers[first]].data(), pageSize_);
+    } else {
+      run.clear();
+      for (size_t i = first; i < end; ++i) {
+        const Page& page = dirty_[numbers[i]];
+        run.insert(run.end(), page.begin(), page.end());
+      }
+      writer_->write(at, run.data(), run.size());
+    }
+    fileCount_ = std::max(fileCount_, numbers[end - 1] + 1);
+    first = end;
   }
   dirty_.clear();
 }
