@@ -62,7 +62,7 @@ std::string journalPath(const std::string& databasePath) {
 
 JournalWriter::JournalWriter(Disk& disk, std::string path, uint32_t pageSize,
                              uint32_t pageCountBefore)
-    : disk_(disk), path_(std::move(path)), end_(kHeaderSize) {
+    : disk_(disk), path_(std::move(path)), pageSize_(pageSize), end_(kHeaderSize) {
   std::random_device random;
   salt_ = (uint64_t{random()} << 32) ^ random();
   file_ = disk_.open(path_, OpenMode::Create);
@@ -75,16 +75,26 @@ JournalWriter::JournalWriter(Disk& disk, std::string path, uint32_t pageSize,
   file_->write(0, header, sizeof header);
 }
 
-void JournalWriter::append(uint32_t number, const Page& before) {
-  std::vector<uint8_t> record(kRecordHead + before.size());
-  put32(record.data(), number);
-  put64(record.data() + 4, recordChecksum(salt_, number, before.data(), before.size()));
-  std::memcpy(record.data() + kRecordHead, before.data(), before.size());
-  file_->write(end_, record.data(), record.size());
-  end_ += record.size();
+void JournalWriter::append(uint32_t number, const uint8_t* before) {
+  constexpr size_t kRecordsAWrite = 32;
+  const size_t at = gathered_.size();
+  gathered_.resize(at + kRecordHead + pageSize_);
+  uint8_t* record = gathered_.data() + at;
+  put32(record, number);
+  put64(record + 4, recordChecksum(salt_, number, before, pageSize_));
+  std::memcpy(record + kRecordHead, before, pageSize_);
+  end_ += kRecordHead + pageSize_;
+  if (gathered_.size() >= kRecordsAWrite * (kRecordHead + pageSize_)) writeGathered();
+}
+
+void JournalWriter::writeGathered() {
+  if (gathered_.empty()) return;
+  file_->write(end_ - gathered_.size(), gathered_.data(), gathered_.size());
+  gathered_.clear();
 }
 
 void JournalWriter::sync() {
+  writeGathered();
   file_->sync();
   if (!folderSynced_) {
     disk_.syncFolder(path_);

@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/mdb/Disk.h"
 #include "engine/mdb/PageSource.h"
@@ -29,7 +30,9 @@ class JournalWriter {
   // Creates the journal (3026, 3027, 3043 as Disk::open).
   JournalWriter(Disk& disk, std::string path, uint32_t pageSize, uint32_t pageCountBefore);
 
-  void append(uint32_t number, const Page& before);
+  // The page's earlier contents (a page of bytes). Records gather in
+  // memory, a few dozen a write, until sync.
+  void append(uint32_t number, const uint8_t* before);
   // Makes every record appended so far durable; the first sync also makes
   // the journal's own name durable in its folder.
   void sync();
@@ -40,8 +43,12 @@ class JournalWriter {
   Disk& disk_;
   std::string path_;
   std::unique_ptr<DiskFile> file_;
+  void writeGathered();
+
+  uint32_t pageSize_;
   uint64_t salt_;
   uint64_t end_;
+  std::vector<uint8_t> gathered_;  // records not yet written, ending at end_
   bool folderSynced_ = false;
 };
 

@@ -164,11 +164,21 @@ void PageFile::journalEarlierPages() {
     if (number < countBefore_ && !journaled_.count(number)) numbers.push_back(number);
   }
   std::sort(numbers.begin(), numbers.end());
-  Page before(pageSize_);
-  for (const uint32_t number : numbers) {
-    writer_->read(uint64_t{number} * pageSize_, before.data(), before.size());
-    journal_->append(number, before);
-    journaled_.insert(number);
+  // Pages that follow one another are read together.
+  constexpr size_t kPagesARead = 32;
+  std::vector<uint8_t> before;
+  for (size_t first = 0; first < numbers.size();) {
+    size_t end = first + 1;
+    while (end < numbers.size() && end - first < kPagesARead &&
+           numbers[end] == numbers[end - 1] + 1)
+      ++end;
+    before.resize((end - first) * pageSize_);
+    writer_->read(uint64_t{numbers[first]} * pageSize_, before.data(), before.size());
+    for (size_t i = first; i < end; ++i) {
+      journal_->append(numbers[i], before.data() + (i - first) * pageSize_);
+      journaled_.insert(numbers[i]);
+    }
+    first = end;
   }
 }
 
