@@ -47,10 +47,17 @@ const Page& PageFile::page(uint32_t number) {
   writeHeldPage(number);
   const auto found = dirty_.find(number);
   if (found != dirty_.end()) return found->second;
-  lastRead_.assign(pageSize_, 0);
-  if (number < fileCount_)
-    current().read(uint64_t{number} * pageSize_, lastRead_.data(), lastRead_.size());
-  return lastRead_;
+  if (!writer_) return readFromFile(number, lastRead_);
+  const auto kept = read_.find(number);
+  if (kept != read_.end()) return kept->second;
+  if (read_.size() >= kPagesKeptRead) read_.clear();
+  return readFromFile(number, read_[number]);
+}
+
+Page& PageFile::readFromFile(uint32_t number, Page& into) {
+  into.assign(pageSize_, 0);
+  if (number < fileCount_) current().read(uint64_t{number} * pageSize_, into.data(), into.size());
+  return into;
 }
 
 void PageFile::lockForWriting() {
@@ -129,6 +136,7 @@ void PageFile::writePage(uint32_t number, Page page) {
     dirty_[number] = std::move(page);
   }
   stamps_[number] = ++lastStamp_;
+  read_.erase(number);
   if (dirty_.size() > pagesHeld_) spill();
 }
 
@@ -141,8 +149,11 @@ Page& PageFile::changePage(uint32_t number) {
   auto found = dirty_.find(number);
   if (found == dirty_.end()) {
     if (dirty_.size() >= pagesHeld_) spill();
-    found = dirty_.emplace(number, readPage(number)).first;
+    const auto kept = read_.find(number);
+    Page page = kept != read_.end() ? std::move(kept->second) : readPage(number);
+    found = dirty_.emplace(number, std::move(page)).first;
   }
+  read_.erase(number);
   stamps_[number] = ++lastStamp_;
   return found->second;
 }
@@ -150,6 +161,7 @@ Page& PageFile::changePage(uint32_t number) {
 uint32_t PageFile::appendPage() {
   if (!writer_) throw engineError(3219);
   const uint32_t number = count_++;
+  read_.erase(number);
   dirty_[number] = Page(pageSize_, 0);
   stamps_[number] = ++lastStamp_;
   return number;
@@ -187,6 +199,7 @@ void PageFile::journalEarlierPages() {
 // file's end, and a write each costs more than copying them together.
 void PageFile::writeDirtyPages() {
   constexpr size_t kPagesAWrite = 64;
+  read_.clear();
   std::vector<uint32_t> numbers;
   numbers.reserve(dirty_.size());
   for (const auto& entry : dirty_) numbers.push_back(entry.first);
@@ -263,6 +276,7 @@ void PageFile::rollback() {
   if (!writer_) return;
   ++generation_;
   dropHeld();
+  read_.clear();
   if (!savepoints_.empty()) {
     Savepoint& top = savepoints_.back();
     if (top.atStart) {
@@ -306,6 +320,7 @@ void PageFile::undoOnDisk() {
 void PageFile::backToStart() {
   dropHeld();
   dirty_.clear();
+  read_.clear();
   if (spilled_) {
     try {
       rollBackJournal(disk_, *writer_, journalPath(path_), pageSize_);
@@ -376,6 +391,7 @@ void PageFile::abandon() {
 }
 
 void PageFile::endTransaction() {
+  read_.clear();
   journal_.reset();
   journaled_.clear();
   spilled_ = false;

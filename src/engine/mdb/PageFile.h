@@ -125,6 +125,7 @@ class PageFile : public PageSource {
   };
 
   DiskFile& current();
+  Page& readFromFile(uint32_t number, Page& into);
   void keepBefore(uint32_t number, std::unordered_map<uint32_t, Page>::iterator written);
   void lockForWriting();
   void journalEarlierPages();
@@ -148,7 +149,13 @@ class PageFile : public PageSource {
   uint32_t fileCount_ = 0;    // pages the file itself holds
   uint32_t countBefore_ = 0;  // pages before the outermost transaction
   std::unordered_map<uint32_t, Page> dirty_;
-  Page lastRead_;  // what page() read last from the file
+  // Pages read from the file within the transaction, whose lock keeps every
+  // other writer out, so that a page read to be scanned, then to be found,
+  // then to be changed is read once. A page leaves when it changes; all of
+  // them go whenever the file is written or a rollback puts pages back.
+  static constexpr size_t kPagesKeptRead = 256;
+  std::unordered_map<uint32_t, Page> read_;
+  Page lastRead_;  // what page() read last from the file outside one
   std::vector<Savepoint> savepoints_;
   std::optional<JournalWriter> journal_;
   std::unordered_set<uint32_t> journaled_;

@@ -121,6 +121,40 @@ TEST(MdbPageFile, PagesChangedInPlaceKeepWhatSavepointsNeed) {
   EXPECT_EQ(errorOf([&] { after.changePage(1); }), 3219);
 }
 
+// Pages a transaction reads from the file are read once; whatever puts
+// other contents in the file (pages going early, a savepoint going back
+// through the journal) is seen by the next read.
+TEST(MdbPageFile, PagesReadInATransactionFollowTheFile) {
+  TempDir dir;
+  const std::string path = makeFile(dir, 5);
+  PageFile file(path, kSize, mdb::systemDisk(), 2);
+  file.begin();
+  file.begin();
+  for (uint32_t page = 1; page <= 4; ++page) EXPECT_EQ(firstByte(file, page), page);
+  file.changePage(1)[0] = 0x11;
+  file.writePage(2, filled(0x22));
+  file.changePage(3)[0] = 0x33;  // past the pages held: they go to the file
+  EXPECT_EQ(firstByte(file, 1), 0x11);
+  EXPECT_EQ(firstByte(file, 2), 0x22);
+  file.rollback();
+  for (uint32_t page = 1; page <= 4; ++page) EXPECT_EQ(firstByte(file, page), page);
+  // A savepoint with pages written before it: its pages go to the file,
+  // are read from there, and come back from memory.
+  file.changePage(1)[0] = 0x11;
+  file.begin();
+  file.changePage(2)[0] = 0x22;
+  file.changePage(3)[0] = 0x33;
+  EXPECT_EQ(firstByte(file, 2), 0x22);
+  file.rollback();
+  file.changePage(4)[0] = 0x44;
+  file.changePage(0)[0] = 0x55;
+  for (uint32_t page = 2; page <= 3; ++page) EXPECT_EQ(firstByte(file, page), page);
+  file.commit();
+  EXPECT_EQ(firstByte(file, 1), 0x11);
+  EXPECT_EQ(firstByte(file, 2), 2);
+  EXPECT_EQ(firstByte(file, 4), 0x44);
+}
+
 // A savepoint begun before anything was written goes back to the
 // transaction's start through the journal, however many of its pages went
 // to the file; the transaction goes on from there.
