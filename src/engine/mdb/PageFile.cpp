@@ -15,6 +15,22 @@ namespace {
 // on the engine's own files.
 constexpr auto kLockWait = std::chrono::milliseconds(3000);
 constexpr auto kLockPoll = std::chrono::milliseconds(20);
+constexpr size_t kPagesTogether = 64;  // 256 KB of 4 KB pages
+
+// Calls `run(first, end)` for each stretch [first, end) of the sorted page
+// numbers that follow one another, at most `most` long: such pages are read
+// or written together, since a read or a write each costs more than
+// copying them.
+template <typename Run>
+void forEachStretch(const std::vector<uint32_t>& numbers, size_t most, Run run) {
+  for (size_t first = 0; first < numbers.size();) {
+    size_t end = first + 1;
+    while (end < numbers.size() && end - first < most && numbers[end] == numbers[end - 1] + 1)
+      ++end;
+    run(first, end);
+    first = end;
+  }
+}
 }  // namespace
 
 PageFile::PageFile(std::string path, uint32_t pageSize, Disk& disk, size_t pagesHeld)
@@ -176,54 +192,40 @@ void PageFile::journalEarlierPages() {
     if (number < countBefore_ && !journaled_.count(number)) numbers.push_back(number);
   }
   std::sort(numbers.begin(), numbers.end());
-  // Pages that follow one another are read together.
-  constexpr size_t kPagesARead = 32;
   std::vector<uint8_t> before;
-  for (size_t first = 0; first < numbers.size();) {
-    size_t end = first + 1;
-    while (end < numbers.size() && end - first < kPagesARead &&
-           numbers[end] == numbers[end - 1] + 1)
-      ++end;
+  forEachStretch(numbers, kPagesTogether, [&](size_t first, size_t end) {
     before.resize((end - first) * pageSize_);
     writer_->read(uint64_t{numbers[first]} * pageSize_, before.data(), before.size());
     for (size_t i = first; i < end; ++i) {
       journal_->append(numbers[i], before.data() + (i - first) * pageSize_);
       journaled_.insert(numbers[i]);
     }
-    first = end;
-  }
+  });
 }
 
-// Pages that follow one another in the file go in one write (up to a bound
-// on the room that takes): a large change adds thousands of pages at the
-// file's end, and a write each costs more than copying them together.
+// A large change adds thousands of pages at the file's end: they go in
+// writes of many pages each.
 void PageFile::writeDirtyPages() {
-  constexpr size_t kPagesAWrite = 64;
   read_.clear();
   std::vector<uint32_t> numbers;
   numbers.reserve(dirty_.size());
   for (const auto& entry : dirty_) numbers.push_back(entry.first);
   std::sort(numbers.begin(), numbers.end());
-  std::vector<uint8_t> run;
-  for (size_t first = 0; first < numbers.size();) {
-    size_t end = first + 1;
-    while (end < numbers.size() && end - first < kPagesAWrite &&
-           numbers[end] == numbers[end - 1] + 1)
-      ++end;
+  std::vector<uint8_t> stretch;
+  forEachStretch(numbers, kPagesTogether, [&](size_t first, size_t end) {
     const uint64_t at = uint64_t{numbers[first]} * pageSize_;
     if (end - first == 1) {
       writer_->write(at, dirty_[numbers[first]].data(), pageSize_);
     } else {
-      run.clear();
+      stretch.clear();
       for (size_t i = first; i < end; ++i) {
         const Page& page = dirty_[numbers[i]];
-        run.insert(run.end(), page.begin(), page.end());
+        stretch.insert(stretch.end(), page.begin(), page.end());
       }
-      writer_->write(at, run.data(), run.size());
+      writer_->write(at, stretch.data(), stretch.size());
     }
     fileCount_ = std::max(fileCount_, numbers[end - 1] + 1);
-    first = end;
-  }
+  });
   dirty_.clear();
 }
 
