@@ -20,10 +20,17 @@ class PageSource {
   // The bytes of page `number` (pageSize() of them). 3049 for a page past the
   // end of the file, 3043 when the read fails.
   virtual Page readPage(uint32_t number) = 0;
-  // The same page without a copy: valid until the next call on this source.
-  // A reader that goes through many pages copies them into room of its own
-  // (assign), so that it need not allocate a page for each.
-  virtual const Page& page(uint32_t number) = 0;
+  // The same page without a copy where the source keeps it (a source that
+  // keeps none reads it into room of its own): valid until the next call on
+  // this source. A reader that goes through many pages copies them into
+  // room of its own (assign), so that it need not allocate a page for each.
+  virtual const Page& page(uint32_t number) {
+    lastRead_ = readPage(number);
+    return lastRead_;
+  }
+
+ private:
+  Page lastRead_;
 };
 
 }  // namespace telvarn::mdb
