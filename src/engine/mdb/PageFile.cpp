@@ -166,7 +166,12 @@ Page& PageFile::changePage(uint32_t number) {
   if (found == dirty_.end()) {
     if (dirty_.size() >= pagesHeld_) spill();
     const auto kept = read_.find(number);
-    Page page = kept != read_.end() ? std::move(kept->second) : readPage(number);
+    Page page;
+    if (kept != read_.end()) {
+      page = std::move(kept->second);
+    } else {
+      readFromFile(number, page);
+    }
     found = dirty_.emplace(number, std::move(page)).first;
   }
   read_.erase(number);

@@ -155,7 +155,6 @@ class PageFile : public PageSource {
   // them go whenever the file is written or a rollback puts pages back.
   static constexpr size_t kPagesKeptRead = 256;
   std::unordered_map<uint32_t, Page> read_;
-  Page lastRead_;  // what page() read last from the file outside one
   std::vector<Savepoint> savepoints_;
   std::optional<JournalWriter> journal_;
   std::unordered_set<uint32_t> journaled_;

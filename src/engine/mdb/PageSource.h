@@ -29,8 +29,8 @@ class PageSource {
     return lastRead_;
   }
 
- private:
-  Page lastRead_;
+ protected:
+  Page lastRead_;  // the page page() read last into room of its own
 };
 
 }  // namespace telvarn::mdb
